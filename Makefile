@@ -1,0 +1,34 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+# Both install what is missing first (Debian packages), then configure and build.
+
+MUSIC ?= $(CURDIR)/build/dev/sample-music
+JOBS  ?= $(shell nproc)
+
+.PHONY: run test test-asan build build-asan deps bench clean
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake --preset dev
+	cmake --build --preset dev -j $(JOBS)
+
+build-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+
+# Starts Cantorel in $(MUSIC): by default a small folder of generated sample audio files.
+run: build
+	cd "$(MUSIC)" && "$(CURDIR)/build/dev/shell/Cantorel"
+
+test: build
+	ctest --preset dev
+
+test-asan: build-asan
+	ctest --preset asan
+
+bench: build
+	@for b in build/dev/bench/bench_*; do echo "== $$b"; "$$b" || exit 1; done
+
+clean:
+	rm -rf build

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+
+// The one playlist the main window is building. Its state lives in the window's controls:
+// the playlist text is `Text1`'s text, the file name is `Text2`'s text. The builder reads
+// and writes those controls directly; it owns none of them and must not outlive them.
+//
+// The window wires `Text2`'s change signal to SetPlaylistName; FormatCheckClicked relies on
+// that wiring to keep the name up to date when it rewrites `Text2`.
+class PlaylistBuilder : public QObject
+{
+    Q_OBJECT
+public:
+    // How a save ended, for the message shown to the user.
+    enum class SaveOutcome { Saved, NeedsName, Failed };
+
+    // Shows one modal message. The default shows a QMessageBox captioned "Cantorel"
+    // (no icon for "Saved", a warning icon otherwise) over `Text1`'s window.
+    using Messenger = std::function<void(SaveOutcome, const QString& text)>;
+
+    PlaylistBuilder(QPlainTextEdit* text1, QLineEdit* text2, QCheckBox* check4,
+                    QObject* parent = nullptr);
+
+    void setMessenger(Messenger messenger);
+
+    // The operations the main window's events run.
+    void InitPlaylist();                        // Form_Load
+    void AddFile(const QString& name);          // File1_Click: the bare file name
+    void SetPlaylistName(const QString& text);  // Text2_Change
+    void FormatCheckClicked();                  // Check4_Click: reads Check4's new state
+    void SavePlaylist(const QString& folder);   // cmdSave_Click: the folder File1 shows
+    void ResetPlaylist();                       // cmdReset_Click: reads Check4's state
+
+    // Heads: each replaces the whole playlist text.
+    void StartM3U();
+    void StartASX();  // derives ArtistName and AlbumName from SourceFolder first
+    void StartHTML();
+
+    QString PlaylistText() const; // Text1's text, lines joined by CR LF
+    QString PlaylistName() const { return m_playlistName; }
+    QString PlaylistExt() const { return m_playlistExt; }
+
+    // The caption that names the current format: PlaylistExt + " filename:".
+    QString FormatCaption() const;
+
+    // Held for the ASX and HTML formats; no control of the window selects them.
+    void setPlaylistExt(const QString& ext) { m_playlistExt = ext; }
+    QString AlbumName() const { return m_albumName; }
+    QString ArtistName() const { return m_artistName; }
+    QString SourceFolder() const { return m_sourceFolder; }
+    void setSourceFolder(const QString& folder) { m_sourceFolder = folder; }
+
+    // The path a save writes to: folder + the platform's separator + PlaylistName,
+    // the separator added even when the folder ends with one.
+    QString SavePath(const QString& folder) const;
+
+Q_SIGNALS:
+    // Emitted whenever FormatCheckClicked sets the format caption.
+    void formatCaptionChanged(const QString& caption);
+
+private:
+    void setPlaylistText(const QString& text);
+    void showMessage(SaveOutcome outcome, const QString& text);
+
+    QPlainTextEdit* m_text1;
+    QLineEdit* m_text2;
+    QCheckBox* m_check4;
+    Messenger m_messenger;
+
+    QString m_playlistName;
+    QString m_playlistExt;
+    QString m_albumName;
+    QString m_artistName;
+    QString m_sourceFolder;
+};
