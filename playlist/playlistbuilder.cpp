@@ -1,0 +1,222 @@
+#include "playlistbuilder.h"
+
+#include "playlistformat.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+#include <QTextCursor>
+#include <QTextDocument>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kApplicationTitle = u"Cantorel"_s;
+const QString kCheckTooltip = u"Save as m3u file"_s;
+const QString kSavedText = u"Saved"_s;
+const QString kCaptionSuffix = u" filename:"_s;
+
+// The text edit keeps one block per line; the playlist joins them by CR LF. Converting
+// at this one boundary keeps the box's own line handling intact.
+QString toBoxText(const QString& crlfText)
+{
+    QString text = crlfText;
+    text.replace(u"\r\n"_s, u"\n"_s);
+    return text;
+}
+
+QString currentFolderPrefix()
+{
+    return u"."_s + QDir::separator();
+}
+
+} // namespace
+
+PlaylistBuilder::PlaylistBuilder(QPlainTextEdit* text1, QLineEdit* text2, QCheckBox* check4,
+                                 QObject* parent)
+    : QObject(parent)
+    , m_text1(text1)
+    , m_text2(text2)
+    , m_check4(check4)
+    , m_playlistExt(PlaylistFormat::kM3UExt)
+{
+    Q_ASSERT(m_text1 && m_text2 && m_check4);
+}
+
+void PlaylistBuilder::setMessenger(Messenger messenger)
+{
+    m_messenger = std::move(messenger);
+}
+
+void PlaylistBuilder::InitPlaylist()
+{
+    StartM3U();
+    m_playlistName.clear();
+    m_playlistExt = PlaylistFormat::kM3UExt;
+    m_check4->setToolTip(kCheckTooltip);
+}
+
+void PlaylistBuilder::AddFile(const QString& name)
+{
+    QString entry;
+    if (m_playlistExt == PlaylistFormat::kM3UExt)
+        entry = PlaylistFormat::M3UEntry(name, currentFolderPrefix());
+    else if (m_playlistExt == PlaylistFormat::kAsxExt)
+        entry = PlaylistFormat::AsxEntry(name, m_artistName, m_albumName);
+    if (entry.isEmpty())
+        return;
+
+    // Append at the end of the box, starting from whatever the user left there: the cost
+    // follows the entry, not the length of the playlist. A cursor of our own leaves the
+    // user's caret and selection where they are.
+    QTextCursor cursor(m_text1->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    cursor.insertText(toBoxText(entry));
+    cursor.endEditBlock();
+}
+
+void PlaylistBuilder::SetPlaylistName(const QString& text)
+{
+    m_playlistName = text;
+    m_text2->setToolTip(text);
+}
+
+void PlaylistBuilder::FormatCheckClicked()
+{
+    if (m_check4->isChecked()) {
+        m_playlistExt = PlaylistFormat::kM3UExt;
+        m_check4->setToolTip(kCheckTooltip);
+        Q_EMIT formatCaptionChanged(FormatCaption());
+
+        // The last four characters stand for the old extension; every occurrence of them
+        // becomes ".m3u". Setting the box's text runs SetPlaylistName through its change
+        // signal before the playlist is restarted.
+        const QString name = m_text2->text();
+        const QString old = name.right(4);
+        if (!old.isEmpty()) {
+            QString renamed = name;
+            renamed.replace(old, PlaylistFormat::kM3UExt, Qt::CaseSensitive);
+            m_text2->setText(renamed);
+        }
+        StartM3U();
+    } else {
+        m_check4->setToolTip(QString());
+        Q_EMIT formatCaptionChanged(FormatCaption());
+    }
+}
+
+QString PlaylistBuilder::SavePath(const QString& folder) const
+{
+    return QDir::toNativeSeparators(folder) + QDir::separator() + m_playlistName;
+}
+
+void PlaylistBuilder::SavePlaylist(const QString& folder)
+{
+    const QString shownPath = SavePath(folder);
+    if (m_playlistName.isEmpty()) {
+        showMessage(SaveOutcome::NeedsName,
+                    u"The playlist was not saved: it needs a file name.\n\n"
+                    "Type a name such as party.m3u into the file name box, then save again."_s);
+        return;
+    }
+
+    const auto fail = [&](const QString& reason) {
+        showMessage(SaveOutcome::Failed,
+                    u"The playlist was not saved.\n\n%1\n\n%2"_s.arg(shownPath, reason));
+    };
+
+    const QString path = QDir::fromNativeSeparators(shownPath);
+    const QFileInfo target(path);
+    if (target.isDir())
+        return fail(u"A folder of that name is in the way."_s);
+    // Writing to a new file and renaming it over the old one would replace a read-only
+    // file (the folder's permissions allow the rename, and root ignores the file's mode),
+    // so refuse here what the user marked as not to be changed.
+    if (target.exists()
+        && (!target.isWritable() || !(target.permissions() & QFileDevice::WriteOwner)))
+        return fail(u"The file is read-only."_s);
+
+    // The whole playlist goes to a temporary file beside the target and replaces it only
+    // once complete: a failure at any step leaves an existing file exactly as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    const QByteArray bytes = PlaylistFormat::SavedBytes(PlaylistText(),
+                                                        PlaylistFormat::TailFor(m_playlistExt));
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return fail(reason);
+    }
+    if (!file.commit())
+        return fail(file.errorString());
+
+    showMessage(SaveOutcome::Saved, kSavedText);
+}
+
+void PlaylistBuilder::ResetPlaylist()
+{
+    setPlaylistText(QString());
+    if (m_check4->isChecked())
+        StartM3U();
+}
+
+void PlaylistBuilder::StartM3U()
+{
+    setPlaylistText(PlaylistFormat::M3UHead());
+}
+
+void PlaylistBuilder::StartASX()
+{
+    // "Artist-Album": the artist is what comes before the first '-'; the album is the
+    // folder name with every "Artist-" taken out. Without a '-' the whole name is the album.
+    const qsizetype dash = m_sourceFolder.indexOf(u'-');
+    if (dash >= 0) {
+        m_artistName = m_sourceFolder.left(dash);
+        m_albumName = m_sourceFolder;
+        m_albumName.remove(m_artistName + u'-', Qt::CaseSensitive);
+    } else {
+        m_artistName.clear();
+        m_albumName = m_sourceFolder;
+    }
+    setPlaylistText(PlaylistFormat::AsxHead(m_artistName, m_albumName));
+}
+
+void PlaylistBuilder::StartHTML()
+{
+    setPlaylistText(PlaylistFormat::HtmlHead());
+}
+
+QString PlaylistBuilder::PlaylistText() const
+{
+    // The raw text keeps every character as typed (no-break spaces included); only the
+    // box's own block separators become CR LF.
+    return PlaylistFormat::WithCrLf(m_text1->document()->toRawText());
+}
+
+QString PlaylistBuilder::FormatCaption() const
+{
+    return m_playlistExt + kCaptionSuffix;
+}
+
+void PlaylistBuilder::setPlaylistText(const QString& text)
+{
+    m_text1->setPlainText(toBoxText(text));
+}
+
+void PlaylistBuilder::showMessage(SaveOutcome outcome, const QString& text)
+{
+    if (m_messenger) {
+        m_messenger(outcome, text);
+        return;
+    }
+    QMessageBox box(outcome == SaveOutcome::Saved ? QMessageBox::NoIcon : QMessageBox::Warning,
+                    kApplicationTitle, text, QMessageBox::Ok, m_text1->window());
+    box.exec();
+}
