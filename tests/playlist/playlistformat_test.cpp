@@ -1,0 +1,118 @@
+#include "playlistformat.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace PlaylistFormat;
+
+namespace {
+
+struct EntryCase {
+    const char* label;
+    QString name;
+    QString expected;
+};
+
+class M3UEntryTest : public ::testing::TestWithParam<EntryCase> {};
+
+// An entry is CR LF and the bare name; only names a player would misread get "./".
+TEST_P(M3UEntryTest, WritesOneLine)
+{
+    EXPECT_EQ(M3UEntry(GetParam().name, u"./"_s), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, M3UEntryTest, ::testing::Values(
+    EntryCase{"plain", u"a.mp3"_s, u"\r\na.mp3"_s},
+    EntryCase{"blanks", u"track 01.wma"_s, u"\r\ntrack 01.wma"_s},
+    EntryCase{"ampersand", u"Rock & Roll.mp3"_s, u"\r\nRock & Roll.mp3"_s},
+    EntryCase{"non_ascii", u"Ünïcødé ♫.mp3"_s, u"\r\nÜnïcødé ♫.mp3"_s},
+    EntryCase{"hash_inside", u"Best #1.mp3"_s, u"\r\nBest #1.mp3"_s},
+    EntryCase{"trailing_blank", u"a.mp3 "_s, u"\r\na.mp3 "_s},
+    EntryCase{"leading_hash", u"#1 Hit.mp3"_s, u"\r\n./#1 Hit.mp3"_s},
+    EntryCase{"leading_blank", u" intro.wav"_s, u"\r\n./ intro.wav"_s},
+    EntryCase{"leading_tab", u"\tintro.wav"_s, u"\r\n./\tintro.wav"_s},
+    EntryCase{"extended_header_lookalike", u"#EXTINF.mp3"_s, u"\r\n./#EXTINF.mp3"_s}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(M3UEntryTest, UsesThePlatformPrefixGiven)
+{
+    EXPECT_EQ(M3UEntry(u"#1.mp3"_s, u".\\"_s), u"\r\n.\\#1.mp3"_s);
+}
+
+TEST(PlaylistFormatTest, M3UPieces)
+{
+    EXPECT_EQ(M3UHead(), u"#EXTM3U"_s);
+    EXPECT_TRUE(M3UTail().isEmpty());
+    EXPECT_TRUE(TailFor(u".m3u"_s).isEmpty());
+    EXPECT_EQ(TailFor(u".asx"_s), u"</ASX>"_s);
+    EXPECT_EQ(TailFor(u".htm"_s), u"</body></html>"_s);
+    EXPECT_TRUE(TailFor(u".ASX"_s).isEmpty()) << "formats compare case-sensitively";
+}
+
+// The ASX texts, character for character: capital V, indentation, "/>" against " />",
+// album before artist.
+TEST(PlaylistFormatTest, AsxHeadIsExact)
+{
+    const QString expected =
+        u"<ASX Version=\"3.0\">\r\n"
+        "<AUTHOR></AUTHOR>\r\n"
+        "<TITLE>Ann:Best Of</TITLE>\r\n"
+        "<PARAM name=\"Album\" value=\"Best Of\"/>\r\n"
+        "<PARAM name=\"Artist\" value=\"Ann\"/>\r\n"
+        "    <BANNER href =\"\">\r\n"
+        "        <MOREINFO HREF=\"https://cantorel.example.org/\" />\r\n"
+        "        <ABSTRACT>Quellin's Web Site</ABSTRACT>\r\n"
+        "    </BANNER>"_s;
+    EXPECT_EQ(AsxHead(u"Ann"_s, u"Best Of"_s), expected);
+}
+
+TEST(PlaylistFormatTest, AsxEntryIsExact)
+{
+    const QString expected =
+        u"\r\n    <ENTRY>"
+        "\r\n        <REF HREF=\"a & b.mp3\"/>"
+        "\r\n        <TITLE>a & b.mp3</TITLE>"
+        "\r\n        <PARAM name=\"Album\" value=\"Best Of\"/>"
+        "\r\n        <PARAM name=\"Artist\" value=\"Ann\"/>"
+        "\r\n    </ENTRY>"_s;
+    EXPECT_EQ(AsxEntry(u"a & b.mp3"_s, u"Ann"_s, u"Best Of"_s), expected);
+}
+
+TEST(PlaylistFormatTest, HtmlPieces)
+{
+    EXPECT_EQ(HtmlHead(), u"<html>\r\n<head></head>\r\n<body>"_s);
+    EXPECT_EQ(HtmlTail(), u"</body></html>"_s);
+}
+
+struct BytesCase {
+    const char* label;
+    QString text;
+    QString tail;
+    QByteArray expected;
+};
+
+class SavedBytesTest : public ::testing::TestWithParam<BytesCase> {};
+
+// Every line of a saved file ends in CR LF, whatever line breaks the text held.
+TEST_P(SavedBytesTest, LaysOutTheFile)
+{
+    EXPECT_EQ(SavedBytes(GetParam().text, GetParam().tail), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SavedBytesTest, ::testing::Values(
+    BytesCase{"empty_playlist", u"#EXTM3U"_s, {}, QByteArray("#EXTM3U\r\n")},
+    BytesCase{"two_entries", u"#EXTM3U\r\na.mp3\r\nb.wma"_s, {},
+              QByteArray("#EXTM3U\r\na.mp3\r\nb.wma\r\n")},
+    BytesCase{"bare_line_feeds", u"#EXTM3U\na.mp3\n"_s, {},
+              QByteArray("#EXTM3U\r\na.mp3\r\n\r\n")},
+    BytesCase{"bare_carriage_return", u"#EXTM3U\ra.mp3"_s, {},
+              QByteArray("#EXTM3U\r\na.mp3\r\n")},
+    BytesCase{"paragraph_separator", u"#EXTM3U\u2029a.mp3"_s, {},
+              QByteArray("#EXTM3U\r\na.mp3\r\n")},
+    BytesCase{"empty_text", QString(), {}, QByteArray("\r\n")},
+    BytesCase{"asx_tail", u"<ASX>"_s, u"</ASX>"_s, QByteArray("<ASX>\r\n</ASX>\r\n")},
+    BytesCase{"utf8_no_bom", u"#EXTM3U\r\nÄ.mp3"_s, {},
+              QByteArray("#EXTM3U\r\n\xC3\x84.mp3\r\n")}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+} // namespace
