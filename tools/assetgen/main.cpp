@@ -2,9 +2,11 @@
 // the command line (the repository's assets/). Deterministic: the same build writes the
 // same bytes on every run, so regenerated pictures show up in version control only when
 // the drawing code changed.
+#include "pictures.h"
 #include "pixelart.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QString>
@@ -21,6 +23,16 @@ namespace {
 bool writePng(const QImage& image, const QString& path)
 {
     if (!image.save(path, "PNG")) {
+        std::fprintf(stderr, "assetgen: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+bool writeFile(const QByteArray& bytes, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
         std::fprintf(stderr, "assetgen: cannot write %s\n", qPrintable(path));
         return false;
     }
@@ -53,5 +65,10 @@ int main(int argc, char** argv)
     bool ok = true;
     for (const auto& [name, draw] : nodes)
         ok = writePng(draw(), out.filePath(u"tree/"_s + name + u".png"_s)) && ok;
+    ok = writePng(Pictures::mainBackground(), out.filePath(u"background.png"_s)) && ok;
+    ok = writePng(Pictures::splash(), out.filePath(u"splash.png"_s)) && ok;
+    const QImage icon = Pictures::icon();
+    ok = writePng(icon, out.filePath(u"icon.png"_s)) && ok;
+    ok = writeFile(Pictures::icoFile(icon), out.filePath(u"icon.ico"_s)) && ok;
     return ok ? 0 : 1;
 }
