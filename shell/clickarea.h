@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QWidget>
+
+// A transparent rectangle that reports mouse clicks and draws nothing, so that the word
+// painted beneath it shows through. It never takes the keyboard focus and has no place in
+// the tab order: no key can click it.
+class ClickArea : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ClickArea(QWidget* parent = nullptr);
+
+Q_SIGNALS:
+    // A left button pressed and released over the area.
+    void Click();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool m_pressed = false;
+};

@@ -1,0 +1,78 @@
+#include "filelistview.h"
+
+#include <QFocusEvent>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+FileListView::FileListView(QWidget* parent)
+    : QListView(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUniformItemSizes(true); // keeps a list of many thousands of files quick to lay out
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTextElideMode(Qt::ElideRight);
+    setDragEnabled(false);
+}
+
+void FileListView::mousePressEvent(QMouseEvent* event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() != Qt::LeftButton || !index.isValid()) {
+        // Other buttons and the empty space below the last file change nothing.
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
+        return;
+    }
+    QListView::mousePressEvent(event);
+    Q_EMIT picked(index);
+}
+
+void FileListView::mouseMoveEvent(QMouseEvent* event)
+{
+    // Dragging with a button held would move the selection without a click.
+    if (event->buttons() != Qt::NoButton) {
+        event->accept();
+        return;
+    }
+    QListView::mouseMoveEvent(event);
+}
+
+void FileListView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click on the same file is not a pick of its own; on
+    // another file (the first press scrolled the list, say) it is an ordinary press.
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && index.isValid() && index != currentIndex()) {
+        QMouseEvent press(QEvent::MouseButtonPress, event->position(), event->scenePosition(),
+                          event->globalPosition(), event->button(), event->buttons(),
+                          event->modifiers(), event->pointingDevice());
+        mousePressEvent(&press);
+        return;
+    }
+    event->accept();
+}
+
+void FileListView::keyPressEvent(QKeyEvent* event)
+{
+    const QPersistentModelIndex before = currentIndex();
+    QListView::keyPressEvent(event);
+    const QModelIndex after = currentIndex();
+    if (after.isValid() && after != before) {
+        // Keyboard moves select what they make current, so that what is highlighted is
+        // always the last file picked.
+        selectionModel()->select(after, QItemSelectionModel::ClearAndSelect);
+        Q_EMIT picked(after);
+    }
+}
+
+void FileListView::focusInEvent(QFocusEvent* event)
+{
+    const bool hadCurrent = currentIndex().isValid();
+    QListView::focusInEvent(event);
+    // Qt makes the first entry current when an untouched list gets the focus; the first
+    // arrow key would then skip it. With no current entry the first key picks the first file.
+    if (!hadCurrent && currentIndex().isValid())
+        selectionModel()->clearCurrentIndex();
+}

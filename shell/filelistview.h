@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QListView>
+
+// The main window's file list: one entry selectable at a time, and a pick reported for
+// every left click on an entry (the current one included) and for every key press that
+// makes another entry current. Nothing else picks: not the list getting the focus, not
+// its filling, not dragging the mouse over it.
+class FileListView : public QListView
+{
+    Q_OBJECT
+public:
+    explicit FileListView(QWidget* parent = nullptr);
+
+Q_SIGNALS:
+    void picked(const QModelIndex& index);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+};

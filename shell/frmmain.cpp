@@ -1,0 +1,160 @@
+#include "frmmain.h"
+
+#include "clickarea.h"
+#include "filelistmodel.h"
+#include "filelistview.h"
+#include "module1.h"
+#include "playlistbuilder.h"
+#include "twips.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QIcon>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+
+using namespace Qt::StringLiterals;
+
+const QString frmmain::kFilePattern = u"*.avi;*.mp3;*.mpeg;*.mpg;*.swf;*.wav;*.wma;*.wmv"_s;
+
+namespace {
+
+const QString kCaption = u"Playlist maker"_s;
+const QString kCheck4Caption = u"m3u"_s;
+const QString kBackground = u":/assets/background.png"_s;
+const QString kIcon = u":/assets/icon.png"_s;
+
+// The design, in twips.
+constexpr int kClientWidth = 5940;
+constexpr int kClientHeight = 4485;
+constexpr Twips::Rect kFile1{120, 360, 2775, 3210};
+constexpr Twips::Rect kText1{3009, 360, 2882, 3255};
+constexpr Twips::Rect kText2{120, 4050, 3735, 375};
+constexpr Twips::Rect kCheck4{4920, 4560, 735, 255}; // below the client area: reached by Tab only
+constexpr Twips::Rect kCmdReset{4920, 4080, 975, 255};
+constexpr Twips::Rect kCmdSave{4080, 4080, 855, 255};
+constexpr Twips::Rect kCmdExit{5640, 0, 375, 255};
+
+} // namespace
+
+frmmain::frmmain(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_picture(kBackground)
+{
+    // A fixed single border: title and close button, no sizing, no minimise or maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                   | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowTitle(kCaption);
+    setWindowIcon(QIcon(kIcon));
+    setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));
+    setAttribute(Qt::WA_OpaquePaintEvent); // the picture covers every pixel
+
+    // Design order: the tab order follows it (File1, Text1, Text2, Check4), and of the
+    // overlapping click areas the later one, cmdSave, lies on top in their shared strip.
+    m_files = new FileListModel(QDir::currentPath(), FileListModel::splitPatterns(kFilePattern), this);
+    m_file1 = new FileListView(this);
+    m_file1->setObjectName(u"File1"_s);
+    m_file1->setModel(m_files);
+    m_file1->setFrameShape(QFrame::NoFrame);
+    m_file1->setGeometry(Twips::toPixels(kFile1));
+
+    m_text1 = new QPlainTextEdit(this);
+    m_text1->setObjectName(u"Text1"_s);
+    m_text1->setFrameShape(QFrame::NoFrame);
+    m_text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_text1->setTabChangesFocus(true);
+    m_text1->setGeometry(Twips::toPixels(kText1));
+
+    m_text2 = new QLineEdit(this);
+    m_text2->setObjectName(u"Text2"_s);
+    m_text2->setFrame(false);
+    m_text2->setGeometry(Twips::toPixels(kText2));
+
+    m_check4 = new QCheckBox(kCheck4Caption, this);
+    m_check4->setObjectName(u"Check4"_s);
+    m_check4->setChecked(true);
+    m_check4->setGeometry(Twips::toPixels(kCheck4));
+
+    m_cmdReset = new ClickArea(this);
+    m_cmdReset->setObjectName(u"cmdReset"_s);
+    m_cmdReset->setGeometry(Twips::toPixels(kCmdReset));
+    m_cmdSave = new ClickArea(this);
+    m_cmdSave->setObjectName(u"cmdSave"_s);
+    m_cmdSave->setGeometry(Twips::toPixels(kCmdSave));
+    m_cmdExit = new ClickArea(this);
+    m_cmdExit->setObjectName(u"cmdExit"_s);
+    m_cmdExit->setGeometry(Twips::toPixels(kCmdExit));
+
+    setTabOrder(m_file1, m_text1);
+    setTabOrder(m_text1, m_text2);
+    setTabOrder(m_text2, m_check4);
+
+    m_builder = std::make_unique<PlaylistBuilder>(m_text1, m_text2, m_check4);
+
+    connect(m_file1, &FileListView::picked, this, &frmmain::File1_Click);
+    connect(m_text2, &QLineEdit::textChanged, this, &frmmain::Text2_Change);
+    connect(m_check4, &QCheckBox::toggled, this, &frmmain::Check4_Click);
+    connect(m_cmdSave, &ClickArea::Click, this, &frmmain::cmdSave_Click);
+    connect(m_cmdReset, &ClickArea::Click, this, &frmmain::cmdReset_Click);
+    connect(m_cmdExit, &ClickArea::Click, this, &frmmain::cmdExit_Click);
+
+    Form_Load();
+    m_file1->setFocus(Qt::OtherFocusReason);
+}
+
+frmmain::~frmmain() = default;
+
+QString frmmain::folder() const
+{
+    return QDir::toNativeSeparators(m_files->folder());
+}
+
+void frmmain::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_picture); // unscaled; its right and bottom edges lie outside
+}
+
+void frmmain::Form_Load()
+{
+    Module1::CenterForm(*this);
+    m_builder->InitPlaylist();
+}
+
+void frmmain::File1_Click()
+{
+    const QString name = m_files->fileName(m_file1->currentIndex().row());
+    if (!name.isEmpty())
+        m_builder->AddFile(name);
+}
+
+void frmmain::Text2_Change(const QString& text)
+{
+    m_builder->SetPlaylistName(text);
+}
+
+void frmmain::Check4_Click()
+{
+    m_builder->FormatCheckClicked();
+}
+
+void frmmain::cmdSave_Click()
+{
+    m_builder->SavePlaylist(folder());
+}
+
+void frmmain::cmdReset_Click()
+{
+    m_builder->ResetPlaylist();
+}
+
+void frmmain::cmdExit_Click()
+{
+    // Ends the program at once: no question, nothing saved, no close handling.
+    QCoreApplication::exit(0);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+class ClickArea;
+class FileListModel;
+class FileListView;
+class PlaylistBuilder;
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+
+// The program's working window. A fixed-size window drawn by its background picture: the
+// picture paints the panels, the headings and the words SAVE, RESET and the cross, and
+// transparent click areas lie over those words. Every playlist event goes to the
+// PlaylistBuilder; the window itself owns only its controls, their layout and leaving.
+//
+// Creating the window runs Form_Load (centring, then the builder's InitPlaylist), so a new
+// window is ready to show. Its file list holds the media files of the current working
+// directory as it was at that moment.
+class frmmain : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmmain(QWidget* parent = nullptr);
+    ~frmmain() override;
+
+    // The pattern list of File1, as designed.
+    static const QString kFilePattern;
+
+    FileListView* File1() const { return m_file1; }
+    QPlainTextEdit* Text1() const { return m_text1; }
+    QLineEdit* Text2() const { return m_text2; }
+    QCheckBox* Check4() const { return m_check4; }
+    ClickArea* cmdSave() const { return m_cmdSave; }
+    ClickArea* cmdReset() const { return m_cmdReset; }
+    ClickArea* cmdExit() const { return m_cmdExit; }
+    PlaylistBuilder& builder() const { return *m_builder; }
+
+    // The full path of the folder File1 lists, where playlists are saved.
+    QString folder() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void Form_Load();
+    void File1_Click();
+    void Text2_Change(const QString& text);
+    void Check4_Click();
+    void cmdSave_Click();
+    void cmdReset_Click();
+    void cmdExit_Click();
+
+    QPixmap m_picture;
+    FileListModel* m_files = nullptr;
+    FileListView* m_file1 = nullptr;
+    QPlainTextEdit* m_text1 = nullptr;
+    QLineEdit* m_text2 = nullptr;
+    QCheckBox* m_check4 = nullptr;
+    ClickArea* m_cmdReset = nullptr;
+    ClickArea* m_cmdSave = nullptr;
+    ClickArea* m_cmdExit = nullptr;
+    std::unique_ptr<PlaylistBuilder> m_builder;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+
+#include <functional>
+
+// The start-up window: a borderless picture in the middle of the screen. It waits for a
+// click, without timer or keys; the click unloads it and then opens the main window.
+class frmSplash : public QWidget
+{
+    Q_OBJECT
+public:
+    // `showMainWindow` makes the main window visible, creating it on first use.
+    explicit frmSplash(std::function<void()> showMainWindow, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void Form_Click();
+
+    QPixmap m_picture;
+    std::function<void()> m_showMainWindow;
+    bool m_pressed = false;
+    bool m_unloaded = false;
+};

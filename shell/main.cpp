@@ -1,0 +1,27 @@
+// Cantorel: makes an M3U playlist from the media files of the folder it is started in.
+#include "frmmain.h"
+#include "frmsplash.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"Cantorel"_s);
+    QApplication::setWindowIcon(QIcon(u":/assets/icon.png"_s));
+    QGuiApplication::setDesktopFileName(u"cantorel"_s);
+
+    std::unique_ptr<frmmain> mainWindow; // created on first use, as the splash asks
+    auto* splash = new frmSplash([&mainWindow] {
+        if (!mainWindow)
+            mainWindow = std::make_unique<frmmain>();
+        mainWindow->show();
+    });
+    splash->show();
+    return app.exec();
+}
