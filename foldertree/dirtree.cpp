@@ -1,0 +1,341 @@
+#include "dirtree.h"
+
+#include "drivesystem.h"
+#include "treetext.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QResizeEvent>
+#include <QStringList>
+#include <QTimer>
+#include <QTreeWidget>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Design sizes, in twips (1440 to the inch, 15 to a pixel at 96 dots per inch).
+constexpr int kControlWidthTwips = 6495;
+constexpr int kControlHeightTwips = 5220;
+constexpr int kTreeWidthTwips = 2445;
+constexpr int kTreeHeightTwips = 2175;
+constexpr int kTwipsPerPixel = 15;
+
+constexpr int pixels(int twips) { return twips / kTwipsPerPixel; }
+
+// The node pictures in the image list's order, each a 16 x 16 PNG of the resources.
+constexpr const char16_t* kImageKeys[] = {
+    u"unknown", u"fixed", u"ram", u"remove", u"cd", u"folder", u"open", u"remote",
+};
+const auto kImageFolder = u":/foldertree/tree/"_s;
+
+const auto kDriveKeyPrefix = u"root"_s;
+const auto kSeparator = u"\\"_s;
+const auto kFolderImage = u"folder"_s;
+const auto kOpenImage = u"open"_s;
+
+// The key code of the refresh key (F5) as the tree's key events number keys.
+constexpr int kRefreshKeyCode = 116;
+
+// Picture of each drive type; an empty key means the type gets no node.
+QString imageOfDriveType(int type)
+{
+    switch (type) {
+    case DriveSystem::Unknown: return u"unknown"_s;
+    case DriveSystem::Removable: return u"remove"_s;
+    case DriveSystem::Fixed: return u"fixed"_s;
+    case DriveSystem::Remote: return u"remote"_s;
+    case DriveSystem::CdRom: return u"cd"_s;
+    case DriveSystem::RamDisk: return u"ram"_s;
+    default: return {};
+    }
+}
+
+// Key events number keys as the desktop's virtual key codes do: letters and digits by
+// their characters, F1 as 112 onward.
+int keyCodeOf(int qtKey)
+{
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
+        return qtKey;
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+        return 112 + (qtKey - Qt::Key_F1);
+    return 0;
+}
+
+// Counts the handlings of the control that are running.
+class HandlingScope
+{
+public:
+    explicit HandlingScope(int& depth) : m_depth(depth) { ++m_depth; }
+    ~HandlingScope() { --m_depth; }
+    HandlingScope(const HandlingScope&) = delete;
+    HandlingScope& operator=(const HandlingScope&) = delete;
+
+private:
+    int& m_depth;
+};
+
+} // namespace
+
+DirTree::DirTree(QWidget* parent) : DirTree(DriveSystem::createPlatform(), parent) {}
+
+DirTree::DirTree(std::unique_ptr<DriveSystem> drives, QWidget* parent)
+    : QWidget(parent), m_tree(new QTreeWidget(this)), m_drives(std::move(drives))
+{
+    loadImages();
+
+    m_tree->setObjectName(u"DirTree"_s);
+    m_tree->setColumnCount(1);
+    m_tree->header()->hide();
+    m_tree->setUniformRowHeights(true);
+    m_tree->setIconSize(QSize(16, 16));
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The tree covers the control from its top-left corner; the resize handling keeps
+    // it as large as the control.
+    m_tree->setGeometry(0, 0, pixels(kTreeWidthTwips), pixels(kTreeHeightTwips));
+    m_tree->installEventFilter(this);
+    setFocusProxy(m_tree);
+
+    connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
+        if (item)
+            NodeClick(item);
+    });
+    connect(m_tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+        if (item)
+            Expand(item);
+    });
+}
+
+DirTree::~DirTree() = default;
+
+QSize DirTree::sizeHint() const
+{
+    return {pixels(kControlWidthTwips), pixels(kControlHeightTwips)};
+}
+
+void DirTree::loadImages()
+{
+    for (const char16_t* key : kImageKeys) {
+        const QString name = QString::fromUtf16(key);
+        img.add(name, QPixmap(kImageFolder + name + u".png"_s));
+    }
+}
+
+void DirTree::GoList()
+{
+    ListDrives();
+}
+
+QTreeWidgetItem* DirTree::node(int index) const
+{
+    if (index < 1 || static_cast<std::size_t>(index) > m_nodes.size())
+        return nullptr;
+    return m_nodes[static_cast<std::size_t>(index - 1)];
+}
+
+QTreeWidgetItem* DirTree::nodeByKey(const QString& key) const
+{
+    // Drive nodes are the top-level nodes, at most 26 of them.
+    for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = m_tree->topLevelItem(i);
+        if (item->data(0, KeyRole).toString() == key)
+            return item;
+    }
+    return nullptr;
+}
+
+QString DirTree::fullPath(const QTreeWidgetItem* node)
+{
+    QStringList texts;
+    for (const QTreeWidgetItem* n = node; n; n = n->parent())
+        texts.prepend(n->text(0));
+    return texts.join(kSeparator);
+}
+
+QString DirTree::folderPath(const QTreeWidgetItem* node) const
+{
+    const QTreeWidgetItem* drive = node;
+    while (drive->parent())
+        drive = drive->parent();
+    return TreeText::folderPath(drive->text(0), fullPath(node));
+}
+
+std::string DirTree::nativeFolder(const QTreeWidgetItem* node) const
+{
+    std::vector<const QTreeWidgetItem*> chain;
+    for (const QTreeWidgetItem* n = node; n; n = n->parent())
+        chain.push_back(n);
+    // The drive node holds its root, separator included.
+    std::string folder = chain.back()->data(0, NameRole).toByteArray().toStdString();
+    for (auto it = chain.rbegin() + 1; it != chain.rend(); ++it) {
+        folder += (*it)->data(0, NameRole).toByteArray().toStdString();
+        folder += m_drives->separator();
+    }
+    return folder;
+}
+
+QTreeWidgetItem* DirTree::makeNode(const QString& text, const QString& key, const QString& image,
+                                   const QString& selectedImage, const QByteArray& name)
+{
+    auto* item = new QTreeWidgetItem(QStringList{text});
+    item->setIcon(0, img.icon(image, selectedImage));
+    item->setData(0, KeyRole, key);
+    item->setData(0, ImageRole, image);
+    item->setData(0, SelectedImageRole, selectedImage);
+    item->setData(0, NameRole, name);
+    m_nodes.push_back(item);
+    item->setData(0, IndexRole, static_cast<int>(m_nodes.size()));
+    return item;
+}
+
+void DirTree::removeAllNodes()
+{
+    ++m_generation;
+    m_nodes.clear();
+    // The nodes leave the view now, but stay alive until control returns to the event
+    // loop: the view, or a handling further up the stack, may still hold one of them
+    // when a Click handler refreshes the tree.
+    for (QTreeWidgetItem* item : m_tree->invisibleRootItem()->takeChildren())
+        m_removed.emplace_back(item);
+    if (!m_removed.empty() && !m_releaseScheduled) {
+        m_releaseScheduled = true;
+        QTimer::singleShot(0, this, &DirTree::releaseRemovedNodes);
+    }
+}
+
+void DirTree::releaseRemovedNodes()
+{
+    if (m_handling > 0) {
+        // Reached from an event loop nested inside a handling (a modal window opened by a
+        // Click handler): try again once that handling is over.
+        QTimer::singleShot(0, this, &DirTree::releaseRemovedNodes);
+        return;
+    }
+    m_releaseScheduled = false;
+    m_removed.clear();
+}
+
+void DirTree::ListDrives()
+{
+    removeAllNodes();
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        const int type = m_drives->driveType(letter);
+        const QString image = imageOfDriveType(type);
+        if (image.isEmpty())
+            continue;
+        const QString key = kDriveKeyPrefix + QString::number(int(letter));
+        const QByteArray root = QByteArray::fromStdString(m_drives->rootPath(letter));
+        if (type == DriveSystem::Removable) {
+            // The medium is not touched: its folders are read on the first click.
+            m_tree->addTopLevelItem(makeNode(TreeText::driveNodeText(QLatin1Char(letter), true, {}),
+                                             key, image, {}, root));
+            continue;
+        }
+        // Reading the label and adding the node are one step: no label, no node.
+        const std::optional<std::string> label = m_drives->volumeLabel(letter);
+        if (!label)
+            continue;
+        m_tree->addTopLevelItem(makeNode(
+            TreeText::driveNodeText(QLatin1Char(letter), false, QString::fromStdString(*label)), key,
+            image, {}, root));
+        // The drive's top-level folders, found again through the node's key.
+        if (QTreeWidgetItem* drive = nodeByKey(key))
+            ListSubfolders(nativeFolder(drive), drive);
+    }
+}
+
+// Adds the subfolders of `path` (a native folder path ending in the separator) as the
+// children of `parent`, in List1's order. Files, hidden and system entries, "." and
+// ".." are left out; an entry whose attributes cannot be read is taken as a folder. A
+// listing that cannot start adds nothing; one that fails halfway adds what it read.
+void DirTree::ListSubfolders(const std::string& path, QTreeWidgetItem* parent)
+{
+    if (const std::unique_ptr<FolderEnumeration> entries = m_drives->enumerate(path)) {
+        std::string name;
+        while (entries->next(name) == FolderEnumeration::Step::Entry) {
+            if (name == "." || name == "..")
+                continue;
+            const std::optional<DriveSystem::Attributes> attributes = m_drives->attributes(path + name);
+            if (!attributes || attributes->directory)
+                List1.addItem(TreeText::properCase(QString::fromStdString(name)), QByteArray::fromStdString(name));
+        }
+    }
+    // Without a parent every node fails to be added, one by one.
+    if (parent) {
+        QList<QTreeWidgetItem*> children;
+        children.reserve(List1.count());
+        for (const ScratchList::Item& item : List1.items())
+            children.append(makeNode(item.text, {}, kFolderImage, kOpenImage, item.realName));
+        parent->addChildren(children);
+    }
+    List1.clear();
+}
+
+void DirTree::NodeClick(QTreeWidgetItem* node)
+{
+    HandlingScope scope(m_handling);
+    const QString key = node->data(0, KeyRole).toString();
+    const bool isDrive = key.left(4) == kDriveKeyPrefix;
+    bool listed = false;
+    if (isDrive) {
+        if (node->childCount() > 0)
+            listed = true;
+        else
+            ListSubfolders(nativeFolder(node), nodeByKey(key));
+    }
+    if (!listed && node->childCount() == 0)
+        ListSubfolders(nativeFolder(node), this->node(node->data(0, IndexRole).toInt()));
+
+    QString folder = folderPath(node);
+    if (!folder.endsWith(kSeparator))
+        folder += kSeparator;
+    m_path = folder;
+    m_nativePath = QString::fromStdString(nativeFolder(node));
+    Q_EMIT Click();
+}
+
+void DirTree::Expand(QTreeWidgetItem* node)
+{
+    HandlingScope scope(m_handling);
+    const quint64 generation = m_generation;
+    // The range is fixed now; the children's own listings add nodes beyond it.
+    const int childCount = node->childCount();
+    const int first = childCount ? node->child(0)->data(0, IndexRole).toInt() : 1;
+    const int last = childCount ? node->child(childCount - 1)->data(0, IndexRole).toInt() : 0;
+    for (int index = first; index <= last; ++index) {
+        NodeClick(this->node(index));
+        // A Click handler that refreshed the tree took the remaining nodes with it.
+        if (m_generation != generation)
+            return;
+    }
+    NodeClick(node);
+    if (m_generation != generation)
+        return;
+    m_tree->setCurrentItem(node);
+}
+
+void DirTree::KeyDown(int keyCode, Qt::KeyboardModifiers shift)
+{
+    Q_UNUSED(shift);
+    HandlingScope scope(m_handling);
+    if (keyCode == kRefreshKeyCode) {
+        removeAllNodes();
+        ListDrives();
+    }
+}
+
+bool DirTree::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_tree && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        KeyDown(keyCodeOf(key->key()), key->modifiers());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void DirTree::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_tree->resize(width(), height());
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCollator>
+#include <QString>
+
+#include <vector>
+
+// The sorted scratch list a folder listing passes through: the proper-cased names of
+// one listing, each beside the entry's name as it is on disk. Items are kept in the
+// ascending order of a sorted list box, in which case is not significant; they are
+// sorted once, when first read after additions, not on every addition, so a folder of
+// many thousand subfolders lists quickly. Texts equal but for case keep the byte order
+// of their names on disk, so the order never depends on the order of reading.
+class ScratchList
+{
+public:
+    struct Item
+    {
+        QString text;
+        QByteArray realName;
+    };
+
+    ScratchList();
+
+    void addItem(QString text, QByteArray realName);
+    const std::vector<Item>& items();
+    qsizetype count() const { return static_cast<qsizetype>(m_items.size()); }
+    void clear();
+
+private:
+    std::vector<Item> m_items;
+    QCollator m_collator;
+    bool m_sorted = true;
+};
