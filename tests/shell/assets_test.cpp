@@ -1,0 +1,146 @@
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+// CANTOREL_ASSETS_DIR (the committed pictures) and CANTOREL_ASSETGEN (the generator) come
+// from the build.
+
+namespace {
+
+QString committed(const QString& name)
+{
+    return QDir(QStringLiteral(CANTOREL_ASSETS_DIR)).filePath(name);
+}
+
+// The PNG header's bit depth and colour type (2: RGB, 3: palette, 6: RGBA).
+std::pair<int, int> pngDepthAndType(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {-1, -1};
+    const QByteArray head = file.read(26);
+    if (head.size() < 26)
+        return {-1, -1};
+    return {static_cast<unsigned char>(head[24]), static_cast<unsigned char>(head[25])};
+}
+
+const QStringList kPictures = {
+    u"background.png"_s, u"splash.png"_s, u"icon.png"_s, u"icon.ico"_s,
+    u"tree/unknown.png"_s, u"tree/fixed.png"_s, u"tree/ram.png"_s, u"tree/remove.png"_s,
+    u"tree/cd.png"_s, u"tree/folder.png"_s, u"tree/open.png"_s, u"tree/remote.png"_s};
+
+// The panels and words of the background, inclusive pixel boxes.
+const std::vector<QRect> kPanels = {QRect(QPoint(8, 17), QPoint(193, 246)),
+                                    QRect(QPoint(201, 17), QPoint(392, 246)),
+                                    QRect(QPoint(6, 266), QPoint(259, 297))};
+const std::vector<QRect> kWords = {
+    QRect(QPoint(29, 1), QPoint(171, 13)),    // MUSIC FILES
+    QRect(QPoint(243, 0), QPoint(353, 13)),   // M3U LIST
+    QRect(QPoint(384, 1), QPoint(395, 13)),   // X
+    QRect(QPoint(10, 246), QPoint(259, 263)), // M3U FILENAME
+    QRect(QPoint(278, 274), QPoint(322, 289)), // SAVE
+    QRect(QPoint(335, 274), QPoint(390, 289))}; // RESET
+
+int gradientGrey(int y)
+{
+    return static_cast<int>(std::lround(52.0 * (299 - y) / 299));
+}
+
+} // namespace
+
+// Running the generator again draws exactly the committed pictures.
+TEST(AssetsTest, GeneratorReproducesCommittedPictures)
+{
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    QProcess generator;
+    generator.start(QStringLiteral(CANTOREL_ASSETGEN), {out.path()});
+    ASSERT_TRUE(generator.waitForFinished(60000));
+    ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
+    for (const QString& name : kPictures) {
+        const QImage fresh(QDir(out.path()).filePath(name));
+        const QImage kept(committed(name));
+        ASSERT_FALSE(kept.isNull()) << name.toStdString();
+        EXPECT_EQ(fresh.convertToFormat(QImage::Format_ARGB32),
+                  kept.convertToFormat(QImage::Format_ARGB32)) << name.toStdString();
+    }
+}
+
+// Sizes and colour depths: 24-bit pictures, a 256-colour icon, 16 x 16 node pictures.
+TEST(AssetsTest, PicturesHaveTheirFormats)
+{
+    EXPECT_EQ(QImage(committed(u"background.png"_s)).size(), QSize(400, 300));
+    EXPECT_EQ(pngDepthAndType(committed(u"background.png"_s)), std::make_pair(8, 2));
+    EXPECT_EQ(QImage(committed(u"splash.png"_s)).size(), QSize(300, 150));
+    EXPECT_EQ(pngDepthAndType(committed(u"splash.png"_s)), std::make_pair(8, 2));
+
+    const QImage icon(committed(u"icon.png"_s));
+    EXPECT_EQ(icon.size(), QSize(48, 48));
+    EXPECT_EQ(pngDepthAndType(committed(u"icon.png"_s)), std::make_pair(8, 3));
+    EXPECT_LE(icon.colorCount(), 256);
+    const QImage ico(committed(u"icon.ico"_s), "ICO");
+    ASSERT_FALSE(ico.isNull());
+    EXPECT_EQ(ico.convertToFormat(QImage::Format_ARGB32), icon.convertToFormat(QImage::Format_ARGB32));
+
+    for (const QString& name : kPictures.mid(4))
+        EXPECT_EQ(QImage(committed(name)).size(), QSize(16, 16)) << name.toStdString();
+}
+
+// The layout the window's controls rely on: the gradient, white panels exactly at their
+// boxes, and light lettering nowhere but in the word boxes.
+TEST(AssetsTest, BackgroundKeepsItsLayout)
+{
+    const QImage bg = QImage(committed(u"background.png"_s)).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(bg.isNull());
+    // the gradient, between the panels and under the list panels' bottom edge
+    for (int y : {17, 100, 246})
+        EXPECT_EQ(bg.pixelColor(197, y), QColor(gradientGrey(y), gradientGrey(y), gradientGrey(y))) << y;
+    EXPECT_EQ(bg.pixelColor(0, 0), QColor(52, 52, 52));
+    EXPECT_EQ(bg.pixelColor(399, 299), QColor(0, 0, 0));
+
+    for (const QRect& panel : kPanels) {
+        const int midX = panel.center().x(), midY = panel.center().y();
+        for (const QPoint inside : {QPoint(panel.left(), midY), QPoint(panel.right(), midY),
+                                    QPoint(midX, panel.top()), QPoint(midX, panel.bottom())})
+            EXPECT_EQ(bg.pixelColor(inside), QColor(Qt::white)) << inside.x() << "," << inside.y();
+        for (const QPoint outside : {QPoint(panel.left() - 1, midY), QPoint(panel.right() + 1, midY),
+                                     QPoint(midX, panel.top() - 1), QPoint(midX, panel.bottom() + 1)})
+            EXPECT_LT(bg.pixelColor(outside).red(), 100) << outside.x() << "," << outside.y();
+    }
+
+    auto inAny = [](const std::vector<QRect>& boxes, QPoint p) {
+        for (const QRect& r : boxes) {
+            if (r.contains(p))
+                return true;
+        }
+        return false;
+    };
+    for (const QRect& word : kWords) {
+        int light = 0;
+        for (int y = word.top(); y <= word.bottom(); ++y)
+            for (int x = word.left(); x <= word.right(); ++x)
+                light += !inAny(kPanels, QPoint(x, y)) && bg.pixelColor(x, y).red() > 150;
+        EXPECT_GT(light, word.width() * word.height() / 12) << word.x() << "," << word.y();
+    }
+    for (int y = 0; y < bg.height(); ++y) {
+        for (int x = 0; x < bg.width(); ++x) {
+            const QPoint p(x, y);
+            if (inAny(kPanels, p) || inAny(kWords, p))
+                continue;
+            const QColor c = bg.pixelColor(p);
+            ASSERT_LE(c.red(), 60) << "stray light pixel at " << x << "," << y;
+        }
+    }
+}
