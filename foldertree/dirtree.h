@@ -65,6 +65,10 @@ public:
     // The inner tree view (the tree of the control's design); its nodes carry NodeRole data.
     QTreeWidget* tree() const { return m_tree; }
 
+    // The eight node pictures, keyed "unknown", "fixed", "ram", "remove", "cd", "folder",
+    // "open", "remote", in that order.
+    const ImageList& imageList() const { return img; }
+
     // The node with a 1-based index, or nullptr.
     QTreeWidgetItem* node(int index) const;
 

@@ -1,0 +1,459 @@
+// DirTree against an in-memory machine: the nodes of the drive pass and of folder
+// listings, clicks, expansions, the refresh key and resizing.
+#include "dirtree.h"
+#include "fakedrivesystem.h"
+
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+using Machine = std::function<void(FakeDriveSystem&)>;
+
+// A readable picture of the whole tree, one node a line: index, key, text, pictures,
+// indented by depth.
+void dumpNode(const QTreeWidgetItem* node, int depth, std::string& out)
+{
+    out += std::string(static_cast<std::size_t>(depth) * 2, ' ');
+    out += std::to_string(node->data(0, DirTree::IndexRole).toInt());
+    const QString key = node->data(0, DirTree::KeyRole).toString();
+    if (!key.isEmpty())
+        out += ' ' + key.toStdString();
+    out += " '" + node->text(0).toStdString() + "' " + node->data(0, DirTree::ImageRole).toString().toStdString();
+    const QString selected = node->data(0, DirTree::SelectedImageRole).toString();
+    if (!selected.isEmpty())
+        out += '/' + selected.toStdString();
+    out += '\n';
+    for (int i = 0; i < node->childCount(); ++i)
+        dumpNode(node->child(i), depth + 1, out);
+}
+
+std::string dump(const DirTree& tree)
+{
+    std::string out;
+    for (int i = 0; i < tree.tree()->topLevelItemCount(); ++i)
+        dumpNode(tree.tree()->topLevelItem(i), 0, out);
+    return out;
+}
+
+// The usual machine: an empty floppy drive, C: with a few folders.
+void standardMachine(FakeDriveSystem& fs)
+{
+    fs.addDrive('A', DriveSystem::Removable, "FLOPPY");
+    fs.failEnumeration("A:");
+    fs.addDrive('C', DriveSystem::Fixed, "SYSTEM");
+    fs.addFolder("C:\\Windows");
+    fs.addFolder("C:\\Program Files\\COMMON FILES\\System");
+    fs.addFolder("C:\\Users\\ann\\Music");
+    fs.addFile("C:\\pagefile.txt");
+}
+
+class DirTreeTest : public ::testing::Test
+{
+protected:
+    void make(const Machine& machine)
+    {
+        auto fake = std::make_unique<FakeDriveSystem>();
+        machine(*fake);
+        fs = fake.get();
+        tree = std::make_unique<DirTree>(std::move(fake));
+        QObject::connect(tree.get(), &DirTree::Click, [this] { clicks << tree->path(); });
+    }
+
+    // The node with the given full path ('System (C:)\Windows').
+    QTreeWidgetItem* find(const QString& fullPath) const
+    {
+        for (int i = 1; QTreeWidgetItem* node = tree->node(i); ++i) {
+            if (DirTree::fullPath(node) == fullPath)
+                return node;
+        }
+        ADD_FAILURE() << "no node " << fullPath.toStdString();
+        return nullptr;
+    }
+
+    // A click on a node, as the tree view reports it; the node need not be on view.
+    void click(QTreeWidgetItem* node) { Q_EMIT tree->tree()->itemClicked(node, 0); }
+
+    // A click of the user's mouse on a node that is on view.
+    void mouseClick(QTreeWidgetItem* node)
+    {
+        tree->show();
+        const QRect rect = tree->tree()->visualItemRect(node);
+        ASSERT_FALSE(rect.isEmpty());
+        QTest::mouseClick(tree->tree()->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    FakeDriveSystem* fs = nullptr;
+    std::unique_ptr<DirTree> tree;
+    QStringList clicks;
+};
+
+struct TreeCase
+{
+    const char* name;
+    Machine machine;
+    const char* expected;
+};
+
+std::string caseName(const ::testing::TestParamInfo<TreeCase>& info) { return info.param.name; }
+
+// The tree right after GoList.
+class DrivePass : public DirTreeTest, public ::testing::WithParamInterface<TreeCase> {};
+
+TEST_P(DrivePass, BuildsTheDriveLevel)
+{
+    make(GetParam().machine);
+    tree->GoList();
+    EXPECT_EQ(dump(*tree), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Machines, DrivePass, ::testing::Values(
+    TreeCase{"FloppySystemAndOpticalWithoutDisc", [](FakeDriveSystem& fs) {
+        fs.addDrive('A', DriveSystem::Removable, "FLOPPY");
+        fs.addDrive('C', DriveSystem::Fixed, "SYSTEM");
+        fs.addFolder("C:\\Windows");
+        fs.addFolder("C:\\Program Files\\Common Files");
+        fs.addDrive('D', DriveSystem::CdRom, std::nullopt);
+    }, "1 root65 '(A:)' remove\n"
+       "2 root67 'System (C:)' fixed\n"
+       "  3 'Program Files' folder/open\n"
+       "  4 'Windows' folder/open\n"},
+    TreeCase{"EmptyLabelKeepsItsBlank", [](FakeDriveSystem& fs) {
+        fs.addDrive('E', DriveSystem::Fixed, "");
+    }, "1 root69 ' (E:)' fixed\n"},
+    TreeCase{"PictureOfEveryType", [](FakeDriveSystem& fs) {
+        fs.addDrive('F', DriveSystem::Unknown, "misc");
+        fs.addDrive('G', DriveSystem::NoRootDir, "gone");
+        fs.addDrive('H', DriveSystem::Fixed, "MY DATA");
+        fs.addDrive('I', DriveSystem::Remote, "share");
+        fs.addDrive('J', DriveSystem::CdRom, "disc");
+        fs.addDrive('K', DriveSystem::RamDisk, "ram");
+        fs.addDrive('L', 7, "seven");
+        fs.addDrive('M', -1, "negative");
+    }, "1 root70 'Misc (F:)' unknown\n"
+       "2 root72 'My Data (H:)' fixed\n"
+       "3 root73 'Share (I:)' remote\n"
+       "4 root74 'Disc (J:)' cd\n"
+       "5 root75 'Ram (K:)' ram\n"},
+    TreeCase{"RootThatCannotBeListed", [](FakeDriveSystem& fs) {
+        fs.addDrive('Z', DriveSystem::Remote, "NAS");
+        fs.failEnumeration("Z:");
+    }, "1 root90 'Nas (Z:)' remote\n"}),
+    caseName);
+
+// The children one listing gives C:.
+class Listing : public DirTreeTest, public ::testing::WithParamInterface<TreeCase> {};
+
+TEST_P(Listing, AddsTheSubfoldersInOrder)
+{
+    make([](FakeDriveSystem& fs) {
+        fs.addDrive('C', DriveSystem::Fixed, "C");
+        GetParam().machine(fs);
+    });
+    tree->GoList();
+    EXPECT_EQ(dump(*tree), std::string("1 root67 'C (C:)' fixed\n") + GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, Listing, ::testing::Values(
+    TreeCase{"SortedWithoutCaseFilesLeftOut", [](FakeDriveSystem& fs) {
+        fs.addFolder("C:\\zeta");
+        fs.addFolder("C:\\Alpha");
+        fs.addFile("C:\\notes.txt");
+        fs.addFolder("C:\\beta");
+    }, "  2 'Alpha' folder/open\n  3 'Beta' folder/open\n  4 'Zeta' folder/open\n"},
+    TreeCase{"HiddenAndSystemFoldersLeftOut", [](FakeDriveSystem& fs) {
+        fs.addFolder("C:\\$RECYCLE.BIN", {true, true, true});
+        fs.addFolder("C:\\System Volume Information", {true, false, true});
+        fs.addFolder("C:\\Secret", {true, true, false});
+        fs.addFolder("C:\\Music");
+    }, "  2 'Music' folder/open\n"},
+    TreeCase{"NamesProperCased", [](FakeDriveSystem& fs) {
+        fs.addFolder("C:\\MUSIC");
+        fs.addFolder("C:\\my documents");
+        fs.addFolder("C:\\cd-rom");
+    }, "  2 'Cd-rom' folder/open\n  3 'Music' folder/open\n  4 'My Documents' folder/open\n"},
+    TreeCase{"UnreadableAttributesTakenAsFolder", [](FakeDriveSystem& fs) {
+        fs.addFile("C:\\locked.sys");
+        fs.failAttributes("C:\\locked.sys");
+        fs.addFolder("C:\\Data");
+    }, "  2 'Data' folder/open\n  3 'Locked.sys' folder/open\n"},
+    TreeCase{"ListingThatBreaksOffKeepsWhatItRead", [](FakeDriveSystem& fs) {
+        fs.addFolder("C:\\zeta");
+        fs.addFolder("C:\\Alpha");
+        fs.addFolder("C:\\beta");
+        fs.failEnumerationAfter("C:", 2);
+    }, "  2 'Alpha' folder/open\n  3 'Zeta' folder/open\n"},
+    TreeCase{"NoSubfolders", [](FakeDriveSystem& fs) { fs.addFile("C:\\autoexec.bat"); }, ""}),
+    caseName);
+
+TEST_F(DirTreeTest, RemovableDriveIsNotTouchedByThePass)
+{
+    make(standardMachine);
+    tree->GoList();
+    EXPECT_EQ(fs->labelReads('A'), 0);
+    EXPECT_EQ(fs->enumerations("A:"), 0);
+    EXPECT_EQ(fs->enumerations("C:"), 1);
+}
+
+TEST_F(DirTreeTest, NodeIndexesFollowTheOrderOfAddition)
+{
+    make(standardMachine);
+    tree->GoList();
+    tree->node(2)->setExpanded(true);
+    EXPECT_EQ(dump(*tree), "1 root65 '(A:)' remove\n"
+                           "2 root67 'System (C:)' fixed\n"
+                           "  3 'Program Files' folder/open\n"
+                           "    6 'Common Files' folder/open\n"
+                           "  4 'Users' folder/open\n"
+                           "    7 'Ann' folder/open\n"
+                           "  5 'Windows' folder/open\n");
+}
+
+TEST_F(DirTreeTest, ClicksSetThePathAndRaiseClick)
+{
+    make(standardMachine);
+    tree->GoList();
+    EXPECT_EQ(tree->path(), u""_s);
+    EXPECT_EQ(tree->property("path").toString(), u""_s);
+
+    mouseClick(find(u"System (C:)"_s));
+    EXPECT_EQ(clicks, QStringList{u"C:\\"_s});
+    EXPECT_EQ(tree->nativePath(), u"C:\\"_s);
+
+    click(find(u"System (C:)\\Program Files"_s));
+    click(find(u"System (C:)\\Program Files\\Common Files"_s));
+    EXPECT_EQ(tree->path(), u"C:\\Program Files\\Common Files\\"_s);
+    EXPECT_EQ(tree->property("path").toString(), tree->path());
+    // The disk is reached, and named to the host, through the names as they are on disk.
+    EXPECT_EQ(tree->nativePath(), u"C:\\Program Files\\COMMON FILES\\"_s);
+    EXPECT_EQ(fs->enumerations("C:\\Program Files\\COMMON FILES"), 1);
+    EXPECT_EQ(clicks.size(), 3);
+}
+
+TEST_F(DirTreeTest, EmptyRemovableDriveListsNothingYetReportsItsRoot)
+{
+    make(standardMachine);
+    tree->GoList();
+    click(find(u"(A:)"_s));
+    EXPECT_EQ(clicks, QStringList{u"A:\\"_s});
+    EXPECT_EQ(find(u"(A:)"_s)->childCount(), 0);
+    // Listed once as a drive, and once more as a node without children.
+    EXPECT_EQ(fs->enumerations("A:"), 2);
+}
+
+TEST_F(DirTreeTest, RemovableDriveWithMediumListsOnFirstClick)
+{
+    make([](FakeDriveSystem& fs) {
+        fs.addDrive('A', DriveSystem::Removable, "FLOPPY");
+        fs.addFolder("A:\\docs");
+    });
+    tree->GoList();
+    click(find(u"(A:)"_s));
+    EXPECT_EQ(dump(*tree), "1 root65 '(A:)' remove\n  2 'Docs' folder/open\n");
+    click(find(u"(A:)\\Docs"_s));
+    EXPECT_EQ(tree->path(), u"A:\\Docs\\"_s);
+}
+
+TEST_F(DirTreeTest, FolderIsReadAgainOnlyWhileItHasNoChildren)
+{
+    make(standardMachine);
+    tree->GoList();
+    for (int i = 0; i < 3; ++i) {
+        click(find(u"System (C:)\\Windows"_s));
+        click(find(u"System (C:)\\Program Files"_s));
+    }
+    EXPECT_EQ(fs->enumerations("C:\\Windows"), 3);
+    EXPECT_EQ(fs->enumerations("C:\\Program Files"), 1);
+    EXPECT_EQ(find(u"System (C:)\\Program Files"_s)->childCount(), 1);
+}
+
+TEST_F(DirTreeTest, FoldersThatDifferOnlyInCaseStayApart)
+{
+    make([](FakeDriveSystem& fs) {
+        fs.addDrive('C', DriveSystem::Fixed, "");
+        fs.addFolder("C:\\music\\jazz");
+        fs.addFolder("C:\\Music\\rock");
+    });
+    tree->GoList();
+    ASSERT_EQ(dump(*tree), "1 root67 ' (C:)' fixed\n  2 'Music' folder/open\n  3 'Music' folder/open\n");
+    click(tree->node(2));
+    EXPECT_EQ(tree->nativePath(), u"C:\\Music\\"_s);
+    click(tree->node(3));
+    EXPECT_EQ(tree->nativePath(), u"C:\\music\\"_s);
+    EXPECT_EQ(tree->path(), u"C:\\Music\\"_s);
+    EXPECT_EQ(tree->node(2)->child(0)->text(0), u"Rock"_s);
+    EXPECT_EQ(tree->node(3)->child(0)->text(0), u"Jazz"_s);
+}
+
+TEST_F(DirTreeTest, ColonInsideALabelDoesNotMisleadThePath)
+{
+    make([](FakeDriveSystem& fs) {
+        fs.addDrive('D', DriveSystem::Fixed, "backup: 2020");
+        fs.addFolder("D:\\photos");
+    });
+    tree->GoList();
+    click(find(u"Backup: 2020 (D:)\\Photos"_s));
+    EXPECT_EQ(tree->path(), u"D:\\Photos\\"_s);
+}
+
+TEST_F(DirTreeTest, ExpansionClicksEachChildThenTheNode)
+{
+    make(standardMachine);
+    tree->GoList();
+    QTreeWidgetItem* drive = find(u"System (C:)"_s);
+    drive->setExpanded(true);
+    EXPECT_EQ(clicks, (QStringList{u"C:\\Program Files\\"_s, u"C:\\Users\\"_s, u"C:\\Windows\\"_s, u"C:\\"_s}));
+    EXPECT_EQ(tree->tree()->currentItem(), drive);
+    // One level of look-ahead: a child shows an expand mark exactly when it has subfolders.
+    EXPECT_EQ(find(u"System (C:)\\Program Files"_s)->childCount(), 1);
+    EXPECT_EQ(find(u"System (C:)\\Users"_s)->childCount(), 1);
+    EXPECT_EQ(find(u"System (C:)\\Windows"_s)->childCount(), 0);
+}
+
+TEST_F(DirTreeTest, ExpansionByTheMouse)
+{
+    make(standardMachine);
+    tree->GoList();
+    tree->show();
+    QTreeWidgetItem* drive = find(u"System (C:)"_s);
+    const QRect rect = tree->tree()->visualItemRect(drive);
+    // The expand mark lies in the indentation left of the node.
+    QTest::mouseClick(tree->tree()->viewport(), Qt::LeftButton, {},
+                      QPoint(rect.left() - tree->tree()->indentation() / 2, rect.center().y()));
+    ASSERT_TRUE(drive->isExpanded());
+    EXPECT_EQ(clicks.size(), 4);
+    EXPECT_EQ(tree->path(), u"C:\\"_s);
+}
+
+// A host whose Click handler refreshes the tree, on the n-th Click.
+struct RefreshCase
+{
+    const char* name;
+    int refreshOnClick;
+    bool byMouse;
+};
+
+class RefreshInsideClick : public DirTreeTest, public ::testing::WithParamInterface<RefreshCase> {};
+
+TEST_P(RefreshInsideClick, EndsTheHandlingCleanly)
+{
+    make(standardMachine);
+    tree->GoList();
+    const std::string driveLevel = dump(*tree);
+    QObject::connect(tree.get(), &DirTree::Click, tree.get(), [this] {
+        if (clicks.size() == GetParam().refreshOnClick)
+            tree->GoList();
+    });
+    QTreeWidgetItem* drive = find(u"System (C:)"_s);
+    if (GetParam().byMouse) {
+        tree->show();
+        const QRect rect = tree->tree()->visualItemRect(drive);
+        QTest::mouseClick(tree->tree()->viewport(), Qt::LeftButton, {},
+                          QPoint(rect.left() - tree->tree()->indentation() / 2, rect.center().y()));
+    } else {
+        drive->setExpanded(true);
+    }
+    EXPECT_EQ(clicks.size(), GetParam().refreshOnClick);
+    EXPECT_EQ(dump(*tree), driveLevel);
+    EXPECT_EQ(tree->tree()->currentItem(), nullptr);
+    // The removed nodes are freed from the event loop.
+    QCoreApplication::sendPostedEvents();
+    QTest::qWait(1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, RefreshInsideClick, ::testing::Values(
+    RefreshCase{"OnFirstChild", 1, false},
+    RefreshCase{"OnLastChild", 3, false},
+    RefreshCase{"OnTheExpandedNode", 4, false},
+    RefreshCase{"OnTheMousesExpansion", 2, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DirTreeTest, RefreshInsideAPlainMouseClick)
+{
+    make(standardMachine);
+    tree->GoList();
+    QObject::connect(tree.get(), &DirTree::Click, tree.get(), [this] { tree->GoList(); });
+    mouseClick(find(u"System (C:)"_s));
+    EXPECT_EQ(clicks, QStringList{u"C:\\"_s});
+    EXPECT_EQ(tree->tree()->topLevelItemCount(), 2);
+    QTest::qWait(1);
+}
+
+struct KeyCase
+{
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    bool refreshes;
+};
+
+class KeyDown : public DirTreeTest, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(KeyDown, OnlyF5Refreshes)
+{
+    make(standardMachine);
+    tree->GoList();
+    click(find(u"System (C:)\\Program Files"_s));
+    fs->addFolder("C:\\New Folder");
+    const std::string before = dump(*tree);
+
+    tree->tree()->setFocus();
+    QTest::keyClick(tree->tree(), GetParam().key, GetParam().modifiers);
+
+    if (GetParam().refreshes) {
+        EXPECT_EQ(dump(*tree), "1 root65 '(A:)' remove\n"
+                               "2 root67 'System (C:)' fixed\n"
+                               "  3 'New Folder' folder/open\n"
+                               "  4 'Program Files' folder/open\n"
+                               "  5 'Users' folder/open\n"
+                               "  6 'Windows' folder/open\n");
+    } else {
+        EXPECT_EQ(dump(*tree), before);
+    }
+    EXPECT_EQ(tree->path(), u"C:\\Program Files\\"_s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, KeyDown, ::testing::Values(
+    KeyCase{"F5", Qt::Key_F5, Qt::NoModifier, true},
+    KeyCase{"ShiftF5", Qt::Key_F5, Qt::ShiftModifier, true},
+    KeyCase{"CtrlF5", Qt::Key_F5, Qt::ControlModifier, true},
+    KeyCase{"AltF5", Qt::Key_F5, Qt::AltModifier, true},
+    KeyCase{"CtrlShiftF5", Qt::Key_F5, Qt::ControlModifier | Qt::ShiftModifier, true},
+    KeyCase{"F4", Qt::Key_F4, Qt::NoModifier, false},
+    KeyCase{"F6", Qt::Key_F6, Qt::NoModifier, false},
+    KeyCase{"LetterT", Qt::Key_T, Qt::NoModifier, false},
+    KeyCase{"Return", Qt::Key_Return, Qt::NoModifier, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DirTreeTest, TreeFollowsTheControlsSize)
+{
+    make(standardMachine);
+    tree->show();
+    tree->resize(300, 200);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(tree->tree()->geometry(), QRect(0, 0, 300, 200));
+    tree->resize(520, 610);
+    EXPECT_EQ(tree->tree()->geometry(), QRect(0, 0, 520, 610));
+}
+
+TEST_F(DirTreeTest, EightPicturesInOrder)
+{
+    make(standardMachine);
+    const ImageList& img = tree->imageList();
+    ASSERT_EQ(img.count(), 8);
+    const QStringList keys{u"unknown"_s, u"fixed"_s, u"ram"_s, u"remove"_s,
+                           u"cd"_s, u"folder"_s, u"open"_s, u"remote"_s};
+    for (int i = 1; i <= 8; ++i) {
+        EXPECT_EQ(img.key(i), keys[i - 1]);
+        EXPECT_EQ(img.indexOf(keys[i - 1]), i);
+        EXPECT_EQ(img.picture(keys[i - 1]).size(), QSize(16, 16)) << keys[i - 1].toStdString();
+    }
+}
+
+} // namespace

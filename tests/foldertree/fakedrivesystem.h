@@ -1,0 +1,60 @@
+#pragma once
+
+#include "drivesystem.h"
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+// An in-memory machine for the folder tree's tests, with Windows-style paths ("C:\",
+// "C:\Windows\"): drives of any type, labels that cannot be read, folders whose listing
+// cannot start or breaks off, entries whose attributes cannot be read. Names are
+// compared exactly, case included, so a test sees whether the tree reaches a folder by
+// its name on disk. It counts the reads the tree makes.
+class FakeDriveSystem : public DriveSystem
+{
+public:
+    // A drive whose label is nullopt cannot have it read (no medium).
+    void addDrive(char letter, int type, std::optional<std::string> label);
+
+    // Entries by their full path without a final "\" ("C:\Program Files\Common Files");
+    // missing parent folders are added as plain folders. Entries are enumerated in the
+    // order they were added.
+    void addFolder(const std::string& path, Attributes attributes = {true, false, false});
+    void addFile(const std::string& path);
+
+    void failEnumeration(const std::string& folder); // the listing of `folder` cannot start
+    void failEnumerationAfter(const std::string& folder, int entries); // breaks off after `entries`
+    void failAttributes(const std::string& path);
+
+    int enumerations(const std::string& folder) const; // starts asked for, failed ones too
+    int labelReads(char letter) const;
+
+    int driveType(char letter) const override;
+    std::optional<std::string> volumeLabel(char letter) const override;
+    std::string rootPath(char letter) const override;
+    char separator() const override { return '\\'; }
+    std::unique_ptr<FolderEnumeration> enumerate(const std::string& folder) const override;
+    std::optional<Attributes> attributes(const std::string& path) const override;
+
+private:
+    struct Drive
+    {
+        int type = Unknown;
+        std::optional<std::string> label;
+    };
+
+    static std::string withoutSeparator(const std::string& path);
+    void addEntry(const std::string& path, Attributes attributes);
+
+    std::map<char, Drive> m_drives;
+    std::map<std::string, Attributes> m_entries;               // by full path
+    std::map<std::string, std::vector<std::string>> m_children; // folder -> names
+    std::set<std::string> m_unlistable;
+    std::map<std::string, int> m_breakAfter;
+    std::set<std::string> m_unreadable;
+    mutable std::map<std::string, int> m_enumerations;
+    mutable std::map<char, int> m_labelReads;
+};
