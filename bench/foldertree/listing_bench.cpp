@@ -1,0 +1,115 @@
+// Listing a folder of 10,000 subfolders: the whole tree (GoList puts them under C:),
+// the listing without the tree, and a plain directory read of the same folder.
+#include "dirtree.h"
+#include "rooteddrivesystem.h"
+#include "scratchlist.h"
+#include "treetext.h"
+
+#include <QApplication>
+#include <QTreeWidget>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kFolders = 10000;
+
+// The folder, made once: names in mixed case, created in shuffled order, and a file
+// beside them that the listings must leave out.
+const std::string& bigFolder()
+{
+    static const std::string folder = [] {
+        char pattern[] = "/tmp/cantorel-bench-XXXXXX";
+        if (!::mkdtemp(pattern))
+            std::abort();
+        std::vector<int> numbers(kFolders);
+        for (int i = 0; i < kFolders; ++i)
+            numbers[static_cast<std::size_t>(i)] = i;
+        std::shuffle(numbers.begin(), numbers.end(), std::mt19937(7));
+        for (int n : numbers) {
+            const char* stem = n % 3 == 0 ? "FOLDER " : (n % 3 == 1 ? "folder " : "Folder ");
+            fs::create_directory(fs::path(pattern) / (stem + std::to_string(n)));
+        }
+        fs::path file = fs::path(pattern) / "notes.txt";
+        std::FILE* f = std::fopen(file.c_str(), "w");
+        if (f)
+            std::fclose(f);
+        return std::string(pattern) + '/';
+    }();
+    return folder;
+}
+
+void BM_DirTreeGoList(benchmark::State& state)
+{
+    DirTree tree(std::make_unique<RootedDriveSystem>(bigFolder()));
+    for (auto _ : state) {
+        tree.GoList();
+        QCoreApplication::sendPostedEvents(); // lets the previous nodes go
+        if (tree.tree()->topLevelItem(0)->childCount() != kFolders)
+            state.SkipWithError("wrong number of folders");
+    }
+    state.SetItemsProcessed(state.iterations() * kFolders);
+}
+BENCHMARK(BM_DirTreeGoList)->Unit(benchmark::kMillisecond);
+
+// The listing's own work without the tree: read, proper-case, sort.
+void BM_ListingWithoutTree(benchmark::State& state)
+{
+    const auto drives = DriveSystem::createPlatform();
+    ScratchList list;
+    for (auto _ : state) {
+        const auto entries = drives->enumerate(bigFolder());
+        std::string name;
+        while (entries->next(name) == FolderEnumeration::Step::Entry) {
+            if (name == "." || name == "..")
+                continue;
+            const auto a = drives->attributes(bigFolder() + name);
+            if (!a || a->directory)
+                list.addItem(TreeText::properCase(QString::fromStdString(name)), QByteArray::fromStdString(name));
+        }
+        benchmark::DoNotOptimize(list.items().size());
+        list.clear();
+    }
+    state.SetItemsProcessed(state.iterations() * kFolders);
+}
+BENCHMARK(BM_ListingWithoutTree)->Unit(benchmark::kMillisecond);
+
+// What any program pays to find the subfolders of the folder.
+void BM_PlainDirectoryRead(benchmark::State& state)
+{
+    for (auto _ : state) {
+        int folders = 0;
+        for (const fs::directory_entry& entry : fs::directory_iterator(bigFolder()))
+            folders += entry.is_directory() ? 1 : 0;
+        if (folders != kFolders)
+            state.SkipWithError("wrong number of folders");
+    }
+    state.SetItemsProcessed(state.iterations() * kFolders);
+}
+BENCHMARK(BM_PlainDirectoryRead)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::error_code ignored;
+    fs::remove_all(bigFolder(), ignored);
+    return 0;
+}
