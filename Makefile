@@ -4,7 +4,7 @@
 MUSIC ?= $(CURDIR)/build/dev/sample-music
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test test-asan build build-asan deps bench clean
+.PHONY: run test test-asan build build-asan deps bench clean check-windows
 
 deps:
 	@scripts/install-deps
@@ -29,6 +29,10 @@ test-asan: build-asan
 
 bench: build
 	@for b in build/dev/bench/bench_*; do echo "== $$b"; "$$b" || exit 1; done
+
+# Builds the Windows drive-and-folder layer with mingw-w64 and runs its check under Wine.
+check-windows: deps
+	tests/foldertree/windows/check.sh
 
 clean:
 	rm -rf build
