@@ -1,0 +1,277 @@
+#!/usr/bin/env bash
+# End-to-end tests of the real Cantorel program, driven as a user would drive it: its own
+# X server (Xvfb, on a free display, no window manager), mouse and keyboard through
+# xdotool, screenshots through ImageMagick.
+#
+# usage: e2e.sh SCENARIO CANTOREL ASSETS_DIR
+#   build   the splash, then build, save, reset, toggle the hidden m3u box, leave by the cross
+#   splash  the splash ignores keys and waits; a double click opens one main window
+#   layout  the main window's place and pixels against the background picture
+set -euo pipefail
+
+scenario=$1
+app=$(realpath "$2")
+assets=$(realpath "$3")
+
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -f "$work/app.log" ] && sed 's/^/  app: /' "$work/app.log" >&2
+    exit 1
+}
+
+# Polls a command until it succeeds, at most $1 seconds.
+wait_for() {
+    local seconds=$1; shift
+    local deadline=$((SECONDS + seconds))
+    until "$@" >/dev/null 2>&1; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.05
+    done
+}
+
+start_x() {
+    mkfifo "$work/displayfd"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+        3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    local display
+    read -r -t 20 display <"$work/displayfd" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+    export DISPLAY=":$display"
+    unset WAYLAND_DISPLAY XAUTHORITY
+    export QT_QPA_PLATFORM=xcb
+    export XDG_RUNTIME_DIR="$work/runtime"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    wait_for 10 xdpyinfo || fail "the X server does not answer"
+}
+
+make_music() {
+    mkdir "$work/music"
+    local f
+    for f in "10 Finale.wma" "02 Song.WAV" "01 Intro.mp3" "notes.txt" ".hidden.mp3"; do
+        printf 'media' >"$work/music/$f"
+    done
+}
+
+start_app() {
+    (cd "$work/music" && exec "$app") >"$work/app.log" 2>&1 &
+    app_pid=$!
+}
+
+app_running() { kill -0 "$app_pid" 2>/dev/null; }
+
+# The one visible window of the program whose name matches $1 (the splash has none).
+visible_window() {
+    timeout 20 xdotool search --sync --onlyvisible --limit 1 --name "$1" 2>/dev/null | head -n 1
+}
+
+count_visible() {
+    xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l
+}
+
+geometry() { # sets X Y WIDTH HEIGHT of window $1
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+}
+
+# Moves the pointer to a screen point. (--sync waits for a motion, and there is none
+# when the pointer is already there.)
+move_to() {
+    local X Y SCREEN WINDOW
+    eval "$(xdotool getmouselocation --shell)"
+    if [ "$X,$Y" != "$1,$2" ]; then
+        xdotool mousemove --sync "$1" "$2"
+    fi
+}
+
+# Mouse click at a point of the main window's client area.
+click_main() {
+    move_to $((MX + $1)) $((MY + $2))
+    xdotool click 1
+}
+
+wait_main() {
+    main=$(visible_window '^Playlist maker$')
+    [ -n "$main" ] || fail "the main window did not appear"
+    geometry "$main"
+    MX=$X MY=$Y
+    xdotool windowfocus --sync "$main" 2>/dev/null || true
+}
+
+open_main() {
+    splash=$(timeout 20 xdotool search --sync --onlyvisible --limit 1 --pid "$app_pid" 2>/dev/null | head -n 1)
+    [ -n "$splash" ] || fail "the splash window did not appear"
+    geometry "$splash"
+    [ "$WIDTH x $HEIGHT" = "298 x 148" ] || fail "splash is $WIDTH x $HEIGHT"
+    move_to $((X + 40)) $((Y + 40))
+    xdotool click 1
+    wait_main
+}
+
+# Clicks the painted SAVE and confirms "Saved" with Enter.
+save() {
+    click_main 300 281
+    local box
+    box=$(visible_window '^Cantorel$')
+    [ -n "$box" ] || fail "no message box after saving"
+    xdotool windowfocus --sync "$box" 2>/dev/null || true
+    xdotool key Return
+    wait_for 10 test "$(count_visible '^Cantorel$')" -eq 0 || fail "the message box stayed"
+}
+
+# The saved playlist must hold exactly these bytes (printf format).
+expect_saved() {
+    # shellcheck disable=SC2059
+    printf "$1" >"$work/expected"
+    cmp "$work/expected" "$work/music/party.m3u" \
+        || fail "party.m3u holds $(od -c "$work/music/party.m3u" | head -5)"
+}
+
+expect_exit() {
+    wait_for 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "the program did not end"
+    local status=0
+    wait "$app_pid" || status=$?
+    app_pid=""
+    [ "$status" -eq 0 ] || fail "the program ended with status $status"
+}
+
+pixel() { # file x y
+    convert "$1" -format "%[pixel:p{$2,$3}]" info:
+}
+
+painted() {
+    import -window root "$work/shot.png" && [ "$(pixel "$work/shot.png" $((MX + 100)) $((MY + 150)))" = "srgb(255,255,255)" ]
+}
+
+crop() { # file x y w h out
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage "$6"
+}
+
+differing_pixels() {
+    compare -metric AE "$1" "$2" null: 2>&1 || true
+}
+
+scenario_build() {
+    start_x
+    make_music
+    start_app
+    open_main
+
+    click_main 100 282                     # into the file name box
+    xdotool type --delay 15 'party.m3u'
+    click_main 50 32                       # the first file, by mouse
+    xdotool key End Up Home                # and three moves by keyboard
+    sleep 0.6                              # longer than a double click: the next is a click of its own
+    click_main 50 32                       # the current file again
+    save
+    expect_saved '#EXTM3U\r\n01 Intro.mp3\r\n10 Finale.wma\r\n02 Song.WAV\r\n01 Intro.mp3\r\n01 Intro.mp3\r\n'
+
+    click_main 360 281                     # RESET
+    save
+    expect_saved '#EXTM3U\r\n'
+
+    xdotool key Tab Tab Tab space          # File1 -> Text1 -> Text2 -> the hidden m3u box: off
+    click_main 360 281                     # RESET with the box off empties the playlist
+    click_main 50 32
+    save
+    expect_saved '\r\n01 Intro.mp3\r\n'
+
+    xdotool key Tab Tab Tab space          # and on again: a fresh M3U playlist
+    save
+    expect_saved '#EXTM3U\r\n'
+
+    click_main 50 32                       # an unsaved pick, then the cross
+    click_main 389 7
+    expect_exit
+    expect_saved '#EXTM3U\r\n'
+    [ "$(ls -A "$work/music" | wc -l)" -eq 6 ] || fail "unexpected files: $(ls -A "$work/music")"
+}
+
+scenario_splash() {
+    start_x
+    make_music
+    start_app
+    splash=$(timeout 20 xdotool search --sync --onlyvisible --limit 1 --pid "$app_pid" 2>/dev/null | head -n 1)
+    [ -n "$splash" ] || fail "the splash window did not appear"
+    geometry "$splash"
+    [ "$X,$Y" = "363,310" ] || fail "splash at $X,$Y, not centred"
+    move_to $((X + 149)) $((Y + 74))
+    xdotool windowfocus --sync "$splash" 2>/dev/null || true
+    xdotool key Return Escape space a
+    # Nothing may happen: give the program time to react wrongly.
+    sleep 1
+    app_running || fail "keys ended the program"
+    [ "$(count_visible '^Playlist maker$')" -eq 0 ] || fail "a key opened the main window"
+    [ -n "$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null)" ] || fail "the splash went away"
+
+    xdotool click --repeat 2 --delay 60 1  # a double click in the middle
+    wait_main
+    sleep 0.5
+    [ "$(count_visible '^Playlist maker$')" -eq 1 ] || fail "not exactly one main window"
+    local windows
+    windows=$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | wc -l)
+    [ "$windows" -eq 1 ] || fail "$windows windows are shown, not just the main window"
+    click_main 100 282
+    xdotool type --delay 15 'party.m3u'
+    save
+    expect_saved '#EXTM3U\r\n'             # the double click picked nothing
+    click_main 389 7
+    expect_exit
+}
+
+scenario_layout() {
+    start_x
+    make_music
+    start_app
+    open_main
+    [ "$WIDTH x $HEIGHT" = "396 x 299" ] || fail "main window is $WIDTH x $HEIGHT"
+    # centred on 1024 x 768: (1024 - 396) / 2 and (768 - 299) / 2 = 234.5, rounded up
+    [ "$MX,$MY" = "314,235" ] || fail "main window at $MX,$MY, not centred"
+    # the first paint has landed when File1's panel is white
+    wait_for 10 painted || fail "the main window was never painted"
+    import -window root "$work/shot.png"
+    crop "$work/shot.png" "$MX" "$MY" 396 299 "$work/window.png"
+
+    # Where no control lies, the window shows the picture exactly: the headings and the
+    # cross (cmdExit draws nothing), SAVE and RESET (nor do cmdSave and cmdReset), the
+    # panels' edges and the gradient between them.
+    local region
+    for region in "396 17 0 0" "137 49 259 250" "7 282 0 17" "8 230 193 17"; do
+        set -- $region
+        crop "$work/window.png" "$3" "$4" "$1" "$2" "$work/a.png"
+        crop "$assets/background.png" "$3" "$4" "$1" "$2" "$work/b.png"
+        local diff
+        diff=$(differing_pixels "$work/a.png" "$work/b.png")
+        [ "$diff" = "0" ] || fail "region ${1}x${2}+${3}+${4} differs from the picture in $diff pixels"
+    done
+
+    # The list shows three files and then white; the playlist box shows one line.
+    local mean
+    mean=$(convert "$work/window.png" -crop 185x17+8+24 +repage -format '%[fx:mean]' info:)
+    awk "BEGIN { exit !($mean < 0.97) }" || fail "no file name in File1's first row (mean $mean)"
+    mean=$(convert "$work/window.png" -crop 185x100+8+130 +repage -format '%[fx:mean]' info:)
+    awk "BEGIN { exit !($mean == 1) }" || fail "File1 shows more than three files (mean $mean)"
+    mean=$(convert "$work/window.png" -crop 192x17+201+24 +repage -format '%[fx:mean]' info:)
+    awk "BEGIN { exit !($mean < 0.97) }" || fail "Text1 shows no #EXTM3U (mean $mean)"
+    mean=$(convert "$work/window.png" -crop 192x150+201+60 +repage -format '%[fx:mean]' info:)
+    awk "BEGIN { exit !($mean == 1) }" || fail "Text1 shows more than one line or a scroll bar (mean $mean)"
+    click_main 389 7
+    expect_exit
+}
+
+case "$scenario" in
+    build) scenario_build ;;
+    splash) scenario_splash ;;
+    layout) scenario_layout ;;
+    *) echo "unknown scenario: $scenario" >&2; exit 2 ;;
+esac
+echo "PASS: $scenario"
