@@ -60,20 +60,4 @@ TEST(DirTreeOnDisk, ListsRealFoldersAndReachesThemByTheirNames)
     EXPECT_EQ(childTexts(drive->child(unicode)), QStringList{u"Ä"_s});
 }
 
-TEST(DirTreeOnDisk, FolderThatVanishedListsNothing)
-{
-    QTemporaryDir root;
-    ASSERT_TRUE(root.isValid());
-    ASSERT_TRUE(QDir(root.path()).mkpath(u"gone"_s));
-    DirTree tree(std::make_unique<RootedDriveSystem>(QFile::encodeName(root.path()).toStdString()));
-    int clicks = 0;
-    QObject::connect(&tree, &DirTree::Click, [&] { ++clicks; });
-    tree.GoList();
-    ASSERT_TRUE(QDir(root.path()).rmdir(u"gone"_s));
-    tree.tree()->topLevelItem(0)->setExpanded(true);
-    EXPECT_EQ(clicks, 2);
-    EXPECT_EQ(tree.tree()->topLevelItem(0)->child(0)->childCount(), 0);
-    EXPECT_EQ(tree.path(), u"C:\\"_s);
-}
-
 } // namespace

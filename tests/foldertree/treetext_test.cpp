@@ -62,14 +62,6 @@ INSTANTIATE_TEST_SUITE_P(Nodes, FolderPath, ::testing::Values(
     PathCase{"ColonInLabel", u"Backup: 2020 (D:)"_s, u"Backup: 2020 (D:)\\X"_s, u"D:\\X"_s}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DriveNodeText, RemovableEmptyAndLabelled)
-{
-    EXPECT_EQ(TreeText::driveNodeText(u'A', true, u"IGNORED"), u"(A:)"_s);
-    EXPECT_EQ(TreeText::driveNodeText(u'E', false, u""), u" (E:)"_s);
-    EXPECT_EQ(TreeText::driveNodeText(u'C', false, u"SYSTEM"), u"System (C:)"_s);
-    EXPECT_EQ(TreeText::drivePath(u"System (C:)"), u"C:"_s);
-}
-
 QStringList sorted(ScratchList& list)
 {
     QStringList out;
