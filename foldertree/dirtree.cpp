@@ -277,15 +277,14 @@ void DirTree::NodeClick(QTreeWidgetItem* node)
     HandlingScope scope(m_handling);
     const QString key = node->data(0, KeyRole).toString();
     const bool isDrive = key.left(4) == kDriveKeyPrefix;
-    bool listed = false;
-    if (isDrive) {
-        if (node->childCount() > 0)
-            listed = true;
-        else
+    // A drive node with children goes straight to its path. One without is listed by its
+    // key, and, if that found nothing, once more by its index like any folder node.
+    if (!isDrive || node->childCount() == 0) {
+        if (isDrive)
             ListSubfolders(nativeFolder(node), nodeByKey(key));
+        if (node->childCount() == 0)
+            ListSubfolders(nativeFolder(node), this->node(node->data(0, IndexRole).toInt()));
     }
-    if (!listed && node->childCount() == 0)
-        ListSubfolders(nativeFolder(node), this->node(node->data(0, IndexRole).toInt()));
 
     QString folder = folderPath(node);
     if (!folder.endsWith(kSeparator))
