@@ -59,12 +59,8 @@ void FileListView::keyPressEvent(QKeyEvent* event)
     const QPersistentModelIndex before = currentIndex();
     QListView::keyPressEvent(event);
     const QModelIndex after = currentIndex();
-    if (after.isValid() && after != before) {
-        // Keyboard moves select what they make current, so that what is highlighted is
-        // always the last file picked.
-        selectionModel()->select(after, QItemSelectionModel::ClearAndSelect);
+    if (after.isValid() && after != before)
         Q_EMIT picked(after);
-    }
 }
 
 void FileListView::focusInEvent(QFocusEvent* event)
@@ -75,4 +71,12 @@ void FileListView::focusInEvent(QFocusEvent* event)
     // arrow key would then skip it. With no current entry the first key picks the first file.
     if (!hadCurrent && currentIndex().isValid())
         selectionModel()->clearCurrentIndex();
+}
+
+QItemSelectionModel::SelectionFlags FileListView::selectionCommand(const QModelIndex& index,
+                                                                   const QEvent*) const
+{
+    // Whatever becomes current is selected, with or without Ctrl held: the highlighted file
+    // is always the one picked last.
+    return index.isValid() ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::NoUpdate;
 }

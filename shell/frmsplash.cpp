@@ -3,8 +3,10 @@
 #include "module1.h"
 #include "twips.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleHints>
 
 using namespace Qt::StringLiterals;
 
@@ -13,6 +15,68 @@ namespace {
 const QString kPicture = u":/assets/splash.png"_s;
 constexpr int kClientWidth = 4470;
 constexpr int kClientHeight = 2220;
+
+// The second click of a double click on the splash window lands on the main window, which
+// has just opened under the pointer; it would pick whatever file lies there. This filter
+// swallows that second click (press, double click and release) when it follows the first
+// within the double-click time and distance, and then removes itself.
+class DoubleClickTail : public QObject
+{
+public:
+    explicit DoubleClickTail(const QMouseEvent& click)
+        : QObject(QCoreApplication::instance())
+        , m_clickTimestamp(click.timestamp())
+        , m_clickAt(click.globalPosition())
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (m_swallowing || isSecondClick(*mouse)) {
+                m_swallowing = true;
+                return true;
+            }
+            finish();
+            return false;
+        }
+        case QEvent::MouseButtonRelease:
+            if (m_swallowing) {
+                finish();
+                return true;
+            }
+            finish();
+            return false;
+        default:
+            return false;
+        }
+    }
+
+private:
+    bool isSecondClick(const QMouseEvent& press) const
+    {
+        const QPointF moved = press.globalPosition() - m_clickAt;
+        const int distance = QGuiApplication::styleHints()->mouseDoubleClickDistance();
+        return press.timestamp() - m_clickTimestamp
+                   <= static_cast<quint64>(QApplication::doubleClickInterval())
+               && qAbs(moved.x()) <= distance && qAbs(moved.y()) <= distance;
+    }
+
+    void finish()
+    {
+        QCoreApplication::instance()->removeEventFilter(this);
+        deleteLater();
+    }
+
+    quint64 m_clickTimestamp;
+    QPointF m_clickAt;
+    bool m_swallowing = false;
+};
 
 } // namespace
 
@@ -46,8 +110,10 @@ void frmSplash::mouseReleaseEvent(QMouseEvent* event)
                        && rect().contains(event->position().toPoint());
     m_pressed = false;
     event->accept();
-    if (click)
+    if (click) {
+        new DoubleClickTail(*event);
         Form_Click();
+    }
 }
 
 void frmSplash::Form_Click()

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -214,6 +215,19 @@ TEST_F(MainWindowTest, EveryClickOnAFilePicks)
     QTest::qWait(QApplication::doubleClickInterval() + 50);
     QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, rowCentre(kC));
     EXPECT_EQ(text1(), u"#EXTM3U\nb.mp3\nb.mp3\nc.wav"_s);
+}
+
+// Ctrl held changes nothing: the picked file stays highlighted, and Ctrl+Down picks too.
+TEST_F(MainWindowTest, CtrlKeepsPickedFileSelected)
+{
+    clickAt(rowCentre(kB));
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::ControlModifier, rowCentre(kB));
+    QTest::keyClick(window->File1(), Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(text1(), u"#EXTM3U\nb.mp3\nb.mp3\nc.wav"_s);
+    const QModelIndexList selected = window->File1()->selectionModel()->selectedIndexes();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.first().row(), kC);
 }
 
 // Nothing picks but a left click on a file: not the right button, not the empty space

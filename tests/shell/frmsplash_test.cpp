@@ -1,3 +1,4 @@
+#include "clickarea.h"
 #include "frmsplash.h"
 #include "module1.h"
 
@@ -109,4 +110,22 @@ TEST(SplashStartTest, ProgramLivesOnInMainWindow)
     });
     EXPECT_EQ(QCoreApplication::exec(), 7); // not ended early by the splash's closing
     EXPECT_TRUE(mainShownAfterClick);
+}
+
+// The splash swallows only the rest of a double click: a later click in the window it
+// opened is a click.
+TEST(SplashStartTest, LaterClicksReachMainWindow)
+{
+    ClickArea mainWindow;
+    mainWindow.resize(200, 100);
+    int clicks = 0;
+    QObject::connect(&mainWindow, &ClickArea::Click, [&clicks] { ++clicks; });
+    auto* splash = new frmSplash([&mainWindow] { mainWindow.show(); });
+    splash->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(splash));
+    QTest::mouseClick(splash->windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainWindow));
+    QTest::mouseClick(mainWindow.windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    QTest::mouseClick(mainWindow.windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    EXPECT_EQ(clicks, 2);
 }

@@ -213,7 +213,12 @@ scenario_splash() {
     [ "$(count_visible '^Playlist maker$')" -eq 0 ] || fail "a key opened the main window"
     [ -n "$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null)" ] || fail "the splash went away"
 
-    xdotool click --repeat 2 --delay 60 1  # a double click in the middle
+    # A double click where the main window's file list will appear: its second click
+    # must not pick the file that comes to lie under the pointer.
+    local i
+    for i in 11 12 13 14 15 16 17 18 19; do printf 'media' >"$work/music/$i more.mp3"; done
+    move_to $((X + 40)) $((Y + 40))
+    xdotool click --repeat 2 --delay 80 1
     wait_main
     sleep 0.5
     [ "$(count_visible '^Playlist maker$')" -eq 1 ] || fail "not exactly one main window"
