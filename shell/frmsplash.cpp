@@ -45,13 +45,11 @@ protected:
             finish();
             return false;
         }
-        case QEvent::MouseButtonRelease:
-            if (m_swallowing) {
-                finish();
-                return true;
-            }
+        case QEvent::MouseButtonRelease: {
+            const bool ownRelease = m_swallowing;
             finish();
-            return false;
+            return ownRelease;
+        }
         default:
             return false;
         }
@@ -124,8 +122,8 @@ void frmSplash::Form_Click()
         return;
     m_unloaded = true;
     // Hidden first, so that its window is gone before the main window appears; closed
-    // (and so deleted) only once the main window is up, so that for a moment no window
-    // is open and the program would end.
+    // (and so deleted) only once the main window is up, since closing the last open
+    // window would end the program.
     hide();
     if (m_showMainWindow)
         m_showMainWindow();
