@@ -4,16 +4,19 @@
 MUSIC ?= $(CURDIR)/build/dev/sample-music
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test test-asan build build-asan deps bench clean check-windows
+.PHONY: run test test-asan build build-asan deps deps-build bench clean check-windows
+
+deps-build:
+	@scripts/install-deps build
 
 deps:
 	@scripts/install-deps
 
-build: deps
+build: deps-build
 	cmake --preset dev
 	cmake --build --preset dev -j $(JOBS)
 
-build-asan: deps
+build-asan: deps-build
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 
@@ -21,10 +24,10 @@ build-asan: deps
 run: build
 	cd "$(MUSIC)" && "$(CURDIR)/build/dev/shell/Cantorel"
 
-test: build
+test: deps build
 	ctest --preset dev
 
-test-asan: build-asan
+test-asan: deps build-asan
 	ctest --preset asan
 
 bench: build
