@@ -1,6 +1,5 @@
 #include "clickarea.h"
 
-#include <QMouseEvent>
 
 ClickArea::ClickArea(QWidget* parent)
     : QWidget(parent)
@@ -13,16 +12,11 @@ ClickArea::ClickArea(QWidget* parent)
 
 void ClickArea::mousePressEvent(QMouseEvent* event)
 {
-    m_pressed = event->button() == Qt::LeftButton;
-    event->accept();
+    m_click.press(event);
 }
 
 void ClickArea::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton
-                       && rect().contains(event->position().toPoint());
-    m_pressed = false;
-    event->accept();
-    if (click)
+    if (m_click.release(event, *this))
         Q_EMIT Click();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mouseclick.h"
+
 #include <QWidget>
 
 // A transparent rectangle that reports mouse clicks and draws nothing, so that the word
@@ -20,5 +22,5 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    bool m_pressed = false;
+    MouseClick m_click;
 };

@@ -98,17 +98,12 @@ void frmSplash::paintEvent(QPaintEvent*)
 
 void frmSplash::mousePressEvent(QMouseEvent* event)
 {
-    m_pressed = event->button() == Qt::LeftButton;
-    event->accept();
+    m_click.press(event);
 }
 
 void frmSplash::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton
-                       && rect().contains(event->position().toPoint());
-    m_pressed = false;
-    event->accept();
-    if (click) {
+    if (m_click.release(event, *this)) {
         new DoubleClickTail(*event);
         Form_Click();
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mouseclick.h"
+
 #include <QPixmap>
 #include <QWidget>
 
@@ -24,6 +26,6 @@ private:
 
     QPixmap m_picture;
     std::function<void()> m_showMainWindow;
-    bool m_pressed = false;
+    MouseClick m_click;
     bool m_unloaded = false;
 };
