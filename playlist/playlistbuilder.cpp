@@ -147,8 +147,7 @@ void PlaylistBuilder::SavePlaylist(const QString& folder)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
-    const QByteArray bytes = PlaylistFormat::SavedBytes(PlaylistText(),
-                                                        PlaylistFormat::TailFor(m_playlistExt));
+    const QByteArray bytes = PlaylistBytes();
     if (file.write(bytes) != bytes.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();
@@ -198,6 +197,11 @@ QString PlaylistBuilder::PlaylistText() const
     // The raw text keeps every character as typed (no-break spaces included); only the
     // box's own block separators become CR LF.
     return PlaylistFormat::WithCrLf(m_text1->document()->toRawText());
+}
+
+QByteArray PlaylistBuilder::PlaylistBytes() const
+{
+    return PlaylistFormat::SavedBytes(PlaylistText(), PlaylistFormat::TailFor(m_playlistExt));
 }
 
 QString PlaylistBuilder::FormatCaption() const

@@ -45,6 +45,9 @@ public:
     void StartHTML();
 
     QString PlaylistText() const; // Text1's text, lines joined by CR LF
+    // The exact bytes a save writes: the playlist text, lines ended by CR LF, and the
+    // format's tail.
+    QByteArray PlaylistBytes() const;
     QString PlaylistName() const { return m_playlistName; }
     QString PlaylistExt() const { return m_playlistExt; }
 
