@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -53,6 +54,44 @@ const std::vector<QRect> kWords = {
     QRect(QPoint(278, 274), QPoint(322, 289)), // SAVE
     QRect(QPoint(335, 274), QPoint(390, 289))}; // RESET
 
+// Antialiased edges come out a step or two apart on other processors and builds of Qt's
+// raster engine, so freshly drawn pictures are compared with a tolerance: no pixel may be
+// far off (a moved panel, a missing stroke), only a few may be slightly off, and the mean
+// difference stays far below one step (another shade anywhere). Returns what differs, or nothing when the pictures match.
+std::string pictureDifference(const QImage& freshImage, const QImage& keptImage)
+{
+    constexpr int kSlight = 8;    // per channel: antialiasing noise
+    constexpr int kFar = 48;      // per channel: drawn differently
+    constexpr double kSlightShare = 0.002;
+    constexpr double kMeanSteps = 0.25;
+    const QImage fresh = freshImage.convertToFormat(QImage::Format_ARGB32);
+    const QImage kept = keptImage.convertToFormat(QImage::Format_ARGB32);
+    if (fresh.size() != kept.size())
+        return "size differs";
+    qsizetype slight = 0;
+    double total = 0;
+    for (int y = 0; y < kept.height(); ++y) {
+        for (int x = 0; x < kept.width(); ++x) {
+            const QRgb a = fresh.pixel(x, y), b = kept.pixel(x, y);
+            const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                    std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+            if (d > kFar)
+                return "pixel " + std::to_string(x) + "," + std::to_string(y) + " is "
+                    + std::to_string(d) + " steps off";
+            slight += d > kSlight;
+            total += d;
+        }
+    }
+    const double mean = total / (double(kept.width()) * kept.height());
+    if (mean > kMeanSteps)
+        return "pixels are " + std::to_string(mean) + " steps off on average";
+    const auto allowed = static_cast<qsizetype>(kSlightShare * kept.width() * kept.height());
+    if (slight > allowed)
+        return std::to_string(slight) + " pixels are off by more than " + std::to_string(kSlight)
+            + " steps (at most " + std::to_string(allowed) + " may be)";
+    return {};
+}
+
 int gradientGrey(int y)
 {
     return static_cast<int>(std::lround(52.0 * (299 - y) / 299));
@@ -60,7 +99,7 @@ int gradientGrey(int y)
 
 } // namespace
 
-// Running the generator again draws exactly the committed pictures.
+// Running the generator again draws the committed pictures, up to antialiasing noise.
 TEST(AssetsTest, GeneratorReproducesCommittedPictures)
 {
     QTemporaryDir out;
@@ -73,8 +112,7 @@ TEST(AssetsTest, GeneratorReproducesCommittedPictures)
         const QImage fresh(QDir(out.path()).filePath(name));
         const QImage kept(committed(name));
         ASSERT_FALSE(kept.isNull()) << name.toStdString();
-        EXPECT_EQ(fresh.convertToFormat(QImage::Format_ARGB32),
-                  kept.convertToFormat(QImage::Format_ARGB32)) << name.toStdString();
+        EXPECT_EQ(pictureDifference(fresh, kept), "") << name.toStdString();
     }
 }
 
