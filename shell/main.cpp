@@ -1,6 +1,7 @@
 // Cantorel: makes an M3U playlist from the media files of the folder it is started in.
 #include "frmmain.h"
 #include "frmsplash.h"
+#include "messageboxlog.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -15,6 +16,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(u"Cantorel"_s);
     QApplication::setWindowIcon(QIcon(u":/assets/icon.png"_s));
     QGuiApplication::setDesktopFileName(u"cantorel"_s);
+    MessageBoxLog::installFromEnvironment();
 
     std::unique_ptr<frmmain> mainWindow; // created on first use, as the splash asks
     auto* splash = new frmSplash([&mainWindow] {

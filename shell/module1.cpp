@@ -1,6 +1,7 @@
 #include "module1.h"
 
 #include "twips.h"
+#include "windowframe.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -23,9 +24,11 @@ void CenterForm(QWidget& form)
     if (!screen)
         return;
     const QRect screenRect = screen->geometry();
-    // Before the window is first shown the window system has not reported its frame yet;
-    // the frame geometry is then the client geometry.
-    const QRect outer = form.frameGeometry();
+    // The outer rectangle is the client area and the frame the window manager puts around
+    // it. Before the first show that frame is asked for in advance, so the window appears
+    // in its place at once rather than jumping there.
+    const QMargins frame = WindowFrame::expectedMargins(form);
+    const QRect outer = form.geometry().marginsAdded(frame);
     const QPointF at = centredTopLeft(
         QSizeF(screenRect.width() * Twips::kPerPixel, screenRect.height() * Twips::kPerPixel),
         QSizeF(outer.width() * Twips::kPerPixel, outer.height() * Twips::kPerPixel));
@@ -33,8 +36,10 @@ void CenterForm(QWidget& form)
     const auto toPixel = [](double twips) {
         return static_cast<int>(std::lround(twips / Twips::kPerPixel));
     };
-    // QWidget::move places a top-level window's outer rectangle.
-    form.move(screenRect.left() + toPixel(at.x()), screenRect.top() + toPixel(at.y()));
+    // The client area goes inside the frame: setGeometry places a window's client area
+    // whether or not its native window exists yet.
+    const QPoint outerTopLeft(screenRect.left() + toPixel(at.x()), screenRect.top() + toPixel(at.y()));
+    form.setGeometry(QRect(outerTopLeft + QPoint(frame.left(), frame.top()), form.size()));
 }
 
 } // namespace Module1

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # End-to-end tests of the real Cantorel program, driven as a user would drive it: its own
-# X server (Xvfb, on a free display, no window manager), mouse and keyboard through
-# xdotool, screenshots through ImageMagick.
+# X server (Xvfb, on a free display, with no window manager unless the scenario starts
+# openbox), mouse and keyboard through xdotool, screenshots through ImageMagick, the
+# message boxes' caption and text through the log the program keeps of them for tests.
 #
 # usage: e2e.sh SCENARIO CANTOREL ASSETS_DIR
 #   build   the splash, then build, save, reset, toggle the hidden m3u box, leave by the cross
 #   splash  the splash ignores keys and waits; a double click opens one main window
 #   layout  the main window's place and pixels against the background picture
+#   wm      under openbox: both windows centred by their outer rectangle, a failed and a
+#           good save with the message boxes' caption and text
 set -euo pipefail
 
 scenario=$1
@@ -15,9 +18,11 @@ assets=$(realpath "$3")
 
 work=$(mktemp -d)
 xvfb_pid=""
+wm_pid=""
 app_pid=""
 cleanup() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     wait 2>/dev/null || true
     rm -rf "$work"
@@ -40,9 +45,9 @@ wait_for() {
     done
 }
 
-start_x() {
+start_x() { # [screen size, 1024x768 by default]
     mkfifo "$work/displayfd"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+    Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp -noreset \
         3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     local display
@@ -55,6 +60,14 @@ start_x() {
     wait_for 10 xdpyinfo || fail "the X server does not answer"
 }
 
+# A real window manager: openbox frames the windows and answers frame-extent requests.
+start_wm() {
+    HOME="$work" openbox --sm-disable >"$work/wm.log" 2>&1 &
+    wm_pid=$!
+    wait_for 10 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" \
+        || fail "openbox did not start: $(cat "$work/wm.log")"
+}
+
 make_music() {
     mkdir "$work/music"
     local f
@@ -64,6 +77,7 @@ make_music() {
 }
 
 start_app() {
+    export CANTOREL_MESSAGE_LOG="$work/messages.log"
     (cd "$work/music" && exec "$app") >"$work/app.log" 2>&1 &
     app_pid=$!
 }
@@ -79,8 +93,14 @@ count_visible() {
     xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l
 }
 
-geometry() { # sets X Y WIDTH HEIGHT of window $1
-    eval "$(xdotool getwindowgeometry --shell "$1")"
+geometry() { # sets X Y WIDTH HEIGHT of window $1's client area, on the screen
+    # (xwininfo, as xdotool counts a window manager's frame twice)
+    local info
+    info=$(xwininfo -id "$1")
+    X=$(awk '/Absolute upper-left X/ { print $NF }' <<<"$info")
+    Y=$(awk '/Absolute upper-left Y/ { print $NF }' <<<"$info")
+    WIDTH=$(awk '/Width:/ { print $NF }' <<<"$info")
+    HEIGHT=$(awk '/Height:/ { print $NF }' <<<"$info")
 }
 
 # Moves the pointer to a screen point. (--sync waits for a motion, and there is none
@@ -117,15 +137,30 @@ open_main() {
     wait_main
 }
 
-# Clicks the painted SAVE and confirms "Saved" with Enter.
+# Clicks the painted SAVE and closes the message box with Enter. The box's caption must be
+# "Cantorel"; its text is left in $message.
 save() {
     click_main 300 281
     local box
     box=$(visible_window '^Cantorel$')
     [ -n "$box" ] || fail "no message box after saving"
+    [ "$(xdotool getwindowname "$box")" = "Cantorel" ] || fail "the box is captioned $(xdotool getwindowname "$box")"
+    read_message
     xdotool windowfocus --sync "$box" 2>/dev/null || true
     xdotool key Return
     wait_for 10 test "$(count_visible '^Cantorel$')" -eq 0 || fail "the message box stayed"
+}
+
+# The text of the box just shown, from the program's log of its message boxes (dashed
+# sections: caption, text); the log is emptied for the next box.
+read_message() {
+    wait_for 10 test -s "$CANTOREL_MESSAGE_LOG" || fail "the message box was not logged"
+    local caption
+    caption=$(awk '/^-+$/ { n++; next } n == 1 { print; exit }' "$CANTOREL_MESSAGE_LOG")
+    [ "$caption" = "Cantorel" ] || fail "the box's caption is $caption"
+    message=$(awk '/^-+$/ { n++; next } n == 2 { t = t (t == "" ? "" : "\n") $0 } END { printf "%s", t }' \
+        "$CANTOREL_MESSAGE_LOG")
+    : >"$CANTOREL_MESSAGE_LOG"
 }
 
 # The saved playlist must hold exactly these bytes (printf format).
@@ -233,6 +268,53 @@ scenario_splash() {
     expect_exit
 }
 
+# Under a window manager the outer rectangle (the frame the manager reports in
+# _NET_FRAME_EXTENTS around the client area) is centred, within a pixel.
+expect_outer_centred() { # window name screen-width screen-height
+    local left right top bottom X Y WIDTH HEIGHT
+    geometry "$1"
+    IFS=', ' read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //')
+    [ -n "$bottom" ] || fail "$2 has no _NET_FRAME_EXTENTS"
+    local ox=$((X - left)) oy=$((Y - top)) ow=$((WIDTH + left + right)) oh=$((HEIGHT + top + bottom))
+    local dx=$((2 * ox - ($3 - ow))) dy=$((2 * oy - ($4 - oh)))
+    [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] \
+        || fail "$2's outer rectangle ${ow}x${oh} is at $ox,$oy, not centred on $3x$4"
+    echo "$2: outer ${ow}x${oh} at $ox,$oy (frame $left,$right,$top,$bottom)"
+}
+
+scenario_wm() {
+    start_x 1280x1024
+    start_wm
+    make_music
+    start_app
+    splash=$(timeout 20 xdotool search --sync --onlyvisible --limit 1 --pid "$app_pid" 2>/dev/null | head -n 1)
+    [ -n "$splash" ] || fail "the splash window did not appear"
+    wait_for 10 bash -c "xprop -id $splash _NET_FRAME_EXTENTS | grep -q =" || fail "openbox did not manage the splash"
+    expect_outer_centred "$splash" splash 1280 1024
+    open_main
+    wait_for 10 bash -c "xprop -id $main _NET_FRAME_EXTENTS | grep -q =" || fail "openbox did not frame the main window"
+    expect_outer_centred "$main" "main window" 1280 1024
+    wait_for 10 painted || fail "the main window was never painted"
+
+    # A name through a missing folder: the box names the full path and nothing is written.
+    click_main 100 282
+    xdotool type --delay 15 'gone/party.m3u'
+    click_main 50 32
+    save
+    grep -qF "The playlist was not saved." <<<"$message" || fail "the failure box says: $message"
+    grep -qF "$work/music/gone/party.m3u" <<<"$message" || fail "the failure box names no path: $message"
+
+    # The name corrected: "Saved" is the whole text, and the playlist is on disk.
+    click_main 100 282
+    xdotool key ctrl+a
+    xdotool type --delay 15 'party.m3u'
+    save
+    [ "$message" = "Saved" ] || fail "after a good save the box says: $message"
+    expect_saved '#EXTM3U\r\n01 Intro.mp3\r\n'
+    click_main 389 7
+    expect_exit
+}
+
 scenario_layout() {
     start_x
     make_music
@@ -277,6 +359,7 @@ case "$scenario" in
     build) scenario_build ;;
     splash) scenario_splash ;;
     layout) scenario_layout ;;
+    wm) scenario_wm ;;
     *) echo "unknown scenario: $scenario" >&2; exit 2 ;;
 esac
 echo "PASS: $scenario"
