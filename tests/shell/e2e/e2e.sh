@@ -84,14 +84,29 @@ start_app() {
 
 app_running() { kill -0 "$app_pid" 2>/dev/null; }
 
-# The one visible window of the program whose name matches $1 (the splash has none).
-visible_window() {
-    timeout 20 xdotool search --sync --onlyvisible --limit 1 --name "$1" 2>/dev/null | head -n 1
+# The visible windows that match xdotool search's arguments, one id a line. A window that
+# goes away while xdotool walks the tree makes it fail: that counts as no match.
+find_windows() {
+    xdotool search --onlyvisible "$@" 2>/dev/null || true
 }
 
-count_visible() {
-    xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l
+# The first visible window matching xdotool search's arguments, waiting up to 20 seconds.
+first_window() {
+    local deadline=$((SECONDS + 20)) id
+    while :; do
+        id=$(find_windows "$@" | head -n 1)
+        if [ -n "$id" ] || [ "$SECONDS" -ge "$deadline" ]; then
+            echo "$id"
+            return
+        fi
+        sleep 0.05
+    done
 }
+
+# The one visible window of the program whose name matches $1 (the splash has none).
+visible_window() { first_window --name "$1"; }
+
+count_visible() { find_windows --name "$1" | wc -l; }
 
 geometry() { # sets X Y WIDTH HEIGHT of window $1's client area, on the screen
     # (xwininfo, as xdotool counts a window manager's frame twice)
@@ -128,7 +143,7 @@ wait_main() {
 }
 
 open_main() {
-    splash=$(timeout 20 xdotool search --sync --onlyvisible --limit 1 --pid "$app_pid" 2>/dev/null | head -n 1)
+    splash=$(first_window --pid "$app_pid")
     [ -n "$splash" ] || fail "the splash window did not appear"
     geometry "$splash"
     [ "$WIDTH x $HEIGHT" = "298 x 148" ] || fail "splash is $WIDTH x $HEIGHT"
@@ -235,7 +250,7 @@ scenario_splash() {
     start_x
     make_music
     start_app
-    splash=$(timeout 20 xdotool search --sync --onlyvisible --limit 1 --pid "$app_pid" 2>/dev/null | head -n 1)
+    splash=$(first_window --pid "$app_pid")
     [ -n "$splash" ] || fail "the splash window did not appear"
     geometry "$splash"
     [ "$X,$Y" = "363,310" ] || fail "splash at $X,$Y, not centred"
@@ -246,7 +261,7 @@ scenario_splash() {
     sleep 1
     app_running || fail "keys ended the program"
     [ "$(count_visible '^Playlist maker$')" -eq 0 ] || fail "a key opened the main window"
-    [ -n "$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null)" ] || fail "the splash went away"
+    [ -n "$(find_windows --pid "$app_pid")" ] || fail "the splash went away"
 
     # A double click where the main window's file list will appear: its second click
     # must not pick the file that comes to lie under the pointer.
@@ -258,7 +273,7 @@ scenario_splash() {
     sleep 0.5
     [ "$(count_visible '^Playlist maker$')" -eq 1 ] || fail "not exactly one main window"
     local windows
-    windows=$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | wc -l)
+    windows=$(find_windows --pid "$app_pid" | wc -l)
     [ "$windows" -eq 1 ] || fail "$windows windows are shown, not just the main window"
     click_main 100 282
     xdotool type --delay 15 'party.m3u'
@@ -287,7 +302,7 @@ scenario_wm() {
     start_wm
     make_music
     start_app
-    splash=$(timeout 20 xdotool search --sync --onlyvisible --limit 1 --pid "$app_pid" 2>/dev/null | head -n 1)
+    splash=$(first_window --pid "$app_pid")
     [ -n "$splash" ] || fail "the splash window did not appear"
     wait_for 10 bash -c "xprop -id $splash _NET_FRAME_EXTENTS | grep -q =" || fail "openbox did not manage the splash"
     expect_outer_centred "$splash" splash 1280 1024
