@@ -176,6 +176,11 @@ struct DiskCase {
     Fault fault = {};
 };
 
+void PrintTo(const DiskCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
 class SaveDiskTest : public BuilderFixture, public ::testing::WithParamInterface<DiskCase> {};
 
 // Each case: the message tells the truth, the files hold what they should (an existing
