@@ -1,14 +1,14 @@
 #include "playlistbuilder.h"
 
+#include "playlistbytesbuilder.h"
 #include "playlistformat.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QSaveFile>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -126,36 +126,13 @@ void PlaylistBuilder::SavePlaylist(const QString& folder)
         return;
     }
 
-    const auto fail = [&](const QString& reason) {
+    const PlaylistWriter::Result result =
+        m_writer.write(QDir::fromNativeSeparators(shownPath), PlaylistBytes());
+    if (!result.saved) {
         showMessage(SaveOutcome::Failed,
-                    u"The playlist was not saved.\n\n%1\n\n%2"_s.arg(shownPath, reason));
-    };
-
-    const QString path = QDir::fromNativeSeparators(shownPath);
-    const QFileInfo target(path);
-    if (target.isDir())
-        return fail(u"A folder of that name is in the way."_s);
-    // Writing to a new file and renaming it over the old one would replace a read-only
-    // file (the folder's permissions allow the rename, and root ignores the file's mode),
-    // so refuse here what the user marked as not to be changed.
-    if (target.exists()
-        && (!target.isWritable() || !(target.permissions() & QFileDevice::WriteOwner)))
-        return fail(u"The file is read-only."_s);
-
-    // The whole playlist goes to a temporary file beside the target and replaces it only
-    // once complete: a failure at any step leaves an existing file exactly as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    const QByteArray bytes = PlaylistBytes();
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
+                    u"The playlist was not saved.\n\n%1\n\n%2"_s.arg(shownPath, result.reason));
+        return;
     }
-    if (!file.commit())
-        return fail(file.errorString());
-
     showMessage(SaveOutcome::Saved, kSavedText);
 }
 
@@ -201,7 +178,12 @@ QString PlaylistBuilder::PlaylistText() const
 
 QByteArray PlaylistBuilder::PlaylistBytes() const
 {
-    return PlaylistFormat::SavedBytes(PlaylistText(), PlaylistFormat::TailFor(m_playlistExt));
+    // Block by block straight into the file's bytes: the text of a long playlist is not
+    // copied whole on the way, which would cost more than writing it to the disk.
+    const QTextDocument* document = m_text1->document();
+    PlaylistBytesBuilder bytes(document->characterCount());
+    bytes.addLine(document->toRawText());
+    return bytes.finish(PlaylistFormat::TailFor(m_playlistExt));
 }
 
 QString PlaylistBuilder::FormatCaption() const

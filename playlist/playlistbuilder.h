@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playlistwriter.h"
+
 #include <QObject>
 #include <QString>
 
@@ -30,6 +32,9 @@ public:
                     QObject* parent = nullptr);
 
     void setMessenger(Messenger messenger);
+
+    // The writer SavePlaylist uses; tests reach it to inject write faults.
+    PlaylistWriter& writer() { return m_writer; }
 
     // The operations the main window's events run.
     void InitPlaylist();                        // Form_Load
@@ -77,6 +82,7 @@ private:
     QLineEdit* m_text2;
     QCheckBox* m_check4;
     Messenger m_messenger;
+    PlaylistWriter m_writer;
 
     QString m_playlistName;
     QString m_playlistExt;

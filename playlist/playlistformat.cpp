@@ -1,5 +1,8 @@
 #include "playlistformat.h"
 
+#include "playlistbytesbuilder.h"
+
+#include <QRegularExpression>
 #include <QStringList>
 
 using namespace Qt::Literals::StringLiterals;
@@ -26,6 +29,21 @@ QString entryLines(const QStringList& lines)
 }
 
 } // namespace
+
+bool isMediaFileName(const QString& fileName)
+{
+    static const QList<QRegularExpression> patterns = [] {
+        QList<QRegularExpression> list;
+        for (const QString& pattern : kMediaFilePattern.split(u';', Qt::SkipEmptyParts))
+            list.append(QRegularExpression::fromWildcard(pattern, Qt::CaseInsensitive));
+        return list;
+    }();
+    for (const QRegularExpression& pattern : patterns) {
+        if (pattern.match(fileName).hasMatch())
+            return true;
+    }
+    return false;
+}
 
 QString M3UHead()
 {
@@ -118,10 +136,9 @@ QString WithCrLf(const QString& text)
 
 QByteArray SavedBytes(const QString& playlistText, const QString& tail)
 {
-    QString text = WithCrLf(playlistText) + kCrLf;
-    if (!tail.isEmpty())
-        text += tail + kCrLf;
-    return text.toLocal8Bit();
+    PlaylistBytesBuilder bytes(playlistText.size());
+    bytes.addLine(playlistText);
+    return bytes.finish(tail);
 }
 
 } // namespace PlaylistFormat

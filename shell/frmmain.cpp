@@ -5,6 +5,7 @@
 #include "filelistview.h"
 #include "module1.h"
 #include "playlistbuilder.h"
+#include "playlistformat.h"
 #include "twips.h"
 
 #include <QCheckBox>
@@ -16,8 +17,6 @@
 #include <QPlainTextEdit>
 
 using namespace Qt::StringLiterals;
-
-const QString frmmain::kFilePattern = u"*.avi;*.mp3;*.mpeg;*.mpg;*.swf;*.wav;*.wma;*.wmv"_s;
 
 namespace {
 
@@ -54,7 +53,7 @@ frmmain::frmmain(QWidget* parent)
 
     // Design order: the tab order follows it (File1, Text1, Text2, Check4), and of the
     // overlapping click areas the later one, cmdSave, lies on top in their shared strip.
-    m_files = new FileListModel(QDir::currentPath(), FileListModel::splitPatterns(kFilePattern), this);
+    m_files = new FileListModel(QDir::currentPath(), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern), this);
     m_file1 = new FileListView(this);
     m_file1->setObjectName(u"File1"_s);
     m_file1->setModel(m_files);

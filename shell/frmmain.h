@@ -29,9 +29,6 @@ public:
     explicit frmmain(QWidget* parent = nullptr);
     ~frmmain() override;
 
-    // The pattern list of File1, as designed.
-    static const QString kFilePattern;
-
     FileListView* File1() const { return m_file1; }
     QPlainTextEdit* Text1() const { return m_text1; }
     QLineEdit* Text2() const { return m_text2; }

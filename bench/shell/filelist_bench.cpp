@@ -2,6 +2,7 @@
 // files: reading and sorting the folder, and the whole window's creation and first paint.
 #include "filelistmodel.h"
 #include "frmmain.h"
+#include "playlistformat.h"
 
 #include <QApplication>
 #include <QDir>
@@ -44,7 +45,7 @@ const QTemporaryDir& bigFolder()
 void BM_MatchingFiles(benchmark::State& state)
 {
     const QString folder = bigFolder().path();
-    const QStringList patterns = FileListModel::splitPatterns(frmmain::kFilePattern);
+    const QStringList patterns = FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern);
     for (auto _ : state) {
         const QStringList names = FileListModel::matchingFiles(folder, patterns);
         if (names.size() != kMediaFiles)

@@ -53,6 +53,18 @@ TEST_F(PlaylistBuilderTest, KeepsCharactersThatPlainTextWouldAlter)
     EXPECT_EQ(builder.PlaylistText(), u"#EXTM3U\r\nno\u00A0break.mp3"_s);
 }
 
+// The saved bytes come straight from the box: characters kept as typed, every line break
+// the box can hold (a new block, a line separator from Shift+Enter) ending in CR LF.
+TEST_F(PlaylistBuilderTest, SavedBytesFollowTheBox)
+{
+    builder.AddFile(u"no\u00A0break.mp3"_s);
+    QTextCursor end(text1.document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(u"\u2028x.mp3"_s);
+    builder.AddFile(u"b.wma"_s);
+    EXPECT_EQ(builder.PlaylistBytes(), "#EXTM3U\r\nno\xC2\xA0" "break.mp3\r\nx.mp3\r\nb.wma\r\n"_ba);
+}
+
 struct ResetCase {
     const char* label;
     bool checked;

@@ -1,5 +1,5 @@
 #include "filelistmodel.h"
-#include "frmmain.h"
+#include "playlistformat.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,7 +57,7 @@ TEST_P(FileMatchTest, ListsOnlyMatchingPlainFiles)
     ASSERT_TRUE(dir.isValid());
     ASSERT_TRUE(make(QDir(dir.path()), GetParam()));
     const QStringList names = FileListModel::matchingFiles(
-        dir.path(), FileListModel::splitPatterns(frmmain::kFilePattern));
+        dir.path(), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
     EXPECT_EQ(names.contains(GetParam().fileName), GetParam().listed);
     EXPECT_LE(names.size(), 1);
 }
@@ -101,7 +101,7 @@ TEST_P(FileOrderTest, SortsNaturally)
         QFile file(QDir(dir.path()).filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    FileListModel model(dir.path(), FileListModel::splitPatterns(frmmain::kFilePattern));
+    FileListModel model(dir.path(), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
     QStringList shown;
     for (int row = 0; row < model.rowCount(); ++row)
         shown.push_back(model.data(model.index(row)).toString());

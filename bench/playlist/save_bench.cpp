@@ -1,0 +1,126 @@
+// A save of 100,000 entries, sync to disk included, measured side by side with dd writing
+// the same bytes into the same folder with conv=fsync. The counter "ratio" is the save's
+// time over dd's. The folder is a temporary one under TMPDIR (default /tmp): point TMPDIR
+// at the disk you care about.
+#include "playlistbuilder.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+extern char** environ;
+
+namespace {
+
+constexpr int kEntries = 100000;
+
+// Runs dd and waits for it; returns the wall time in seconds, or a negative value on failure.
+double timeDd(const QByteArray& from, const QByteArray& to)
+{
+    const QByteArray in = "if=" + from;
+    const QByteArray out = "of=" + to;
+    char* const argv[] = {const_cast<char*>("dd"), const_cast<char*>(in.constData()),
+                          const_cast<char*>(out.constData()), const_cast<char*>("bs=1M"),
+                          const_cast<char*>("conv=fsync"), const_cast<char*>("status=none"),
+                          nullptr};
+    QElapsedTimer timer;
+    timer.start();
+    pid_t pid = 0;
+    if (::posix_spawnp(&pid, "dd", nullptr, nullptr, argv, environ) != 0)
+        return -1;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
+// The main window's controls holding a playlist of 100,000 entries, as picks leave it
+// (picking them one by one would take minutes).
+struct Box {
+    Box()
+    {
+        check4.setChecked(true);
+        QObject::connect(&text2, &QLineEdit::textChanged, &builder,
+                         &PlaylistBuilder::SetPlaylistName);
+        builder.setMessenger([this](PlaylistBuilder::SaveOutcome outcome, const QString&) {
+            saved = outcome == PlaylistBuilder::SaveOutcome::Saved;
+        });
+        builder.InitPlaylist();
+        QString text = u"#EXTM3U"_s;
+        for (int i = 0; i < kEntries; ++i)
+            text += u"\nArtist Name - Some Track Title (Remastered) %1.mp3"_s.arg(i, 6, 10, QChar(u'0'));
+        text1.setPlainText(text);
+        text2.setText(u"bench.m3u"_s);
+    }
+
+    QPlainTextEdit text1;
+    QLineEdit text2;
+    QCheckBox check4;
+    PlaylistBuilder builder{&text1, &text2, &check4};
+    bool saved = false;
+};
+
+// Getting the file's bytes out of the box, alone.
+void BM_PlaylistBytes100kEntries(benchmark::State& state)
+{
+    Box box;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(box.builder.PlaylistBytes());
+}
+
+BENCHMARK(BM_PlaylistBytes100kEntries)->Unit(benchmark::kMillisecond);
+
+void BM_Save100kEntriesBesideDd(benchmark::State& state)
+{
+    Box box;
+    PlaylistBuilder& builder = box.builder;
+    const bool& saved = box.saved;
+
+    QTemporaryDir dir;
+    const QByteArray source = QFile::encodeName(dir.filePath(u"source.bytes"_s));
+    const QByteArray ddTarget = QFile::encodeName(dir.filePath(u"dd.m3u"_s));
+    {
+        QFile file(QFile::decodeName(source));
+        if (!dir.isValid() || !file.open(QIODevice::WriteOnly)
+            || file.write(builder.PlaylistBytes()) < 0) {
+            state.SkipWithError("cannot prepare the folder");
+            return;
+        }
+    }
+
+    double saveTotal = 0;
+    double ddTotal = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        builder.SavePlaylist(dir.path());
+        const double saveSeconds = double(timer.nsecsElapsed()) / 1e9;
+        const double ddSeconds = timeDd(source, ddTarget);
+        if (!saved || ddSeconds < 0) {
+            state.SkipWithError(saved ? "dd failed" : "the save failed");
+            return;
+        }
+        state.SetIterationTime(saveSeconds);
+        saveTotal += saveSeconds;
+        ddTotal += ddSeconds;
+    }
+    state.counters["save_ms"] = 1e3 * saveTotal / double(state.iterations());
+    state.counters["dd_ms"] = 1e3 * ddTotal / double(state.iterations());
+    state.counters["ratio"] = saveTotal / ddTotal;
+    state.counters["bytes"] = double(QFile(dir.filePath(u"bench.m3u"_s)).size());
+}
+
+BENCHMARK(BM_Save100kEntriesBesideDd)->UseManualTime()->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace

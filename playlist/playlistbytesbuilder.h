@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringEncoder>
+#include <QStringView>
+
+// Builds the bytes of a saved playlist line by line, encoding each line straight into one
+// buffer in the local 8-bit encoding. A long playlist is thus copied once on its way to the
+// disk instead of once per conversion step, which is most of what a large save costs.
+//
+// Every line ends in CR LF; a line break inside a line (CR LF, CR, LF, U+2028, U+2029)
+// becomes CR LF as well.
+class PlaylistBytesBuilder
+{
+public:
+    // `expectedChars`: about how many characters will be added (a hint, not a limit).
+    explicit PlaylistBytesBuilder(qsizetype expectedChars = 0);
+
+    void addLine(QStringView line);
+
+    // The bytes, ended by `tail` and its CR LF when there is a tail. The builder is spent.
+    QByteArray finish(const QString& tail);
+
+private:
+    void makeRoomFor(qsizetype chars);
+
+    QStringEncoder m_encoder;
+    QByteArray m_bytes;
+    qsizetype m_used = 0;
+};

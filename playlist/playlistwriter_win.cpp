@@ -1,0 +1,47 @@
+// The playlist writer on Windows: QSaveFile's write-then-rename, with the same refusals as
+// elsewhere. Windows reports a failed flush from QSaveFile::commit, and has no owners or
+// hard links that a rename would lose in the common case, so no in-place rewrite is made
+// here. The write fault seam is not used on this platform.
+#include "playlistwriter.h"
+
+#include "playlistformat.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+using namespace Qt::Literals::StringLiterals;
+
+PlaylistWriter::Result PlaylistWriter::write(const QString& path, const QByteArray& bytes) const
+{
+    QFileInfo target(path);
+    if (target.isSymLink()) {
+        if (!target.exists())
+            return {false, u"The name is a link to %1, which does not exist."_s
+                               .arg(target.symLinkTarget())};
+        target = QFileInfo(target.symLinkTarget());
+    }
+    if (target.exists()) {
+        if (target.isDir())
+            return {false, u"A folder of that name is in the way."_s};
+        if (!target.isFile())
+            return {false, u"The name belongs to something other than a file."_s};
+        if (PlaylistFormat::isMediaFileName(QFileInfo(path).fileName())
+            || PlaylistFormat::isMediaFileName(target.fileName()))
+            return {false, u"The name belongs to a media file, which a playlist never "
+                           "overwrites."_s};
+        if (!target.isWritable())
+            return {false, u"The file is read-only."_s};
+    }
+
+    QSaveFile file(target.filePath());
+    if (!file.open(QIODevice::WriteOnly))
+        return {false, u"The file could not be opened for writing: %1."_s.arg(file.errorString())};
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return {false, u"Writing the playlist failed: %1."_s.arg(reason)};
+    }
+    if (!file.commit())
+        return {false, u"Writing the playlist failed: %1."_s.arg(file.errorString())};
+    return {true, {}};
+}

@@ -1,0 +1,365 @@
+// Saves against real file systems: tiny and read-only mounts made by the test itself,
+// immutable folders and files, hard links, other owners, links and pipes, and write faults
+// injected through the writer. Mounting needs root; where the machine refuses, the case is
+// skipped with the reason.
+#include "builderfixture.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+using Outcome = PlaylistBuilder::SaveOutcome;
+using Fault = PlaylistWriter::WriteFault;
+
+const QByteArray kOld = "#EXTM3U\r\nold.mp3\r\n"; // 18 bytes, an existing playlist
+const QByteArray kMedia = "RIFF\x24\0\0\0WAVEfmt "_ba;
+const QByteArray kNew = "<the new playlist>"; // stands for the bytes the save writes
+
+QString reasonFor(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A folder of the test's own where cases build what they need. Everything it mounts or
+// makes immutable is undone when it goes, whatever the test's outcome.
+class Disk
+{
+public:
+    Disk() { Q_ASSERT(m_dir.isValid()); }
+    ~Disk()
+    {
+        for (const QString& path : std::as_const(m_immutable))
+            setImmutable(path, false);
+        for (auto it = m_mounts.crbegin(); it != m_mounts.crend(); ++it)
+            ::umount2(QFile::encodeName(*it).constData(), MNT_DETACH);
+    }
+
+    QString path(const QString& rel = {}) const
+    {
+        return rel.isEmpty() ? m_dir.path() : m_dir.path() + u'/' + rel;
+    }
+
+    // Set when the machine refuses a step the case needs.
+    QString skipReason;
+
+    bool mountTmpfs(const QString& rel, const QByteArray& options)
+    {
+        QDir().mkpath(path(rel));
+        if (::mount("tmpfs", QFile::encodeName(path(rel)).constData(), "tmpfs", 0,
+                    options.constData()) != 0)
+            return refuse(u"cannot mount a tmpfs here: "_s + reasonFor(errno));
+        m_mounts.append(path(rel));
+        return true;
+    }
+
+    bool remountReadOnly(const QString& rel)
+    {
+        if (::mount(nullptr, QFile::encodeName(path(rel)).constData(), nullptr,
+                    MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+            return refuse(u"cannot remount read-only: "_s + reasonFor(errno));
+        return true;
+    }
+
+    // Fills the file system holding `rel` until `leave` bytes are free.
+    bool fill(const QString& rel, off_t leave)
+    {
+        const QByteArray name = QFile::encodeName(path(rel + u"/.filler"_s));
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd < 0)
+            return refuse(u"cannot make the filler: "_s + reasonFor(errno));
+        const QByteArray block(4096, 'f');
+        off_t size = 0;
+        ssize_t n;
+        while ((n = ::write(fd, block.constData(), size_t(block.size()))) > 0)
+            size += n;
+        if (leave > 0)
+            (void)::ftruncate(fd, size > leave ? size - leave : 0);
+        ::close(fd);
+        return true;
+    }
+
+    bool setImmutable(const QString& path, bool on)
+    {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+        int flags = 0;
+        const bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
+            && ::ioctl(fd, FS_IOC_SETFLAGS,
+                       (flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL, &flags))
+                == 0;
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        if (!done)
+            return refuse(u"this file system has no immutable flag: "_s + reasonFor(error));
+        if (on)
+            m_immutable.append(path);
+        return true;
+    }
+
+    void write(const QString& rel, const QByteArray& bytes) const
+    {
+        QDir().mkpath(QFileInfo(path(rel)).absolutePath());
+        QFile file(path(rel));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+    }
+
+    QByteArray read(const QString& rel) const
+    {
+        QFile file(path(rel));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>"_ba;
+    }
+
+    struct stat stat(const QString& rel) const
+    {
+        struct stat st {};
+        ::lstat(QFile::encodeName(path(rel)).constData(), &st);
+        return st;
+    }
+
+    // Every entry below the folder, hidden ones included; the filler is not counted.
+    QSet<QString> entries() const
+    {
+        QSet<QString> names;
+        QDirIterator it(path(), QDir::AllEntries | QDir::Hidden | QDir::System
+                                    | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString name = QDir(path()).relativeFilePath(it.next());
+            if (!name.endsWith(u".filler"_s))
+                names.insert(name);
+        }
+        return names;
+    }
+
+private:
+    bool refuse(const QString& reason)
+    {
+        skipReason = reason;
+        return false;
+    }
+
+    QTemporaryDir m_dir;
+    QStringList m_mounts;
+    QStringList m_immutable;
+};
+
+struct DiskCase {
+    const char* label;
+    QString folder;          // where the save goes, relative to the test's folder
+    QString name;            // typed into the file-name box
+    int entries;             // picks of a 204-byte file name
+    std::function<bool(Disk&)> prepare;
+    bool saved;
+    QString reason;          // part of the message when not saved
+    // Files that must hold these bytes afterwards (kNew: the playlist just saved).
+    QList<std::pair<QString, QByteArray>> files;
+    std::function<void(const Disk&)> verify = nullptr; // further checks on the result
+    Fault fault = {};
+};
+
+void PrintTo(const DiskCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class SaveDiskTest : public BuilderFixture, public ::testing::WithParamInterface<DiskCase> {};
+
+// Each case: the message tells the truth, the files hold what they should (an existing
+// file exactly its old bytes after a failure), and no temporary file is left anywhere.
+TEST_P(SaveDiskTest, SavesOrKeepsTheFile)
+{
+    const DiskCase& c = GetParam();
+    Disk disk;
+    if (c.prepare && !c.prepare(disk))
+        GTEST_SKIP() << disk.skipReason.toStdString();
+
+    const QString longName = QString(200, u'n') + u".mp3"_s;
+    for (int i = 0; i < c.entries; ++i)
+        builder.AddFile(longName);
+    const QByteArray playlist = builder.PlaylistBytes();
+    const QSet<QString> before = disk.entries();
+
+    builder.writer().setWriteFault(c.fault);
+    text2.setText(c.name);
+    builder.SavePlaylist(disk.path(c.folder));
+
+    ASSERT_EQ(messages.size(), 1u);
+    const std::string message = messages[0].text.toStdString();
+    if (c.saved) {
+        EXPECT_EQ(messages[0].outcome, Outcome::Saved) << message;
+    } else {
+        EXPECT_EQ(messages[0].outcome, Outcome::Failed) << message;
+        EXPECT_TRUE(messages[0].text.contains(u"not saved"_s)) << message;
+        EXPECT_TRUE(messages[0].text.contains(c.reason)) << message;
+    }
+    for (const auto& [rel, bytes] : c.files)
+        EXPECT_EQ(disk.read(rel), bytes == kNew ? playlist : bytes) << rel.toStdString();
+
+    QSet<QString> added = disk.entries() - before;
+    if (c.saved)
+        added.remove(QDir::cleanPath(c.folder + u'/' + c.name).remove(QRegularExpression(u"^/"_s)));
+    EXPECT_TRUE(added.isEmpty()) << "left behind: " << QStringList(added.values()).join(u", "_s).toStdString();
+    EXPECT_TRUE((before - disk.entries()).isEmpty()) << "a file went missing";
+    EXPECT_EQ(builder.PlaylistBytes(), playlist) << "the playlist stays in the box";
+    if (c.verify)
+        c.verify(disk);
+}
+
+bool smallDisk(Disk& d, off_t leave, bool hardLink = false)
+{
+    if (!d.mountTmpfs(u"small"_s, "size=64k"))
+        return false;
+    d.write(u"small/keep.m3u"_s, kOld);
+    if (hardLink)
+        ::link(QFile::encodeName(d.path(u"small/keep.m3u"_s)).constData(),
+               QFile::encodeName(d.path(u"small/other.m3u"_s)).constData());
+    return d.fill(u"small"_s, leave);
+}
+
+bool readOnlyDisk(Disk& d)
+{
+    if (!d.mountTmpfs(u"ro"_s, "size=64k"))
+        return false;
+    d.write(u"ro/keep.m3u"_s, kOld);
+    return d.remountReadOnly(u"ro"_s);
+}
+
+bool hardLinked(Disk& d)
+{
+    d.write(u"keep.m3u"_s, kOld);
+    return ::link(QFile::encodeName(d.path(u"keep.m3u"_s)).constData(),
+                  QFile::encodeName(d.path(u"other.m3u"_s)).constData())
+        == 0;
+}
+
+bool symlinkTo(Disk& d, const char* target)
+{
+    return ::symlink(target, QFile::encodeName(d.path(u"mix.m3u"_s)).constData()) == 0;
+}
+
+// The name still shares its file with the other link: the file was kept, not replaced.
+std::function<void(const Disk&)> stillLinked(const QString& rel)
+{
+    return [rel](const Disk& d) { EXPECT_EQ(d.stat(rel).st_nlink, 2u) << rel.toStdString(); };
+}
+
+const std::function<bool(Disk&)> kOldPlaylist = [](Disk& d) {
+    d.write(u"keep.m3u"_s, kOld);
+    return true;
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, SaveDiskTest, ::testing::Values(
+    // A full disk: a temporary file can be made (tmpfs counts inodes apart), no byte fits.
+    DiskCase{"full_disk", u"small"_s, u"keep.m3u"_s, 1,
+             [](Disk& d) { return smallDisk(d, 0); },
+             false, reasonFor(ENOSPC), {{u"small/keep.m3u"_s, kOld}}},
+    DiskCase{"full_after_four_kib", u"small"_s, u"keep.m3u"_s, 60,
+             [](Disk& d) { return smallDisk(d, 4096); },
+             false, reasonFor(ENOSPC), {{u"small/keep.m3u"_s, kOld}}},
+    DiskCase{"spans_many_buffer_fills", u"big"_s, u"keep.m3u"_s, 400,
+             [](Disk& d) {
+                 if (!d.mountTmpfs(u"big"_s, "size=1m"))
+                     return false;
+                 d.write(u"big/keep.m3u"_s, kOld);
+                 return ::chmod(QFile::encodeName(d.path(u"big/keep.m3u"_s)).constData(), 0640) == 0;
+             },
+             true, {}, {{u"big/keep.m3u"_s, kNew}},
+             [](const Disk& d) { EXPECT_EQ(d.stat(u"big/keep.m3u"_s).st_mode & 07777, 0640u); }},
+    // Rewritten in place (hard link) on a disk that fills up: the old text comes back.
+    DiskCase{"hard_linked_on_a_full_disk", u"small"_s, u"keep.m3u"_s, 60,
+             [](Disk& d) { return smallDisk(d, 4096, true); },
+             false, reasonFor(ENOSPC),
+             {{u"small/keep.m3u"_s, kOld}, {u"small/other.m3u"_s, kOld}},
+             stillLinked(u"small/keep.m3u"_s)},
+    DiskCase{"read_only_mount_existing_file", u"ro"_s, u"keep.m3u"_s, 1, readOnlyDisk,
+             false, reasonFor(EROFS), {{u"ro/keep.m3u"_s, kOld}}},
+    DiskCase{"read_only_mount_new_file", u"ro"_s, u"new.m3u"_s, 1, readOnlyDisk,
+             false, reasonFor(EROFS), {{u"ro/keep.m3u"_s, kOld}}},
+    // No new file can be made in an immutable folder, but its file may still be rewritten.
+    DiskCase{"immutable_folder", u"locked"_s, u"keep.m3u"_s, 3,
+             [](Disk& d) {
+                 d.write(u"locked/keep.m3u"_s, kOld);
+                 return d.setImmutable(d.path(u"locked"_s), true);
+             },
+             true, {}, {{u"locked/keep.m3u"_s, kNew}}},
+    DiskCase{"immutable_file", {}, u"keep.m3u"_s, 3,
+             [](Disk& d) { return kOldPlaylist(d) && d.setImmutable(d.path(u"keep.m3u"_s), true); },
+             false, reasonFor(EPERM), {{u"keep.m3u"_s, kOld}}},
+    DiskCase{"hard_links_share_the_new_text", {}, u"keep.m3u"_s, 3, hardLinked,
+             true, {}, {{u"keep.m3u"_s, kNew}, {u"other.m3u"_s, kNew}},
+             stillLinked(u"keep.m3u"_s)},
+    DiskCase{"another_owner_keeps_the_file", {}, u"keep.m3u"_s, 3,
+             [](Disk& d) {
+                 kOldPlaylist(d);
+                 if (::chown(QFile::encodeName(d.path(u"keep.m3u"_s)).constData(), 1234, 1234) == 0)
+                     return true;
+                 d.skipReason = u"cannot give a file to another user: "_s + reasonFor(errno);
+                 return false;
+             },
+             true, {}, {{u"keep.m3u"_s, kNew}},
+             [](const Disk& d) {
+                 EXPECT_EQ(d.stat(u"keep.m3u"_s).st_uid, 1234u);
+                 EXPECT_EQ(d.stat(u"keep.m3u"_s).st_gid, 1234u);
+             }},
+    DiskCase{"a_media_file", {}, u"a.wav"_s, 1,
+             [](Disk& d) { d.write(u"a.wav"_s, kMedia); return true; },
+             false, u"media file"_s, {{u"a.wav"_s, kMedia}}},
+    DiskCase{"a_media_file_in_other_case", {}, u"Song.MP3"_s, 1,
+             [](Disk& d) { d.write(u"Song.MP3"_s, kMedia); return true; },
+             false, u"media file"_s, {{u"Song.MP3"_s, kMedia}}},
+    DiskCase{"a_new_file_may_take_a_media_name", {}, u"new.wav"_s, 1, nullptr,
+             true, {}, {{u"new.wav"_s, kNew}}},
+    DiskCase{"link_to_a_media_file", {}, u"mix.m3u"_s, 1,
+             [](Disk& d) { d.write(u"song.wav"_s, kMedia); return symlinkTo(d, "song.wav"); },
+             false, u"media file"_s, {{u"song.wav"_s, kMedia}},
+             [](const Disk& d) { EXPECT_TRUE(S_ISLNK(d.stat(u"mix.m3u"_s).st_mode)); }},
+    DiskCase{"link_into_another_folder", {}, u"mix.m3u"_s, 3,
+             [](Disk& d) { d.write(u"other/list.m3u"_s, kOld); return symlinkTo(d, "other/list.m3u"); },
+             true, {}, {{u"other/list.m3u"_s, kNew}},
+             [](const Disk& d) { EXPECT_TRUE(S_ISLNK(d.stat(u"mix.m3u"_s).st_mode)); }},
+    DiskCase{"link_to_a_missing_file", {}, u"mix.m3u"_s, 1,
+             [](Disk& d) { return symlinkTo(d, "missing.m3u"); },
+             false, u"does not exist"_s, {},
+             [](const Disk& d) { EXPECT_FALSE(QFileInfo::exists(d.path(u"missing.m3u"_s))); }},
+    DiskCase{"a_fifo_named_like_a_playlist", {}, u"party.m3u"_s, 1,
+             [](Disk& d) {
+                 return ::mkfifo(QFile::encodeName(d.path(u"party.m3u"_s)).constData(), 0644) == 0;
+             },
+             false, u"named pipe"_s, {}},
+    // Faults no mount produces on demand: short writes must still write everything, and a
+    // write that fails or takes nothing must never end in "Saved".
+    DiskCase{"short_writes", {}, u"keep.m3u"_s, 20, kOldPlaylist,
+             true, {}, {{u"keep.m3u"_s, kNew}}, nullptr, Fault{-1, 0, 7}},
+    DiskCase{"write_fails_at_the_first_byte", {}, u"keep.m3u"_s, 20, kOldPlaylist,
+             false, reasonFor(ENOSPC), {{u"keep.m3u"_s, kOld}}, nullptr, Fault{0, ENOSPC, 0}},
+    DiskCase{"write_fails_mid_file", {}, u"keep.m3u"_s, 20, kOldPlaylist,
+             false, reasonFor(EIO), {{u"keep.m3u"_s, kOld}}, nullptr, Fault{1000, EIO, 300}},
+    DiskCase{"write_takes_nothing_mid_file", {}, u"keep.m3u"_s, 20, kOldPlaylist,
+             false, u"took no more bytes"_s, {{u"keep.m3u"_s, kOld}}, nullptr, Fault{50, 0, 0}},
+    DiskCase{"in_place_write_fails_mid_file", {}, u"keep.m3u"_s, 20, hardLinked,
+             false, reasonFor(EIO), {{u"keep.m3u"_s, kOld}, {u"other.m3u"_s, kOld}},
+             stillLinked(u"keep.m3u"_s), Fault{1000, EIO, 300}},
+    DiskCase{"in_place_short_writes", {}, u"keep.m3u"_s, 20, hardLinked,
+             true, {}, {{u"keep.m3u"_s, kNew}, {u"other.m3u"_s, kNew}}, nullptr, Fault{-1, 0, 5}}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+} // namespace
