@@ -128,7 +128,8 @@ void frmmain::Form_Load()
 
 void frmmain::File1_Click()
 {
-    const QString name = m_files->fileName(m_file1->currentIndex().row());
+    // The name as stored, so that a name that is not UTF-8 is saved as its own bytes.
+    const QByteArray name = m_files->fileNameBytes(m_file1->currentIndex().row());
     if (!name.isEmpty())
         m_builder->AddFile(name);
 }
