@@ -10,12 +10,16 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace {
 
 // The mark: each character of the fragment stands for one byte in Windows-1252.
 constexpr int kLegacyBytes = QTextFormat::UserProperty + 1;
 
-QTextCharFormat markedFormat()
+} // namespace
+
+QTextCharFormat LegacyEntries::markedFormat()
 {
     QTextCharFormat format;
     format.setProperty(kLegacyBytes, true);
@@ -23,12 +27,10 @@ QTextCharFormat markedFormat()
     return format;
 }
 
-bool isMarked(const QTextCharFormat& format)
+bool LegacyEntries::isMarked(const QTextCharFormat& format)
 {
     return format.boolProperty(kLegacyBytes);
 }
-
-} // namespace
 
 LegacyEntries::LegacyEntries(QPlainTextEdit* box, QObject* parent)
     : QObject(parent)
@@ -39,7 +41,6 @@ LegacyEntries::LegacyEntries(QPlainTextEdit* box, QObject* parent)
 
 void LegacyEntries::insert(QTextCursor& cursor, const QString& text, const QString& name)
 {
-    m_any = true;
     const QTextCharFormat plain;
     qsizetype from = 0;
     qsizetype at = name.isEmpty() ? -1 : text.indexOf(name);
@@ -50,6 +51,14 @@ void LegacyEntries::insert(QTextCursor& cursor, const QString& text, const QStri
         at = text.indexOf(name, from);
     }
     cursor.insertText(text.sliced(from), plain);
+}
+
+bool LegacyEntries::any() const
+{
+    const QList<QTextFormat> formats = m_box->document()->allFormats();
+    return std::any_of(formats.begin(), formats.end(), [](const QTextFormat& format) {
+        return format.isCharFormat() && isMarked(format.toCharFormat());
+    });
 }
 
 QByteArray LegacyEntries::textBytes() const

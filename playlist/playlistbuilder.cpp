@@ -238,7 +238,6 @@ QString PlaylistBuilder::FormatCaption() const
 
 void PlaylistBuilder::setPlaylistText(const QString& text)
 {
-    m_legacyEntries.forget();
     m_text1->setPlainText(toBoxText(text));
 }
 

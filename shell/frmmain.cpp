@@ -5,6 +5,7 @@
 #include "filelistview.h"
 #include "module1.h"
 #include "playlistbuilder.h"
+#include "playlisttextedit.h"
 #include "twips.h"
 
 #include <QCheckBox>
@@ -61,7 +62,7 @@ frmmain::frmmain(QWidget* parent)
     m_file1->setFrameShape(QFrame::NoFrame);
     m_file1->setGeometry(Twips::toPixels(kFile1));
 
-    m_text1 = new QPlainTextEdit(this);
+    m_text1 = new PlaylistTextEdit(this);
     m_text1->setObjectName(u"Text1"_s);
     m_text1->setFrameShape(QFrame::NoFrame);
     m_text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);

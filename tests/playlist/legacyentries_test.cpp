@@ -158,4 +158,31 @@ TEST_F(LegacySaveTest, EntriesKeepTheirBytesThroughEdits)
     EXPECT_EQ(entries, onDisk.size());
 }
 
+// Lines copied, or cut, within the box and pasted keep naming their files.
+TEST_F(LegacySaveTest, CopyAndPasteInTheBoxKeepTheBytes)
+{
+    builder.AddFile(onDisk[0]); // line 1, marked
+    builder.AddFile(onDisk[4]); // line 2, plain
+    builder.AddFile(onDisk[2]); // line 3, marked
+    QTextCursor lines(text1.document()->findBlockByNumber(1));
+    lines.movePosition(QTextCursor::Down, QTextCursor::KeepAnchor);
+    lines.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    text1.setTextCursor(lines);
+    text1.copy();
+    text1.moveCursor(QTextCursor::End);
+    type(u"\n"_s);
+    text1.paste();
+
+    QTextCursor third(text1.document()->findBlockByNumber(3));
+    third.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    text1.setTextCursor(third);
+    text1.cut();
+    text1.moveCursor(QTextCursor::End);
+    type(u"\n"_s);
+    text1.paste();
+
+    EXPECT_EQ(saved(), QByteArray("#EXTM3U\r\ncaf\xe9 au lait.mp3\r\nplain.mp3\r\n\r\n"
+                                  "caf\xe9 au lait.mp3\r\nplain.mp3\r\n\x81\x8d\x8f\x90\x9d \x80.wav\r\n"));
+}
+
 } // namespace
