@@ -1,5 +1,6 @@
 #include "playlistbuilder.h"
 
+#include "filenametext.h"
 #include "playlistbytesbuilder.h"
 #include "playlistformat.h"
 
@@ -8,7 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QTextBlock>
+#include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -43,6 +44,7 @@ PlaylistBuilder::PlaylistBuilder(QPlainTextEdit* text1, QLineEdit* text2, QCheck
     , m_text1(text1)
     , m_text2(text2)
     , m_check4(check4)
+    , m_legacyEntries(text1)
     , m_playlistExt(PlaylistFormat::kM3UExt)
 {
     Q_ASSERT(m_text1 && m_text2 && m_check4);
@@ -63,6 +65,21 @@ void PlaylistBuilder::InitPlaylist()
 
 void PlaylistBuilder::AddFile(const QString& name)
 {
+    addEntry(name, false);
+}
+
+void PlaylistBuilder::AddFile(const QByteArray& storedName)
+{
+    const FileNameText::Decoded name = FileNameText::decode(storedName);
+    addEntry(name.text, name.legacy);
+}
+
+void PlaylistBuilder::addEntry(const QString& name, bool legacy)
+{
+    // The box would split such a name into lines, and a player would read each as an entry
+    // or a directive of its own.
+    if (FileNameText::breaksLine(name))
+        return;
     QString entry;
     if (m_playlistExt == PlaylistFormat::kM3UExt)
         entry = PlaylistFormat::M3UEntry(name, currentFolderPrefix());
@@ -73,11 +90,15 @@ void PlaylistBuilder::AddFile(const QString& name)
 
     // Append at the end of the box, starting from whatever the user left there: the cost
     // follows the entry, not the length of the playlist. A cursor of our own leaves the
-    // user's caret and selection where they are.
+    // user's caret and selection where they are. The entry gets a format of its own rather
+    // than that of the text before it, which may be a marked name.
     QTextCursor cursor(m_text1->document());
     cursor.movePosition(QTextCursor::End);
     cursor.beginEditBlock();
-    cursor.insertText(toBoxText(entry));
+    if (legacy)
+        m_legacyEntries.insert(cursor, toBoxText(entry), name);
+    else
+        cursor.insertText(toBoxText(entry), QTextCharFormat());
     cursor.endEditBlock();
 }
 
@@ -178,12 +199,18 @@ QString PlaylistBuilder::PlaylistText() const
 
 QByteArray PlaylistBuilder::PlaylistBytes() const
 {
-    // Block by block straight into the file's bytes: the text of a long playlist is not
-    // copied whole on the way, which would cost more than writing it to the disk.
+    const QString tail = PlaylistFormat::TailFor(m_playlistExt);
+    if (m_legacyEntries.any()) {
+        // The text with marked names turned back into their bytes; what a save adds after
+        // the text (CR LF and the tail) is that of an empty playlist text.
+        return m_legacyEntries.textBytes() + PlaylistFormat::SavedBytes(QString(), tail);
+    }
+    // Straight into the file's bytes: the text of a long playlist is not copied whole on
+    // the way, which would cost more than writing it to the disk.
     const QTextDocument* document = m_text1->document();
     PlaylistBytesBuilder bytes(document->characterCount());
     bytes.addLine(document->toRawText());
-    return bytes.finish(PlaylistFormat::TailFor(m_playlistExt));
+    return bytes.finish(tail);
 }
 
 QString PlaylistBuilder::FormatCaption() const

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "legacyentries.h"
 #include "playlistwriter.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -38,7 +40,12 @@ public:
 
     // The operations the main window's events run.
     void InitPlaylist();                        // Form_Load
-    void AddFile(const QString& name);          // File1_Click: the bare file name
+    // File1_Click: the bare file name. One pick adds at most one line: a name holding a
+    // character at which the box starts a new line (FileNameText::breaksLine) adds nothing.
+    void AddFile(const QString& name);
+    // The same, given the name as stored on disk. A name that is not UTF-8 is shown in
+    // Windows-1252 and saved as these very bytes (LegacyEntries).
+    void AddFile(const QByteArray& storedName);
     void SetPlaylistName(const QString& text);  // Text2_Change
     void FormatCheckClicked();                  // Check4_Click: reads Check4's new state
     void SavePlaylist(const QString& folder);   // cmdSave_Click: the folder File1 shows
@@ -51,7 +58,7 @@ public:
 
     QString PlaylistText() const; // Text1's text, lines joined by CR LF
     // The exact bytes a save writes: the playlist text, lines ended by CR LF, and the
-    // format's tail.
+    // format's tail. Entries of names that are not UTF-8 are written as the names' bytes.
     QByteArray PlaylistBytes() const;
     QString PlaylistName() const { return m_playlistName; }
     QString PlaylistExt() const { return m_playlistExt; }
@@ -75,6 +82,7 @@ Q_SIGNALS:
     void formatCaptionChanged(const QString& caption);
 
 private:
+    void addEntry(const QString& name, bool legacy);
     void setPlaylistText(const QString& text);
     void showMessage(SaveOutcome outcome, const QString& text);
 
@@ -83,6 +91,7 @@ private:
     QCheckBox* m_check4;
     Messenger m_messenger;
     PlaylistWriter m_writer;
+    LegacyEntries m_legacyEntries;
 
     QString m_playlistName;
     QString m_playlistExt;

@@ -1,17 +1,23 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+#include <vector>
 
 // The media files of one folder, as the main window's file list shows them: read once,
 // when the model is made, and never refreshed.
 //
 // Listed are the plain files (or links to plain files) whose names match one of the
 // patterns, without regard to letter case. Hidden files, folders, devices, pipes, sockets
-// and broken links are not. A name holding a line break is not listed either: it could not
-// be one line of a playlist. The order is natural and case-insensitive ("Track 2" before
-// "track 10").
+// and broken links are not. A name that the playlist box would break into several lines
+// is not listed either: it could not be one line of a playlist. The order is natural and
+// ignores case and accents ("Track 2" before "track 10"), see NaturalOrder.
+//
+// Every name is listed whatever its bytes: one that is not UTF-8 is shown in Windows-1252
+// (see FileNameText), in italics, and fileNameBytes() gives its bytes as stored.
 class FileListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -21,16 +27,24 @@ public:
     // The pattern list as the window gives it: "*.mp3;*.wav", separated by ';'.
     static QStringList splitPatterns(const QString& patternList);
 
-    // The names (no folder) that the model lists for `folder`, in the model's order.
+    // The names (no folder) that the model lists for `folder`, as shown, in the model's order.
     static QStringList matchingFiles(const QString& folder, const QStringList& patterns);
 
     QString folder() const { return m_folder; }
-    QString fileName(int row) const;
+    QString fileName(int row) const;       // as shown
+    QByteArray fileNameBytes(int row) const; // as stored: what names the file on disk
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
 private:
+    struct File {
+        QString name;
+        QByteArray bytes;
+        bool legacy;
+    };
+    static std::vector<File> readFolder(const QString& folder, const QStringList& patterns);
+
     QString m_folder;
-    QStringList m_names;
+    std::vector<File> m_files;
 };

@@ -6,6 +6,7 @@
 #include "module1.h"
 #include "playlistbuilder.h"
 #include "playlistformat.h"
+#include "playlisttextedit.h"
 #include "twips.h"
 
 #include <QCheckBox>
@@ -53,14 +54,15 @@ frmmain::frmmain(QWidget* parent)
 
     // Design order: the tab order follows it (File1, Text1, Text2, Check4), and of the
     // overlapping click areas the later one, cmdSave, lies on top in their shared strip.
-    m_files = new FileListModel(QDir::currentPath(), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern), this);
+    m_files = new FileListModel(QDir::currentPath(),
+                                FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern), this);
     m_file1 = new FileListView(this);
     m_file1->setObjectName(u"File1"_s);
     m_file1->setModel(m_files);
     m_file1->setFrameShape(QFrame::NoFrame);
     m_file1->setGeometry(Twips::toPixels(kFile1));
 
-    m_text1 = new QPlainTextEdit(this);
+    m_text1 = new PlaylistTextEdit(this);
     m_text1->setObjectName(u"Text1"_s);
     m_text1->setFrameShape(QFrame::NoFrame);
     m_text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -127,7 +129,8 @@ void frmmain::Form_Load()
 
 void frmmain::File1_Click()
 {
-    const QString name = m_files->fileName(m_file1->currentIndex().row());
+    // The name as stored, so that a name that is not UTF-8 is saved as its own bytes.
+    const QByteArray name = m_files->fileNameBytes(m_file1->currentIndex().row());
     if (!name.isEmpty())
         m_builder->AddFile(name);
 }

@@ -1,15 +1,20 @@
 // How long the main window's file list takes to come up for a folder of 100,000 media
-// files: reading and sorting the folder, and the whole window's creation and first paint.
+// files: reading, filtering and sorting the folder, against `ls -f` and a bare readdir of
+// the same folder in the same run, and the whole window's creation and first paint.
 #include "filelistmodel.h"
 #include "frmmain.h"
 #include "playlistformat.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include <dirent.h>
 
 #include <cstdio>
 #include <memory>
@@ -54,6 +59,59 @@ void BM_MatchingFiles(benchmark::State& state)
     }
 }
 BENCHMARK(BM_MatchingFiles)->Unit(benchmark::kMillisecond);
+
+// The names a plain directory read yields, nothing decoded, checked or sorted.
+int readdirCount(const QString& folder)
+{
+    int count = 0;
+    if (DIR* dir = ::opendir(QFile::encodeName(folder).constData())) {
+        while (::readdir(dir))
+            ++count;
+        ::closedir(dir);
+    }
+    return count;
+}
+
+// The list fill side by side with `ls -f` (which lists the folder unsorted, without a stat
+// per file) and with a bare readdir, alternating within each iteration so that both see the
+// same machine load. The time shown is the fill's; the counters give the three times per
+// iteration and the fill's ratio to each of the others.
+void BM_FillAgainstLsF(benchmark::State& state)
+{
+    const QString folder = bigFolder().path();
+    const QStringList patterns = FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern);
+    double fill = 0, ls = 0, bare = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        FileListModel model(folder, patterns);
+        const double fillSeconds = timer.nsecsElapsed() / 1e9;
+        if (model.rowCount() != kMediaFiles)
+            state.SkipWithError("wrong number of files listed");
+
+        QProcess lsF;
+        lsF.setStandardOutputFile(QProcess::nullDevice());
+        timer.restart();
+        lsF.start(u"ls"_s, {u"-f"_s, folder});
+        if (!lsF.waitForFinished(-1) || lsF.exitCode() != 0)
+            state.SkipWithError("ls -f failed");
+        ls += timer.nsecsElapsed() / 1e9;
+
+        timer.restart();
+        benchmark::DoNotOptimize(readdirCount(folder));
+        bare += timer.nsecsElapsed() / 1e9;
+
+        fill += fillSeconds;
+        state.SetIterationTime(fillSeconds);
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["fill_ms"] = fill / n * 1e3;
+    state.counters["ls_f_ms"] = ls / n * 1e3;
+    state.counters["readdir_ms"] = bare / n * 1e3;
+    state.counters["x_ls_f"] = fill / ls;
+    state.counters["x_readdir"] = fill / bare;
+}
+BENCHMARK(BM_FillAgainstLsF)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // The window as the splash opens it: created (File1 filled), shown and painted once.
 void BM_MainWindowFirstPaint(benchmark::State& state)

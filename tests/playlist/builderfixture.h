@@ -1,11 +1,11 @@
 #pragma once
 
 #include "playlistbuilder.h"
+#include "playlisttextedit.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QObject>
-#include <QPlainTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,7 @@ protected:
         builder.InitPlaylist();
     }
 
-    QPlainTextEdit text1;
+    PlaylistTextEdit text1;
     QLineEdit text2;
     QCheckBox check4;
     PlaylistBuilder builder{&text1, &text2, &check4};

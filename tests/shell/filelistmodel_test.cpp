@@ -3,11 +3,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFont>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -78,6 +81,10 @@ INSTANTIATE_TEST_SUITE_P(Entries, FileMatchTest, ::testing::Values(
     Entry{"LineFeedInName", u"two\nlines.mp3"_s, Kind::File, false},
     Entry{"CarriageReturnInName", u"two\rlines.mp3"_s, Kind::File, false},
     Entry{"LineSeparatorInName", u"two\u2028lines.mp3"_s, Kind::File, false},
+    Entry{"ParagraphSeparatorInName", u"two\u2029lines.mp3"_s, Kind::File, false},
+    Entry{"FrameStartInName", u"evil\uFDD0#EXTINF:1,Injected\uFDD0ghost.mp3"_s, Kind::File, false},
+    Entry{"FrameEndInName", u"two\uFDD1lines.mp3"_s, Kind::File, false},
+    Entry{"NextLineStaysOneLine", u"one\u0085line.mp3"_s, Kind::File, true},
     Entry{"FolderNamedLikeMedia", u"album.mp3"_s, Kind::Folder, false},
     Entry{"Pipe", u"stream.mp3"_s, Kind::Pipe, false},
     Entry{"LinkToFile", u"link.mp3"_s, Kind::LinkToFile, true},
@@ -120,8 +127,86 @@ INSTANTIATE_TEST_SUITE_P(Folders, FileOrderTest, ::testing::Values(
              {u"9 y.wav"_s, u"10 x.wav"_s, u"alpha.wav"_s, u"Zed.wav"_s}},
     Ordering{"CaseOnlyDifferenceKeepsAFixedOrder",
              {u"song.mp3"_s, u"Song.mp3"_s, u"SONG.mp3"_s},
-             {u"SONG.mp3"_s, u"Song.mp3"_s, u"song.mp3"_s}}),
+             {u"SONG.mp3"_s, u"Song.mp3"_s, u"song.mp3"_s}},
+    Ordering{"AccentsFollowTheirLetter",
+             {u"fable.mp3"_s, u"\u00C9lan.mp3"_s, u"eagle.mp3"_s, u"e\u0301cho.mp3"_s},
+             {u"eagle.mp3"_s, u"e\u0301cho.mp3"_s, u"\u00C9lan.mp3"_s, u"fable.mp3"_s}},
+    Ordering{"LeadingZerosDoNotCount",
+             {u"track 002.mp3"_s, u"track 1.mp3"_s, u"track 01.mp3"_s, u"track 10.mp3"_s},
+             {u"track 01.mp3"_s, u"track 1.mp3"_s, u"track 002.mp3"_s, u"track 10.mp3"_s}},
+    Ordering{"PunctuationBeforeNumbers",
+             {u"a.mp3"_s, u"01.mp3"_s, u"_intro.mp3"_s, u"(live).mp3"_s},
+             {u"(live).mp3"_s, u"_intro.mp3"_s, u"01.mp3"_s, u"a.mp3"_s}},
+    Ordering{"LongNamesPastTheHeldWeights",
+             {u"Artist - Album - 10 - b.mp3"_s, u"Artist - Album - 10 - a.mp3"_s,
+              u"Artist - Album - 9 - z.mp3"_s},
+             {u"Artist - Album - 9 - z.mp3"_s, u"Artist - Album - 10 - a.mp3"_s,
+              u"Artist - Album - 10 - b.mp3"_s}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Creates a file whose name is `name`'s bytes exactly, whatever their encoding.
+bool makeRaw(const QString& folder, const QByteArray& name)
+{
+    const QByteArray path = QFile::encodeName(folder) + '/' + name;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    return fd >= 0 && ::close(fd) == 0;
+}
+
+struct Encoded {
+    const char* name; // test name
+    QByteArray onDisk;
+    QString shown;
+    bool legacy;
+};
+
+class FileEncodingTest : public ::testing::TestWithParam<Encoded> {};
+
+// Every matching name is listed whatever its bytes: UTF-8 as such, anything else read as
+// Windows-1252, with no replacement character, and with its bytes kept for the playlist.
+TEST_P(FileEncodingTest, ListsTheNameReadablyWithItsBytes)
+{
+    const Encoded& e = GetParam();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(makeRaw(dir.path(), e.onDisk));
+    FileListModel model(dir.path(), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+    ASSERT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.fileName(0), e.shown);
+    EXPECT_FALSE(model.fileName(0).contains(QChar::ReplacementCharacter));
+    EXPECT_EQ(model.fileNameBytes(0), e.onDisk);
+    EXPECT_EQ(model.data(model.index(0), Qt::FontRole).value<QFont>().italic(), e.legacy);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, FileEncodingTest, ::testing::Values(
+    Encoded{"Utf8", "caf\xc3\xa9 au lait.mp3", u"caf\u00e9 au lait.mp3"_s, false},
+    Encoded{"Windows1252", "caf\xe9 au lait.mp3", u"caf\u00e9 au lait.mp3"_s, true},
+    Encoded{"Windows1252Punctuation", "\x80 \x93hit\x94 \x85.WAV",
+            u"\u20ac \u201chit\u201d \u2026.WAV"_s, true},
+    Encoded{"UndefinedWindows1252Bytes", "\x81\x8d\x8f\x90\x9d.mp3",
+            u"\u0081\u008d\u008f\u0090\u009d.mp3"_s, true},
+    Encoded{"TruncatedUtf8", "caf\xc3.mp3", u"caf\u00c3.mp3"_s, true},
+    Encoded{"OverlongUtf8Slash", "a\xc0\xaf" "b.mp3", u"a\u00c0\u00afb.mp3"_s, true},
+    Encoded{"EncodedSurrogate", "\xed\xa0\x80.mp3", u"\u00ed\u00a0\u20ac.mp3"_s, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Names in several encodings side by side, two of them shown alike: all are listed in one
+// natural order, and the twins keep a fixed order by their bytes.
+TEST(FileListModelTest, MixedEncodingsAreListedTogether)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QList<QByteArray> onDisk = {"\xe9t\xe9 10.mp3", "fable.mp3", "caf\xe9.mp3",
+                                      "\xc3\xa9t\xc3\xa9 9.mp3", "caf\xc3\xa9.mp3", "eagle.mp3"};
+    for (const QByteArray& name : onDisk)
+        ASSERT_TRUE(makeRaw(dir.path(), name));
+    FileListModel model(dir.path(), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+    QList<QByteArray> listed;
+    for (int row = 0; row < model.rowCount(); ++row)
+        listed.push_back(model.fileNameBytes(row));
+    EXPECT_EQ(listed, (QList<QByteArray>{"caf\xc3\xa9.mp3", "caf\xe9.mp3", "eagle.mp3",
+                                         "\xc3\xa9t\xc3\xa9 9.mp3", "\xe9t\xe9 10.mp3", "fable.mp3"}));
+    EXPECT_EQ(model.fileName(0), model.fileName(1));
+}
 
 // The pattern list splits at ';' and an empty list matches nothing.
 TEST(FileListModelTest, SplitsPatternList)

@@ -11,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -318,4 +320,34 @@ TEST_F(EmptyFolderTest, NothingToPick)
     key(Qt::Key_End);
     clickAt(QPoint(50, 40));
     EXPECT_EQ(text1(), u"#EXTM3U"_s);
+}
+
+// A file whose name is not UTF-8, beside its UTF-8 twin: each click saves the bytes of the
+// very file clicked.
+class LegacyNameWindowTest : public MainWindowFixture {
+protected:
+    void SetUp() override
+    {
+        for (const QByteArray& name : {QByteArray("caf\xe9.mp3"), QByteArray("caf\xc3\xa9.mp3")}) {
+            // QFile cannot name a file whose name is not UTF-8: make it through its bytes.
+            const QByteArray path = QFile::encodeName(folder.path()) + '/' + name;
+            FILE* raw = std::fopen(path.constData(), "w");
+            ASSERT_NE(raw, nullptr);
+            std::fclose(raw);
+        }
+        MainWindowFixture::SetUp();
+    }
+};
+
+TEST_F(LegacyNameWindowTest, PicksSaveTheClickedFilesBytes)
+{
+    window->Text2()->setText(u"party.m3u"_s);
+    ASSERT_EQ(window->File1()->model()->rowCount(), 6);
+    clickAt(rowCentre(3)); // after a.mp3, b.mp3, c.wav: the UTF-8 twin first
+    clickAt(rowCentre(4));
+    EXPECT_EQ(text1(), u"#EXTM3U\ncaf\u00e9.mp3\ncaf\u00e9.mp3"_s);
+    clickAt(QPoint(300, 280)); // the painted SAVE
+    QFile saved(folder.filePath(u"party.m3u"_s));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray("#EXTM3U\r\ncaf\xc3\xa9.mp3\r\ncaf\xe9.mp3\r\n"));
 }

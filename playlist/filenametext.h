@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+// File names as text. On Linux a file name is a string of bytes that need not be UTF-8:
+// collections copied from older systems carry names in a single-byte encoding
+// ('caf\xe9.mp3'). Such a name is shown in Windows-1252, the most common of those
+// encodings, and every byte maps to one character and back, so the name can be shown,
+// edited around and still be written out as the very bytes that name the file.
+namespace FileNameText {
+
+struct Decoded {
+    QString text;
+    bool legacy = false; // the bytes are not UTF-8; `text` is their Windows-1252 reading
+};
+
+// UTF-8 where the bytes are valid UTF-8 (exactly: decoding and encoding again gives the
+// same bytes), otherwise Windows-1252, whose five undefined bytes (0x81, 0x8D, 0x8F, 0x90,
+// 0x9D) become the C1 control characters of the same value. Never a replacement character.
+Decoded decode(QByteArrayView bytes);
+
+// The inverse of a legacy decode: one byte per character. A character that Windows-1252
+// cannot hold (typed into such a name by hand) is written in the local 8-bit encoding.
+QByteArray legacyBytes(QStringView text);
+
+// Whether `text` holds a character at which the playlist box starts a new line: CR, LF,
+// the Unicode line and paragraph separators, and U+FDD0 and U+FDD1, which Qt's text
+// documents use as frame marks and split blocks at. A file name holding one cannot be one
+// line of a playlist.
+bool breaksLine(QStringView text);
+
+} // namespace FileNameText
