@@ -116,7 +116,7 @@ QString frmmain::folder() const
 void frmmain::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_picture); // unscaled; its right and bottom edges lie outside
+    m_picture.paint(painter); // unscaled; its right and bottom edges lie outside
 }
 
 void frmmain::Form_Load()
