@@ -84,6 +84,11 @@ for f in "${expected_files[@]}"; do
     [ -e "${f#.}" ] || fail "dpkg -i did not install ${f#.}"
 done
 [ "$(command -v cantorel-open)" = /usr/bin/cantorel-open ] || fail "cantorel-open is not on the PATH"
+# File managers learn of the folder handler from the cache desktop-file-utils keeps.
+if command -v update-desktop-database >/dev/null; then
+    grep -q "^inode/directory=.*$id.desktop" /usr/share/applications/mimeinfo.cache \
+        || fail "mimeinfo.cache does not offer Cantorel for folders"
+fi
 
 dpkg -r cantorel >>"$work/dpkg.log" 2>&1 || fail "dpkg -r failed: $(cat "$work/dpkg.log")"
 dpkg --purge cantorel >>"$work/dpkg.log" 2>&1 || fail "dpkg --purge failed: $(cat "$work/dpkg.log")"
