@@ -10,7 +10,13 @@ set -euo pipefail
 
 config=$(realpath "$1")
 here=$(dirname "$(realpath "$0")")
-source "$here/xsession.sh"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
 
 id=org.cantorel.cantorel
 expected_files=(
@@ -48,16 +54,8 @@ bash "$here/validate.sh" "$work/root/usr/share/applications/$id.desktop" \
     || fail "the 96x96 icon has another size"
 
 # The unpacked program, opened on a folder through the unpacked launcher.
-start_x
-make_music
-"$work/root/usr/bin/cantorel-open" "$work/music" >"$work/app.log" 2>&1 &
-app_pid=$!
-open_main
-[ "$(readlink "/proc/$app_pid/cwd")" = "$work/music" ] || fail "the program runs in $(readlink "/proc/$app_pid/cwd")"
-[ "$(readlink "/proc/$app_pid/exe")" = "$work/root/usr/bin/Cantorel" ] || fail "the launcher started $(readlink "/proc/$app_pid/exe")"
-wait_painted 100 150
-xdotool mousemove --sync $((MX + 389)) $((MY + 7)) click 1     # the cross
-expect_exit
+bash "$here/../shell/e2e/e2e.sh" launcher "$work/root/usr/bin/cantorel-open" "$here/../../assets" \
+    || fail "the unpacked program did not run"
 
 if [ "$(id -u)" -ne 0 ] || [ "${CANTOREL_DPKG_INSTALL_CHECK:-}" != 1 ]; then
     echo "note: dpkg -i / --purge not checked (needs root and CANTOREL_DPKG_INSTALL_CHECK=1)"
@@ -77,7 +75,7 @@ snapshot >"$work/before"
 
 # From here on, whatever happens, the package goes again.
 purge() { dpkg --purge cantorel >>"$work/dpkg.log" 2>&1 || true; }
-trap 'purge; cleanup_x' EXIT
+trap 'purge; rm -rf "$work"' EXIT
 
 dpkg -i "$deb" >"$work/dpkg.log" 2>&1 || fail "dpkg -i failed: $(cat "$work/dpkg.log")"
 for f in "${expected_files[@]}"; do
