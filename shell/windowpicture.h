@@ -17,10 +17,10 @@ public:
 
     void paint(QPainter& painter);
 
+private:
     // The picture that `paint` draws at `devicePixelRatio`, with that ratio set.
     QPixmap forRatio(qreal devicePixelRatio);
 
-private:
     QPixmap m_small;
     QPixmap m_double;
     QPixmap m_resampled; // m_double resampled to the last ratio other than 1 and 2
