@@ -4,7 +4,7 @@
 MUSIC ?= $(CURDIR)/build/dev/sample-music
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test test-asan build build-asan deps deps-build bench clean check-windows
+.PHONY: run test test-asan build build-asan deps deps-build bench clean check-windows deb
 
 deps-build:
 	@scripts/install-deps build
@@ -32,6 +32,10 @@ test-asan: deps build-asan
 
 bench: build
 	@for b in build/dev/bench/bench_*; do echo "== $$b"; "$$b" || exit 1; done
+
+# The Debian package, written into build/deb/ (cantorel_<version>_<arch>.deb).
+deb: build
+	cpack --config build/dev/CPackConfig.cmake -B build/deb
 
 # Builds the Windows drive-and-folder layer with mingw-w64 and runs its check under Wine.
 check-windows: deps

@@ -37,6 +37,25 @@ constexpr Twips::Rect kCmdReset{4920, 4080, 975, 255};
 constexpr Twips::Rect kCmdSave{4080, 4080, 855, 255};
 constexpr Twips::Rect kCmdExit{5640, 0, 375, 255};
 
+// What assistive technology reads for each control: the painted words are pixels only.
+struct Spoken {
+    QString name;
+    QString description;
+};
+const Spoken kFile1Spoken{u"Media files"_s, u"The media files of the folder; picking one adds it to the playlist"_s};
+const Spoken kText1Spoken{u"Playlist"_s, u"The playlist's text, one picked file per line; it may be edited"_s};
+const Spoken kText2Spoken{u"Playlist file name"_s, u"The name the playlist is saved under in the listed folder"_s};
+const Spoken kCheck4Spoken{u"M3U format"_s, u"Checking it makes the file name end in .m3u and starts the playlist anew"_s};
+const Spoken kCmdSaveSpoken{u"Save playlist"_s, u"Saves the playlist into the listed folder under the typed name"_s};
+const Spoken kCmdResetSpoken{u"Reset playlist"_s, u"Empties the playlist and starts it anew"_s};
+const Spoken kCmdExitSpoken{u"Exit"_s, u"Leaves the program at once, without saving"_s};
+
+void speak(QWidget* control, const Spoken& spoken)
+{
+    control->setAccessibleName(spoken.name);
+    control->setAccessibleDescription(spoken.description);
+}
+
 } // namespace
 
 frmmain::frmmain(QWidget* parent)
@@ -91,6 +110,14 @@ frmmain::frmmain(QWidget* parent)
     m_cmdExit->setObjectName(u"cmdExit"_s);
     m_cmdExit->setGeometry(Twips::toPixels(kCmdExit));
 
+    speak(m_file1, kFile1Spoken);
+    speak(m_text1, kText1Spoken);
+    speak(m_text2, kText2Spoken);
+    speak(m_check4, kCheck4Spoken);
+    speak(m_cmdSave, kCmdSaveSpoken);
+    speak(m_cmdReset, kCmdResetSpoken);
+    speak(m_cmdExit, kCmdExitSpoken);
+
     setTabOrder(m_file1, m_text1);
     setTabOrder(m_text1, m_text2);
     setTabOrder(m_text2, m_check4);
@@ -118,7 +145,7 @@ QString frmmain::folder() const
 void frmmain::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_picture); // unscaled; its right and bottom edges lie outside
+    m_picture.paint(painter); // unscaled; its right and bottom edges lie outside
 }
 
 void frmmain::Form_Load()

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QPixmap>
+#include "windowpicture.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -53,7 +54,7 @@ private:
     void cmdReset_Click();
     void cmdExit_Click();
 
-    QPixmap m_picture;
+    WindowPicture m_picture;
     FileListModel* m_files = nullptr;
     FileListView* m_file1 = nullptr;
     QPlainTextEdit* m_text1 = nullptr;

@@ -93,7 +93,7 @@ frmSplash::frmSplash(std::function<void()> showMainWindow, QWidget* parent)
 void frmSplash::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_picture); // unscaled; two columns and two rows are never seen
+    m_picture.paint(painter); // unscaled; two columns and two rows are never seen
 }
 
 void frmSplash::mousePressEvent(QMouseEvent* event)

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "mouseclick.h"
+#include "windowpicture.h"
 
-#include <QPixmap>
 #include <QWidget>
 
 #include <functional>
@@ -24,7 +24,7 @@ protected:
 private:
     void Form_Click();
 
-    QPixmap m_picture;
+    WindowPicture m_picture;
     std::function<void()> m_showMainWindow;
     MouseClick m_click;
     bool m_unloaded = false;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,29 @@ const QStringList kPictures = {
     u"background.png"_s, u"splash.png"_s, u"icon.png"_s, u"icon.ico"_s,
     u"tree/unknown.png"_s, u"tree/fixed.png"_s, u"tree/ram.png"_s, u"tree/remove.png"_s,
     u"tree/cd.png"_s, u"tree/folder.png"_s, u"tree/open.png"_s, u"tree/remote.png"_s};
+
+// The same pictures drawn at twice the size, for high-density screens.
+const QStringList kDoublePictures = {
+    u"background@2x.png"_s, u"splash@2x.png"_s, u"icon@2x.png"_s,
+    u"tree/unknown@2x.png"_s, u"tree/fixed@2x.png"_s, u"tree/ram@2x.png"_s, u"tree/remove@2x.png"_s,
+    u"tree/cd@2x.png"_s, u"tree/folder@2x.png"_s, u"tree/open@2x.png"_s, u"tree/remote@2x.png"_s};
+
+// `image` (premultiplied) halved, each pixel the mean of a 2 x 2 block.
+QImage halved(const QImage& image)
+{
+    QImage half(image.width() / 2, image.height() / 2, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < half.height(); ++y) {
+        for (int x = 0; x < half.width(); ++x) {
+            int sum[4] = {0, 0, 0, 0};
+            for (const QPoint d : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)}) {
+                const QRgb c = image.pixel(2 * x + d.x(), 2 * y + d.y());
+                sum[0] += qRed(c), sum[1] += qGreen(c), sum[2] += qBlue(c), sum[3] += qAlpha(c);
+            }
+            half.setPixel(x, y, qRgba((sum[0] + 2) / 4, (sum[1] + 2) / 4, (sum[2] + 2) / 4, (sum[3] + 2) / 4));
+        }
+    }
+    return half;
+}
 
 // The panels and words of the background, inclusive pixel boxes.
 const std::vector<QRect> kPanels = {QRect(QPoint(8, 17), QPoint(193, 246)),
@@ -108,7 +132,7 @@ TEST(AssetsTest, GeneratorReproducesCommittedPictures)
     generator.start(QStringLiteral(CANTOREL_ASSETGEN), {out.path()});
     ASSERT_TRUE(generator.waitForFinished(60000));
     ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
-    for (const QString& name : kPictures) {
+    for (const QString& name : kPictures + kDoublePictures) {
         const QImage fresh(QDir(out.path()).filePath(name));
         const QImage kept(committed(name));
         ASSERT_FALSE(kept.isNull()) << name.toStdString();
@@ -135,6 +159,53 @@ TEST(AssetsTest, PicturesHaveTheirFormats)
     for (const QString& name : kPictures.mid(4))
         EXPECT_EQ(QImage(committed(name)).size(), QSize(16, 16)) << name.toStdString();
 }
+
+struct DoublePicture {
+    const char* name;
+    double differingShare; // of pixels that may differ by more than a quarter, halved
+};
+
+class DoublePictureTest : public ::testing::TestWithParam<DoublePicture> {};
+
+// name@2x.png is name.png at twice the size, with its format and its layout: halved, it
+// shows the same picture, only the finer drawing of edges, grit and slopes differs.
+TEST_P(DoublePictureTest, IsTheSamePictureAtTwiceTheSize)
+{
+    const QString name = QString::fromLatin1(GetParam().name);
+    const QString doubled = QString(name).replace(u".png"_s, u"@2x.png"_s);
+    const QImage small(committed(name));
+    const QImage large(committed(doubled));
+    ASSERT_FALSE(small.isNull());
+    ASSERT_FALSE(large.isNull()) << doubled.toStdString();
+    EXPECT_EQ(large.size(), small.size() * 2);
+    EXPECT_EQ(pngDepthAndType(committed(doubled)), pngDepthAndType(committed(name)));
+
+    const QImage half = halved(large.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    const QImage reference = small.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    int differing = 0;
+    for (int y = 0; y < reference.height(); ++y) {
+        for (int x = 0; x < reference.width(); ++x) {
+            const QRgb a = half.pixel(x, y), b = reference.pixel(x, y);
+            differing += std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                   std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))}) > 64;
+        }
+    }
+    EXPECT_LE(differing, GetParam().differingShare * reference.width() * reference.height());
+}
+
+INSTANTIATE_TEST_SUITE_P(Pictures, DoublePictureTest, ::testing::Values(
+    DoublePicture{"background.png", 0.01}, DoublePicture{"splash.png", 0.02},
+    DoublePicture{"icon.png", 0.01},
+    // 16 x 16 pixel art: a slope or a circle drawn finer changes a larger share
+    DoublePicture{"tree/unknown.png", 0.2}, DoublePicture{"tree/fixed.png", 0.2},
+    DoublePicture{"tree/ram.png", 0.2}, DoublePicture{"tree/remove.png", 0.2},
+    DoublePicture{"tree/cd.png", 0.2}, DoublePicture{"tree/folder.png", 0.2},
+    DoublePicture{"tree/open.png", 0.2}, DoublePicture{"tree/remote.png", 0.2}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        name = name.substr(name.find('/') + 1);
+        return name.substr(0, name.find('.'));
+    });
 
 // The layout the window's controls rely on: the gradient, white panels exactly at their
 // boxes, and light lettering nowhere but in the word boxes.

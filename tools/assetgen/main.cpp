@@ -56,19 +56,25 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    const std::vector<std::pair<QString, std::function<QImage()>>> nodes = {
+    const std::vector<std::pair<QString, std::function<QImage(int)>>> nodes = {
         {u"unknown"_s, PixelArt::unknownDrive}, {u"fixed"_s, PixelArt::fixedDrive},
         {u"ram"_s, PixelArt::ramDrive},         {u"remove"_s, PixelArt::removableDrive},
         {u"cd"_s, PixelArt::cdDrive},           {u"folder"_s, PixelArt::closedFolder},
         {u"open"_s, PixelArt::openFolder},      {u"remote"_s, PixelArt::remoteDrive},
     };
     bool ok = true;
-    for (const auto& [name, draw] : nodes)
-        ok = writePng(draw(), out.filePath(u"tree/"_s + name + u".png"_s)) && ok;
-    ok = writePng(Pictures::mainBackground(), out.filePath(u"background.png"_s)) && ok;
-    ok = writePng(Pictures::splash(), out.filePath(u"splash.png"_s)) && ok;
-    const QImage icon = Pictures::icon();
-    ok = writePng(icon, out.filePath(u"icon.png"_s)) && ok;
-    ok = writeFile(Pictures::icoFile(icon), out.filePath(u"icon.ico"_s)) && ok;
+    // Every picture at its own size and, as name@2x.png, at twice the size for screens
+    // with twice the pixel density (Qt's naming convention).
+    for (const int scale : {1, 2}) {
+        const QString suffix = scale == 1 ? u".png"_s : u"@2x.png"_s;
+        for (const auto& [name, draw] : nodes)
+            ok = writePng(draw(scale), out.filePath(u"tree/"_s + name + suffix)) && ok;
+        ok = writePng(Pictures::mainBackground(scale), out.filePath(u"background"_s + suffix)) && ok;
+        ok = writePng(Pictures::splash(scale), out.filePath(u"splash"_s + suffix)) && ok;
+        const QImage icon = Pictures::icon(scale);
+        ok = writePng(icon, out.filePath(u"icon"_s + suffix)) && ok;
+        if (scale == 1)
+            ok = writeFile(Pictures::icoFile(icon), out.filePath(u"icon.ico"_s)) && ok;
+    }
     return ok ? 0 : 1;
 }

@@ -54,9 +54,10 @@ RoughLettering::Style letteringStyle(double pen)
 
 namespace Pictures {
 
-QImage mainBackground()
+QImage mainBackground(int scale)
 {
-    QImage image(400, 300, QImage::Format_RGB888);
+    QImage image(400 * scale, 300 * scale, QImage::Format_RGB888);
+    image.setDevicePixelRatio(scale);
     const int last = image.height() - 1;
     for (int y = 0; y < image.height(); ++y) {
         const int v = static_cast<int>(std::lround(kTopGrey * double(last - y) / last));
@@ -79,9 +80,10 @@ QImage mainBackground()
     return image;
 }
 
-QImage splash()
+QImage splash(int scale)
 {
-    QImage image(300, 150, QImage::Format_RGB888);
+    QImage image(300 * scale, 150 * scale, QImage::Format_RGB888);
+    image.setDevicePixelRatio(scale);
     {
         QPainter p(&image);
         p.setRenderHint(QPainter::Antialiasing, true);
@@ -115,9 +117,10 @@ QImage splash()
     return image;
 }
 
-QImage icon()
+QImage icon(int scale)
 {
-    QImage image(48, 48, QImage::Format_ARGB32);
+    QImage image(48 * scale, 48 * scale, QImage::Format_ARGB32);
+    image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
     {
         QPainter p(&image);

@@ -15,9 +15,11 @@ const QColor kFolderLight(255, 226, 120);
 const QColor kFolderMid(240, 190, 60);
 const QColor kFolderDark(176, 124, 24);
 
-QImage blank()
+// A painter on it works in design pixels whatever the scale.
+QImage blank(int scale)
 {
-    QImage image(16, 16, QImage::Format_ARGB32);
+    QImage image(16 * scale, 16 * scale, QImage::Format_ARGB32);
+    image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
     return image;
 }
@@ -65,10 +67,10 @@ void folderBack(Pixels& p)
 
 namespace PixelArt {
 
-QImage unknownDrive()
+QImage unknownDrive(int scale)
 {
     // Mostly blank: only the faint dotted outline of a drive that could not be named.
-    QImage image = blank();
+    QImage image = blank(scale);
     Pixels p(&image);
     const QColor dot(150, 150, 158);
     for (int x = 3; x <= 12; x += 2) {
@@ -82,10 +84,10 @@ QImage unknownDrive()
     return image;
 }
 
-QImage fixedDrive()
+QImage fixedDrive(int scale)
 {
     // A hard disk: a deep drive box seen slightly from above, with its green light.
-    QImage image = blank();
+    QImage image = blank(scale);
     Pixels p(&image);
     // top face
     p.box(2, 4, 13, 4, kOutline);
@@ -96,10 +98,10 @@ QImage fixedDrive()
     return image;
 }
 
-QImage ramDrive()
+QImage ramDrive(int scale)
 {
     // A chip seen on edge: a green diamond with gold pins on its four sides.
-    QImage image = blank();
+    QImage image = blank(scale);
     Pixels p(&image);
     const QColor board(30, 128, 70);
     const QColor boardLight(80, 190, 110);
@@ -128,10 +130,10 @@ QImage ramDrive()
     return image;
 }
 
-QImage removableDrive()
+QImage removableDrive(int scale)
 {
     // A floppy drive with a disk half inserted from above.
-    QImage image = blank();
+    QImage image = blank(scale);
     Pixels p(&image);
     const QColor disk(40, 60, 150);
     const QColor diskLight(80, 110, 200);
@@ -147,10 +149,10 @@ QImage removableDrive()
     return image;
 }
 
-QImage cdDrive()
+QImage cdDrive(int scale)
 {
     // A compact disc standing over its drive.
-    QImage image = blank();
+    QImage image = blank(scale);
     {
         QPainter p(&image);
         p.setRenderHint(QPainter::Antialiasing, true);
@@ -174,9 +176,9 @@ QImage cdDrive()
     return image;
 }
 
-QImage closedFolder()
+QImage closedFolder(int scale)
 {
-    QImage image = blank();
+    QImage image = blank(scale);
     Pixels p(&image);
     folderBack(p);
     p.hline(1, 14, 6, kFolderLight);       // the front's upper edge
@@ -188,10 +190,10 @@ QImage closedFolder()
     return image;
 }
 
-QImage openFolder()
+QImage openFolder(int scale)
 {
     // The back of the folder with the front flap tipped forward.
-    QImage image = blank();
+    QImage image = blank(scale);
     Pixels p(&image);
     folderBack(p);
     p.box(1, 5, 13, 8, kFolderDark);       // the inside, in shadow
@@ -208,10 +210,10 @@ QImage openFolder()
     return image;
 }
 
-QImage remoteDrive()
+QImage remoteDrive(int scale)
 {
     // A drive hanging on a network cable, with the cable's plug under it.
-    QImage image = blank();
+    QImage image = blank(scale);
     Pixels p(&image);
     driveSlab(p, 0, 1, 16, 7, kLedGreen);
     const QColor cable(60, 90, 200);

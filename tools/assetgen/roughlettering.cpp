@@ -126,7 +126,11 @@ void RoughLettering::paint(QImage& target, const QString& text, const QRect& box
         scaleX = innerWidth / designWidth;
 
     // Coverage of the clean strokes, with each stroke point nudged a little for a hand-cut look.
+    // The design is in logical pixels; a target drawn at a higher pixel ratio gets the same
+    // strokes, noise and scratches, only finer.
+    const double ratio = target.devicePixelRatio();
     QImage coverage(target.size(), QImage::Format_ARGB32_Premultiplied);
+    coverage.setDevicePixelRatio(ratio);
     coverage.fill(Qt::transparent);
     {
         QPainter p(&coverage);
@@ -169,26 +173,32 @@ void RoughLettering::paint(QImage& target, const QString& text, const QRect& box
     };
 
     const double cell = std::max(1.6, box.height() / 6.0);
-    for (int y = box.top(); y <= box.bottom(); ++y) {
-        for (int x = box.left(); x <= box.right(); ++x) {
+    const int firstX = static_cast<int>(std::lround(box.left() * ratio));
+    const int lastX = static_cast<int>(std::lround((box.right() + 1) * ratio)) - 1;
+    const int firstY = static_cast<int>(std::lround(box.top() * ratio));
+    const int lastY = static_cast<int>(std::lround((box.bottom() + 1) * ratio)) - 1;
+    for (int y = firstY; y <= lastY; ++y) {
+        for (int x = firstX; x <= lastX; ++x) {
             double a = qAlpha(coverage.pixel(x, y)) / 255.0;
             if (a <= 0.0)
                 continue;
+            const double centreX = (x + 0.5) / ratio;
+            const double centreY = (y + 0.5) / ratio;
             // patches of wear, soft at their borders
-            const double n = valueNoise(x + 0.5, y + 0.5, cell, seed ^ 0xA511u);
+            const double n = valueNoise(centreX, centreY, cell, seed ^ 0xA511u);
             if (n < style.wear)
                 a *= std::clamp((n - style.wear + 0.08) / 0.08, 0.0, 1.0);
-            // fine grit
+            // fine grit, as fine as the target's pixels
             if (unit(x, y, seed ^ 0x5EEDu) < 0.10)
                 a *= 0.35;
             for (const Scratch& s : scratches) {
-                if (scratchDistance(s, x + 0.5, y + 0.5) < 0.6)
+                if (scratchDistance(s, centreX, centreY) < 0.6)
                     a *= 0.2;
             }
             if (a <= 0.0)
                 continue;
             // the ink itself varies a little in brightness
-            const double shade = 1.0 - 0.08 * valueNoise(x, y, 3.0, seed ^ 0x1A4Du);
+            const double shade = 1.0 - 0.08 * valueNoise(x / ratio, y / ratio, 3.0, seed ^ 0x1A4Du);
             const QColor under = target.pixelColor(x, y);
             auto mix = [&](int inkChannel, int underChannel) {
                 return static_cast<int>(std::lround(underChannel * (1.0 - a) + inkChannel * shade * a));

@@ -25,9 +25,10 @@ public:
     // Letters supported: A C E F I K L M N O P R S T U V X Y, 3 and the space.
     static bool supports(QChar c);
 
-    // Paints `text` so that its letters fill `box` (inclusive pixel rectangle) from the
-    // left edge to the right edge and from the top row to the bottom row, spreading the
-    // letters apart when the box is wider than they need.
+    // Paints `text` so that its letters fill `box` (inclusive rectangle in the target's
+    // logical pixels) from the left edge to the right edge and from the top row to the
+    // bottom row, spreading the letters apart when the box is wider than they need. A
+    // target with a device pixel ratio of 2 gets the same lettering at twice the detail.
     static void paint(QImage& target, const QString& text, const QRect& box, const Style& style,
                       std::uint32_t seed);
 };

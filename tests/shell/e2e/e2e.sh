@@ -10,6 +10,11 @@
 #   layout  the main window's place and pixels against the background picture
 #   wm      under openbox: both windows centred by their outer rectangle, a failed and a
 #           good save with the message boxes' caption and text
+#   scale2  at QT_SCALE_FACTOR=2: both windows twice the device pixels, the main window
+#           pixel for pixel the @2x background picture where no control lies
+#   scale1.5  at 1.5: the main window is the @2x picture reduced, not the 1x one enlarged
+#   launcher  CANTOREL is a launcher (cantorel-open): started from elsewhere with the
+#           folder, it runs the Cantorel beside it in that folder
 set -euo pipefail
 
 scenario=$1
@@ -370,11 +375,100 @@ scenario_layout() {
     expect_exit
 }
 
+# Starts the program at a scale factor and opens its main window; sets SW SH (the splash)
+# and MX MY MW MH (the main window), in device pixels.
+open_scaled() { # factor
+    (cd "$work/music" && QT_SCALE_FACTOR=$1 exec "$app") >"$work/app.log" 2>&1 &
+    app_pid=$!
+    splash=$(timeout 20 xdotool search --sync --onlyvisible --limit 1 --pid "$app_pid" 2>/dev/null | head -n 1)
+    [ -n "$splash" ] || fail "the splash window did not appear"
+    geometry "$splash"
+    SW=$WIDTH SH=$HEIGHT
+    move_to $((X + 40)) $((Y + 40))
+    xdotool click 1
+    wait_main
+    MW=$WIDTH MH=$HEIGHT
+    wait_for 10 painted || fail "the main window was never painted"
+    import -window root "$work/shot.png"
+    crop "$work/shot.png" "$MX" "$MY" "$MW" "$MH" "$work/window.png"
+    [ -z "${CANTOREL_E2E_SHOT:-}" ] || cp "$work/window.png" "$CANTOREL_E2E_SHOT"
+}
+
+# Regions of the main window where no control lies, in logical pixels (w h x y): the
+# headings and the cross, SAVE and RESET, the panels' edges and the gradient between them.
+free_regions=("396 17 0 0" "137 49 259 250" "7 282 0 17" "8 230 193 17")
+
+scenario_scale2() {
+    start_x 1280x1024
+    make_music
+    open_scaled 2
+    [ "$SW x $SH" = "596 x 296" ] || fail "splash is $SW x $SH device pixels"
+    [ "$MW x $MH" = "792 x 598" ] || fail "main window is $MW x $MH device pixels"
+    local region diff
+    for region in "${free_regions[@]}"; do
+        set -- $region
+        crop "$work/window.png" $(($3 * 2)) $(($4 * 2)) $(($1 * 2)) $(($2 * 2)) "$work/a.png"
+        crop "$assets/background@2x.png" $(($3 * 2)) $(($4 * 2)) $(($1 * 2)) $(($2 * 2)) "$work/b.png"
+        diff=$(differing_pixels "$work/a.png" "$work/b.png")
+        [ "$diff" = "0" ] || fail "region ${1}x${2}+${3}+${4} differs from background@2x.png in $diff pixels"
+    done
+    click_main 778 14                      # the cross
+    expect_exit
+}
+
+# Root mean square error of two pictures, from 0 to 1.
+rmse() {
+    { compare -metric RMSE "$1" "$2" null: 2>&1 || true; } | sed -n 's/.*(\(.*\)).*/\1/p'
+}
+
+scenario_scale15() {
+    start_x 1280x1024
+    make_music
+    open_scaled 1.5
+    [ "$MW" -eq 594 ] && [ "$MH" -ge 448 ] && [ "$MH" -le 449 ] || fail "main window is $MW x $MH device pixels"
+    # The two candidates at 600 x 450: the @2x picture reduced, the 1x picture enlarged.
+    convert "$assets/background@2x.png" -filter Triangle -resize 600x450! "$work/from2x.png"
+    convert "$assets/background.png" -filter Triangle -resize 600x450! "$work/from1x.png"
+    local region geometry reduced enlarged worse=0
+    for region in "${free_regions[@]}"; do
+        set -- $region
+        geometry="$(($1 * 3 / 2))x$(($2 * 3 / 2))+$(($3 * 3 / 2))+$(($4 * 3 / 2))"
+        convert "$work/window.png" -crop "$geometry" +repage "$work/a.png"
+        convert "$work/from2x.png" -crop "$geometry" +repage "$work/b.png"
+        convert "$work/from1x.png" -crop "$geometry" +repage "$work/c.png"
+        reduced=$(rmse "$work/a.png" "$work/b.png")
+        enlarged=$(rmse "$work/a.png" "$work/c.png")
+        echo "region $geometry: off the reduced @2x by $reduced, off the enlarged 1x by $enlarged"
+        awk "BEGIN { exit !($reduced < 0.04) }" || fail "region $geometry is not the @2x picture reduced"
+        awk "BEGIN { exit !($reduced < $enlarged) }" || worse=1
+    done
+    [ "$worse" -eq 0 ] || fail "the window looks more like the enlarged 1x picture than the reduced @2x"
+    click_main 583 10                      # the cross
+    expect_exit
+}
+
+scenario_launcher() {
+    start_x
+    make_music
+    (cd / && exec "$app" "$work/music") >"$work/app.log" 2>&1 &
+    app_pid=$!
+    open_main
+    [ "$(readlink "/proc/$app_pid/cwd")" = "$work/music" ] || fail "the program runs in $(readlink "/proc/$app_pid/cwd")"
+    [ "$(readlink "/proc/$app_pid/exe")" = "$(dirname "$app")/Cantorel" ] \
+        || fail "the launcher started $(readlink "/proc/$app_pid/exe")"
+    wait_for 10 painted || fail "the main window was never painted"
+    click_main 389 7
+    expect_exit
+}
+
 case "$scenario" in
     build) scenario_build ;;
     splash) scenario_splash ;;
     layout) scenario_layout ;;
     wm) scenario_wm ;;
+    scale2) scenario_scale2 ;;
+    scale1.5) scenario_scale15 ;;
+    launcher) scenario_launcher ;;
     *) echo "unknown scenario: $scenario" >&2; exit 2 ;;
 esac
 echo "PASS: $scenario"

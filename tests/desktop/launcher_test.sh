@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# The launcher cantorel-open, with a stand-in Cantorel beside it that records the folder it
+# was started in and the arguments it got, and a stand-in notify-send that records the
+# desktop's error messages.
+#
+# usage: launcher_test.sh CANTOREL_OPEN
+set -euo pipefail
+
+launcher=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+mkdir -p "$work/bin" "$work/tools" "$work/home" "$work/config"
+cp "$launcher" "$work/bin/cantorel-open"
+cat >"$work/bin/Cantorel" <<'STUB'
+#!/bin/sh
+pwd -P >"$RECORD/cwd"
+echo "$#" >"$RECORD/argc"
+STUB
+cat >"$work/tools/notify-send" <<'STUB'
+#!/bin/sh
+printf '%s\n' "$@" >"$RECORD/notified"
+STUB
+chmod +x "$work/bin/Cantorel" "$work/tools/notify-send"
+# Started by its full path through a link, as a desktop might: it still finds Cantorel.
+mkdir "$work/elsewhere"
+ln -s "$work/bin/cantorel-open" "$work/elsewhere/cantorel-open"
+
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" RECORD="$work/record"
+
+# run [ARG...]: runs the launcher (in the folder RUN_IN, by default /); sets status, cwd, argc, notified, stderr.
+run() {
+    rm -rf "$RECORD"; mkdir "$RECORD"
+    status=0
+    (cd "${RUN_IN:-/}" && "$work/elsewhere/cantorel-open" "$@") 2>"$RECORD/stderr" || status=$?
+    cwd=$(cat "$RECORD/cwd" 2>/dev/null || true)
+    argc=$(cat "$RECORD/argc" 2>/dev/null || true)
+    notified=$(cat "$RECORD/notified" 2>/dev/null || true)
+    stderr=$(cat "$RECORD/stderr")
+}
+
+expect_started_in() { # label folder
+    [ "$status" -eq 0 ] || fail "$1: status $status ($stderr)"
+    [ "$cwd" = "$(cd "$2" && pwd -P)" ] || fail "$1: Cantorel started in '$cwd', not $2"
+    [ "$argc" = 0 ] || fail "$1: Cantorel got $argc arguments"
+}
+
+expect_refused() { # label words-of-the-message
+    [ "$status" -ne 0 ] || fail "$1: exit status 0"
+    [ -z "$cwd" ] || fail "$1: Cantorel was started"
+    [[ "$stderr" == *"$2"* ]] || fail "$1: standard error '$stderr' lacks '$2'"
+}
+
+mkdir -p "$work/music/Jazz & Blues" "$work/-" "$work/Musik"
+printf 'x' >"$work/music/a.mp3"
+
+PATH="/usr/bin:/bin"    # no notify-send: errors go to standard error only
+
+run "$work/music/Jazz & Blues"
+expect_started_in "a folder with blanks and an ampersand" "$work/music/Jazz & Blues"
+RUN_IN=$work run "-"
+expect_started_in "a relative folder named -" "$work/-"
+
+run "$work/missing"
+expect_refused "a missing folder" "does not exist"
+run "$work/music/a.mp3"
+expect_refused "a file" "is not a folder"
+run ""
+expect_refused "an empty name" "no folder"
+run "$work/music" "$work/Musik"
+expect_refused "two folders" "one folder"
+
+# No folder: the music folder of xdg-user-dirs, or home when it is missing or unset.
+if command -v xdg-user-dir >/dev/null; then
+    printf 'XDG_MUSIC_DIR="$HOME/../Musik"\n' >"$XDG_CONFIG_HOME/user-dirs.dirs"
+    run
+    expect_started_in "the music folder" "$work/Musik"
+    rmdir "$work/Musik"
+    run
+    expect_started_in "a music folder that is gone" "$HOME"
+else
+    echo "note: xdg-user-dir is not installed; only the home folder is checked"
+fi
+rm -f "$XDG_CONFIG_HOME/user-dirs.dirs"
+run
+expect_started_in "no music folder" "$HOME"
+
+# With notify-send present the desktop shows the error too.
+PATH="$work/tools:/usr/bin:/bin"
+run "$work/missing"
+expect_refused "a missing folder, on a desktop" "does not exist"
+[[ "$notified" == *"$work/missing does not exist"* ]] || fail "notify-send got '$notified'"
+
+[ "$failures" -eq 0 ] || exit 1
+echo "PASS: launcher"
