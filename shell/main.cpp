@@ -15,7 +15,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Cantorel"_s);
     QApplication::setWindowIcon(QIcon(u":/assets/icon.png"_s));
-    QGuiApplication::setDesktopFileName(u"org.cantorel.cantorel"_s);
+    QGuiApplication::setDesktopFileName(u"org.example.cantorel"_s);
     MessageBoxLog::installFromEnvironment();
 
     std::unique_ptr<frmmain> mainWindow; // created on first use, as the splash asks

@@ -18,7 +18,7 @@ fail() {
     exit 1
 }
 
-id=org.cantorel.cantorel
+id=org.example.cantorel
 expected_files=(
     ./usr/bin/Cantorel
     ./usr/bin/cantorel-open
