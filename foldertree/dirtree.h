@@ -39,8 +39,9 @@ class QTreeWidgetItem;
 // The keyboard: moving the current node (arrows, page keys, a typed letter) reports it
 // as a click does, and so do Return, Enter and Space on the current node. Right, '+' and
 // a double click expand a node (which clicks each child and then the node). '*' expands
-// the current node and every node below it that is listed already; it never lists more
-// than one level below what it shows. F5 lists the drives afresh.
+// the current node and every node below it that is listed already, and ends with a click
+// of the current node; it never lists more than one level below what it shows. F5 lists
+// the drives afresh.
 class DirTree : public QWidget
 {
     Q_OBJECT
@@ -68,13 +69,15 @@ public:
 
     // The folder path of the node last clicked or expanded, in the form 'C:\Windows\'
     // (drive letter, colon, the node texts joined by "\", a final "\"); empty before the
-    // first click.
+    // first click. A display form: the texts are proper-cased and a "\" inside a name
+    // looks like a separator, so it cannot tell 'MUSIC' from 'music' on Linux. Reach the
+    // folder through nativePath() or nativePathBytes().
     QString path() const { return m_path; }
 
     // The same folder as the platform names it, through the names on disk: '/home/ann/
     // Music/' on Linux for the node 'System (C:)\Home\Ann\Music'; 'C:\Program Files\'
-    // on Windows. On Linux QFile::encodeName gives back exactly nativePathBytes(). Empty before
-    // the first click, and empty when the folder's name on disk is not valid UTF-8, as no
+    // on Windows. On Linux QFile::encodeName gives back exactly nativePathBytes(). Empty
+    // before the first click, and empty when a name on the way is not valid UTF-8, as no
     // string would name it: nativePathBytes() names it then.
     QString nativePath() const;
 
