@@ -2,6 +2,7 @@
 
 #include "dirtreeview.h"
 #include "drivesystem.h"
+#include "treenode.h"
 #include "treetext.h"
 
 #include <QEvent>
@@ -44,11 +45,6 @@ bool isReportKey(int qtKey)
     return qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter || qtKey == Qt::Key_Space;
 }
 
-// The tooltip of a node: its name as on disk and the native path it stands for.
-QString nodeToolTip(const QString& name, const QByteArray& nativePath, char separator)
-{
-    return name + u'\n' + TreeText::displayPath(nativePath, separator);
-}
 
 // Picture of each drive type; an empty key means the type gets no node.
 QString imageOfDriveType(int type)
@@ -240,29 +236,19 @@ QString DirTree::folderPath(const QTreeWidgetItem* node) const
 
 QByteArray DirTree::nativeFolderBytes(const QTreeWidgetItem* node) const
 {
-    return QByteArray::fromStdString(nativeFolder(node));
+    // Every node of the tree is made by makeNode.
+    return static_cast<const TreeNode*>(node)->nativePath();
 }
 
 std::string DirTree::nativeFolder(const QTreeWidgetItem* node) const
 {
-    std::vector<const QTreeWidgetItem*> chain;
-    for (const QTreeWidgetItem* n = node; n; n = n->parent())
-        chain.push_back(n);
-    // The drive node holds its root, separator included.
-    std::string folder = chain.back()->data(0, NameRole).toByteArray().toStdString();
-    for (auto it = chain.rbegin() + 1; it != chain.rend(); ++it) {
-        folder += (*it)->data(0, NameRole).toByteArray().toStdString();
-        folder += m_drives->separator();
-    }
-    return folder;
+    return nativeFolderBytes(node).toStdString();
 }
 
 QTreeWidgetItem* DirTree::makeNode(const QString& text, const QString& key, const QString& image,
-                                   const QString& selectedImage, const QByteArray& name,
-                                   const QString& tip)
+                                   const QString& selectedImage, const QByteArray& name)
 {
-    auto* item = new QTreeWidgetItem(QStringList{text});
-    item->setToolTip(0, tip);
+    auto* item = new TreeNode(text, NameRole, m_drives->separator());
     item->setIcon(0, img.icon(image, selectedImage));
     item->setData(0, KeyRole, key);
     item->setData(0, ImageRole, image);
@@ -308,7 +294,7 @@ void DirTree::ListDrives()
         if (type == DriveSystem::Removable) {
             // The medium is not touched: its folders are read on the first click.
             const QString text = TreeText::driveNodeText(QLatin1Char(letter), true, {});
-            m_tree->addTopLevelItem(makeNode(text, key, image, {}, root, nodeToolTip(text, root, m_drives->separator())));
+            m_tree->addTopLevelItem(makeNode(text, key, image, {}, root));
             continue;
         }
         // Reading the label and adding the node are one step: no label, no node.
@@ -317,7 +303,7 @@ void DirTree::ListDrives()
             continue;
         const QString text = TreeText::driveNodeText(QLatin1Char(letter), false,
                                                      TreeText::displayName(QByteArray::fromStdString(*label)));
-        m_tree->addTopLevelItem(makeNode(text, key, image, {}, root, nodeToolTip(text, root, m_drives->separator())));
+        m_tree->addTopLevelItem(makeNode(text, key, image, {}, root));
         // The drive's top-level folders, found again through the node's key.
         if (QTreeWidgetItem* drive = nodeByKey(key))
             ListSubfolders(nativeFolder(drive), drive);
@@ -344,12 +330,8 @@ void DirTree::ListSubfolders(const std::string& path, QTreeWidgetItem* parent)
     if (parent) {
         QList<QTreeWidgetItem*> children;
         children.reserve(List1.count());
-        const QByteArray folder = QByteArray::fromStdString(path);
-        const char separator = m_drives->separator();
-        for (const ScratchList::Item& item : List1.items()) {
-            const QString tip = nodeToolTip(TreeText::displayName(item.realName), folder + item.realName + separator, separator);
-            children.append(makeNode(item.text, {}, kFolderImage, kOpenImage, item.realName, tip));
-        }
+        for (const ScratchList::Item& item : List1.items())
+            children.append(makeNode(item.text, {}, kFolderImage, kOpenImage, item.realName));
         parent->addChildren(children);
     }
     List1.clear();

@@ -139,7 +139,7 @@ private:
 
     void loadImages();
     QTreeWidgetItem* makeNode(const QString& text, const QString& key, const QString& image,
-                              const QString& selectedImage, const QByteArray& name, const QString& tip);
+                              const QString& selectedImage, const QByteArray& name);
     QTreeWidgetItem* nodeByKey(const QString& key) const;
     void removeAllNodes();
     void releaseRemovedNodes();
