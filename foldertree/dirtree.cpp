@@ -1,15 +1,16 @@
 #include "dirtree.h"
 
+#include "dirtreeview.h"
 #include "drivesystem.h"
+#include "treenode.h"
 #include "treetext.h"
 
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QResizeEvent>
+#include <QScopeGuard>
 #include <QStringList>
-#include <QTimer>
-#include <QTreeWidget>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -38,6 +39,13 @@ const auto kOpenImage = u"open"_s;
 // The key code of the refresh key (F5) as the tree's key events number keys.
 constexpr int kRefreshKeyCode = 116;
 
+// Keys that report the current node as a click does.
+bool isReportKey(int qtKey)
+{
+    return qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter || qtKey == Qt::Key_Space;
+}
+
+
 // Picture of each drive type; an empty key means the type gets no node.
 QString imageOfDriveType(int type)
 {
@@ -63,31 +71,23 @@ int keyCodeOf(int qtKey)
     return 0;
 }
 
-// Counts the handlings of the control that are running.
-class HandlingScope
-{
-public:
-    explicit HandlingScope(int& depth) : m_depth(depth) { ++m_depth; }
-    ~HandlingScope() { --m_depth; }
-    HandlingScope(const HandlingScope&) = delete;
-    HandlingScope& operator=(const HandlingScope&) = delete;
-
-private:
-    int& m_depth;
-};
-
 } // namespace
 
 DirTree::DirTree(QWidget* parent) : DirTree(DriveSystem::createPlatform(), parent) {}
 
 DirTree::DirTree(std::unique_ptr<DriveSystem> drives, QWidget* parent)
-    : QWidget(parent), m_tree(new QTreeWidget(this)), m_drives(std::move(drives))
+    : QWidget(parent), m_tree(new DirTreeView(this)), m_drives(std::move(drives))
 {
     loadImages();
 
     m_tree->setObjectName(u"DirTree"_s);
     m_tree->setColumnCount(1);
     m_tree->header()->hide();
+    // The column is as wide as its longest visible row, indentation included, so a long
+    // or deep name is never cut: the view scrolls sideways instead.
+    m_tree->header()->setStretchLastSection(false);
+    m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_tree->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_tree->setUniformRowHeights(true);
     m_tree->setIconSize(QSize(16, 16));
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -97,17 +97,25 @@ DirTree::DirTree(std::unique_ptr<DriveSystem> drives, QWidget* parent)
     m_tree->installEventFilter(this);
     setFocusProxy(m_tree);
 
-    connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
-        if (item)
-            NodeClick(item);
-    });
-    connect(m_tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
-        if (item)
-            Expand(item);
+    connect(m_tree, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item, int) { handle(Handling::Click, item); });
+    connect(m_tree, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* item) { handle(Handling::Expand, item); });
+    connect(m_tree, &DirTreeView::currentMovedByKey, this,
+            [this] { handle(Handling::Click, m_tree->currentItem()); });
+    connect(m_tree, &DirTreeView::eventDone, this, [this] {
+        runPending();
+        releaseRemovedNodes();
     });
 }
 
-DirTree::~DirTree() = default;
+DirTree::~DirTree()
+{
+    // The view goes first, while the members its signals reach are still here.
+    disconnect(m_tree, nullptr, this, nullptr);
+    delete m_tree;
+    m_tree = nullptr;
+}
 
 QSize DirTree::sizeHint() const
 {
@@ -132,6 +140,71 @@ QTreeWidgetItem* DirTree::node(int index) const
     if (index < 1 || static_cast<std::size_t>(index) > m_nodes.size())
         return nullptr;
     return m_nodes[static_cast<std::size_t>(index - 1)];
+}
+
+QTreeWidget* DirTree::tree() const
+{
+    return m_tree;
+}
+
+QString DirTree::nativePath() const
+{
+    return TreeText::exactText(m_nativePath).value_or(QString());
+}
+
+DirTree::NodeRef DirTree::refOf(const QTreeWidgetItem* node) const
+{
+    return {m_generation, node->data(0, IndexRole).toInt()};
+}
+
+QTreeWidgetItem* DirTree::resolve(NodeRef ref) const
+{
+    return ref.generation == m_generation ? node(ref.index) : nullptr;
+}
+
+bool DirTree::isNode(const QTreeWidgetItem* item) const
+{
+    // A node of an earlier filling has left the view, and its index, if any, names
+    // another node now.
+    return item && item->treeWidget() == m_tree && node(item->data(0, IndexRole).toInt()) == item;
+}
+
+// Runs a handling the view raised. While the view is busy with an event its code still
+// holds indexes of the nodes it was working on, and a host that refreshes the tree from
+// Click would pull them from under it; such handlings wait until the view has returned.
+void DirTree::handle(Handling handling, QTreeWidgetItem* item)
+{
+    if (!isNode(item))
+        return;
+    if (m_tree->inEvent()) {
+        m_pending.emplace_back(handling, refOf(item));
+        return;
+    }
+    if (handling == Handling::Click)
+        NodeClick(item);
+    else
+        Expand(item);
+}
+
+void DirTree::runPending()
+{
+    while (!m_pending.empty()) {
+        const auto [handling, ref] = m_pending.front();
+        m_pending.pop_front();
+        if (QTreeWidgetItem* item = resolve(ref))
+            handle(handling, item);
+    }
+}
+
+void DirTree::beginHandling()
+{
+    ++m_handling;
+}
+
+void DirTree::endHandling()
+{
+    if (--m_handling == 0)
+        releaseRemovedNodes();
 }
 
 QTreeWidgetItem* DirTree::nodeByKey(const QString& key) const
@@ -161,24 +234,21 @@ QString DirTree::folderPath(const QTreeWidgetItem* node) const
     return TreeText::folderPath(drive->text(0), fullPath(node));
 }
 
+QByteArray DirTree::nativeFolderBytes(const QTreeWidgetItem* node) const
+{
+    // Every node of the tree is made by makeNode.
+    return static_cast<const TreeNode*>(node)->nativePath();
+}
+
 std::string DirTree::nativeFolder(const QTreeWidgetItem* node) const
 {
-    std::vector<const QTreeWidgetItem*> chain;
-    for (const QTreeWidgetItem* n = node; n; n = n->parent())
-        chain.push_back(n);
-    // The drive node holds its root, separator included.
-    std::string folder = chain.back()->data(0, NameRole).toByteArray().toStdString();
-    for (auto it = chain.rbegin() + 1; it != chain.rend(); ++it) {
-        folder += (*it)->data(0, NameRole).toByteArray().toStdString();
-        folder += m_drives->separator();
-    }
-    return folder;
+    return nativeFolderBytes(node).toStdString();
 }
 
 QTreeWidgetItem* DirTree::makeNode(const QString& text, const QString& key, const QString& image,
                                    const QString& selectedImage, const QByteArray& name)
 {
-    auto* item = new QTreeWidgetItem(QStringList{text});
+    auto* item = new TreeNode(text, NameRole, m_drives->separator());
     item->setIcon(0, img.icon(image, selectedImage));
     item->setData(0, KeyRole, key);
     item->setData(0, ImageRole, image);
@@ -193,26 +263,21 @@ void DirTree::removeAllNodes()
 {
     ++m_generation;
     m_nodes.clear();
-    // The nodes leave the view now, but stay alive until control returns to the event
-    // loop: the view, or a handling further up the stack, may still hold one of them
-    // when a Click handler refreshes the tree.
+    // The nodes leave the view now, and are freed once neither the view nor a handling
+    // further up the stack can hold one of them.
     for (QTreeWidgetItem* item : m_tree->invisibleRootItem()->takeChildren())
         m_removed.emplace_back(item);
-    if (!m_removed.empty() && !m_releaseScheduled) {
-        m_releaseScheduled = true;
-        QTimer::singleShot(0, this, &DirTree::releaseRemovedNodes);
-    }
+    releaseRemovedNodes();
 }
 
 void DirTree::releaseRemovedNodes()
 {
-    if (m_handling > 0) {
-        // Reached from an event loop nested inside a handling (a modal window opened by a
-        // Click handler): try again once that handling is over.
-        QTimer::singleShot(0, this, &DirTree::releaseRemovedNodes);
+    if (m_removed.empty() || m_handling > 0 || m_tree->inEvent())
         return;
-    }
-    m_releaseScheduled = false;
+    // Code of the host's own that the view called may have made a removed node current
+    // after the refresh; the view must not keep it.
+    if (m_tree->currentItem() && !isNode(m_tree->currentItem()))
+        m_tree->setCurrentItem(nullptr);
     m_removed.clear();
 }
 
@@ -228,17 +293,17 @@ void DirTree::ListDrives()
         const QByteArray root = QByteArray::fromStdString(m_drives->rootPath(letter));
         if (type == DriveSystem::Removable) {
             // The medium is not touched: its folders are read on the first click.
-            m_tree->addTopLevelItem(makeNode(TreeText::driveNodeText(QLatin1Char(letter), true, {}),
-                                             key, image, {}, root));
+            const QString text = TreeText::driveNodeText(QLatin1Char(letter), true, {});
+            m_tree->addTopLevelItem(makeNode(text, key, image, {}, root));
             continue;
         }
         // Reading the label and adding the node are one step: no label, no node.
         const std::optional<std::string> label = m_drives->volumeLabel(letter);
         if (!label)
             continue;
-        m_tree->addTopLevelItem(makeNode(
-            TreeText::driveNodeText(QLatin1Char(letter), false, QString::fromStdString(*label)), key,
-            image, {}, root));
+        const QString text = TreeText::driveNodeText(QLatin1Char(letter), false,
+                                                     TreeText::displayName(QByteArray::fromStdString(*label)));
+        m_tree->addTopLevelItem(makeNode(text, key, image, {}, root));
         // The drive's top-level folders, found again through the node's key.
         if (QTreeWidgetItem* drive = nodeByKey(key))
             ListSubfolders(nativeFolder(drive), drive);
@@ -258,7 +323,7 @@ void DirTree::ListSubfolders(const std::string& path, QTreeWidgetItem* parent)
                 continue;
             const std::optional<DriveSystem::Attributes> attributes = m_drives->attributes(path + name);
             if (!attributes || attributes->directory)
-                List1.addItem(TreeText::properCase(QString::fromStdString(name)), QByteArray::fromStdString(name));
+                List1.addItem(TreeText::properCase(TreeText::displayName(name)), QByteArray::fromStdString(name));
         }
     }
     // Without a parent every node fails to be added, one by one.
@@ -274,7 +339,8 @@ void DirTree::ListSubfolders(const std::string& path, QTreeWidgetItem* parent)
 
 void DirTree::NodeClick(QTreeWidgetItem* node)
 {
-    HandlingScope scope(m_handling);
+    beginHandling();
+    const auto done = qScopeGuard([this] { endHandling(); });
     const QString key = node->data(0, KeyRole).toString();
     const bool isDrive = key.left(4) == kDriveKeyPrefix;
     // A drive node with children goes straight to its path. One without is listed by its
@@ -290,20 +356,22 @@ void DirTree::NodeClick(QTreeWidgetItem* node)
     if (!folder.endsWith(kSeparator))
         folder += kSeparator;
     m_path = folder;
-    m_nativePath = QString::fromStdString(nativeFolder(node));
+    m_nativePath = nativeFolderBytes(node);
     Q_EMIT Click();
 }
 
 void DirTree::Expand(QTreeWidgetItem* node)
 {
-    HandlingScope scope(m_handling);
+    beginHandling();
+    const auto done = qScopeGuard([this] { endHandling(); });
     const quint64 generation = m_generation;
     // The range is fixed now; the children's own listings add nodes beyond it.
     const int childCount = node->childCount();
     const int first = childCount ? node->child(0)->data(0, IndexRole).toInt() : 1;
     const int last = childCount ? node->child(childCount - 1)->data(0, IndexRole).toInt() : 0;
     for (int index = first; index <= last; ++index) {
-        NodeClick(this->node(index));
+        if (QTreeWidgetItem* child = this->node(index))
+            NodeClick(child);
         // A Click handler that refreshed the tree took the remaining nodes with it.
         if (m_generation != generation)
             return;
@@ -317,20 +385,69 @@ void DirTree::Expand(QTreeWidgetItem* node)
 void DirTree::KeyDown(int keyCode, Qt::KeyboardModifiers shift)
 {
     Q_UNUSED(shift);
-    HandlingScope scope(m_handling);
+    beginHandling();
+    const auto done = qScopeGuard([this] { endHandling(); });
     if (keyCode == kRefreshKeyCode) {
         removeAllNodes();
         ListDrives();
     }
 }
 
+// Expands `top` and every node below it that is listed now, each node after the nodes
+// below it, so that the last Click reports `top` and leaves it selected. The nodes are
+// chosen before the first expansion, so the look-ahead listings it causes are shown by
+// the next '*' at the earliest: one level per press, however deep the drive.
+void DirTree::expandListed(QTreeWidgetItem* top)
+{
+    std::vector<NodeRef> nodes;
+    std::vector<QTreeWidgetItem*> stack{top};
+    while (!stack.empty()) {
+        QTreeWidgetItem* item = stack.back();
+        stack.pop_back();
+        if (item->childCount() == 0)
+            continue;
+        nodes.push_back(refOf(item));
+        for (int i = 0; i < item->childCount(); ++i)
+            stack.push_back(item->child(i));
+    }
+    const NodeRef topRef = refOf(top);
+    bool topExpanded = false;
+    for (auto ref = nodes.rbegin(); ref != nodes.rend(); ++ref) {
+        // Resolves to nothing once a Click handler has refreshed the tree.
+        QTreeWidgetItem* item = resolve(*ref);
+        if (!item)
+            return;
+        if (!item->isExpanded()) {
+            item->setExpanded(true);
+            topExpanded = ref->index == topRef.index;
+        }
+    }
+    // An open node was not expanded again: it is reported here instead.
+    if (QTreeWidgetItem* item = resolve(topRef); item && !topExpanded) {
+        m_tree->setCurrentItem(item);
+        NodeClick(item);
+    }
+}
+
+// Keys reach the control before the view: what the control does here runs while no code
+// of the view is on the stack.
 bool DirTree::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_tree && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        KeyDown(keyCodeOf(key->key()), key->modifiers());
+    if (watched != m_tree || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    KeyDown(keyCodeOf(key->key()), key->modifiers());
+    QTreeWidgetItem* current = m_tree->currentItem();
+    if (key->key() == Qt::Key_Asterisk) {
+        // The view's own '*' expands every descendant, and each expansion lists one level
+        // more for it to expand: it would walk the whole drive.
+        if (isNode(current))
+            expandListed(current);
+        return true;
     }
-    return QWidget::eventFilter(watched, event);
+    if (isReportKey(key->key()))
+        handle(Handling::Click, current);
+    return false;
 }
 
 void DirTree::resizeEvent(QResizeEvent* event)

@@ -1,8 +1,67 @@
 #include "treetext.h"
 
+#include <QStringDecoder>
+
 using namespace Qt::Literals::StringLiterals;
 
+namespace {
+
+// Windows-1252 from 0x80 to 0x9F; the five bytes it leaves undefined keep their C1 code
+// points, as Windows itself decodes them. Every other byte is its Latin-1 code point.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98
+};
+
+QString fromWindows1252(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        *out++ = (byte >= 0x80 && byte < 0xA0) ? QChar(kWindows1252High[byte - 0x80]) : QChar(char16_t(byte));
+    }
+    return text;
+}
+
+} // namespace
+
 namespace TreeText {
+
+QString displayPath(QByteArrayView path, char separator)
+{
+    QString text;
+    qsizetype start = 0;
+    while (start <= path.size()) {
+        qsizetype end = path.indexOf(separator, start);
+        if (end < 0)
+            end = path.size();
+        text += displayName(path.sliced(start, end - start));
+        if (end < path.size())
+            text += QLatin1Char(separator);
+        start = end + 1;
+    }
+    return text;
+}
+
+std::optional<QString> exactText(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return std::nullopt;
+    return text;
+}
+
+QString displayName(QByteArrayView bytes)
+{
+    if (std::optional<QString> text = exactText(bytes))
+        return *std::move(text);
+    return fromWindows1252(bytes);
+}
 
 QString properCase(QStringView text)
 {

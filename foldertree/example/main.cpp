@@ -1,9 +1,11 @@
 // Hosts the folder tree control in a window of its own: the tree fills the window, and
 // a line below it shows the folder of every click, as the control reports it and as the
-// platform names it.
+// platform names it. With the box ticked the host refreshes the tree from every Click,
+// as a careless host might; the control copes with that at any point of a handling.
 #include "dirtree.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -19,13 +21,20 @@ int main(int argc, char** argv)
     auto* tree = new DirTree;
     auto* label = new QLabel(u"Click a drive or a folder."_s);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* refresh = new QCheckBox(u"Refresh the tree from Click"_s);
+    refresh->setChecked(app.arguments().contains(u"--refresh-on-click"_s));
 
     auto* layout = new QVBoxLayout(&window);
     layout->addWidget(tree, 1);
     layout->addWidget(label);
+    layout->addWidget(refresh);
 
-    QObject::connect(tree, &DirTree::Click, label, [tree, label] {
-        label->setText(u"path: %1\nnativePath(): %2"_s.arg(tree->path(), tree->nativePath()));
+    QObject::connect(tree, &DirTree::Click, label, [tree, label, refresh] {
+        const QString native = tree->nativePath().isEmpty() ? QString::fromLatin1(tree->nativePathBytes().toPercentEncoding("/\\:"))
+                                                            : tree->nativePath();
+        label->setText(u"path: %1\nnative path: %2"_s.arg(tree->path(), native));
+        if (refresh->isChecked())
+            tree->GoList();
     });
 
     tree->GoList();

@@ -4,9 +4,12 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -58,6 +61,66 @@ TEST(DirTreeOnDisk, ListsRealFoldersAndReachesThemByTheirNames)
     const int unicode = childTexts(drive).indexOf(u"Ünïcode Ørder"_s);
     ASSERT_GE(unicode, 2);
     EXPECT_EQ(childTexts(drive->child(unicode)), QStringList{u"Ä"_s});
+    // A name in UTF-8 comes back through QFile as the very same bytes.
+    Q_EMIT tree.tree()->itemClicked(drive->child(unicode), 0);
+    EXPECT_EQ(QFile::encodeName(tree.nativePath()), tree.nativePathBytes());
+    EXPECT_TRUE(QDir(tree.nativePath()).exists());
+}
+
+// A name on disk that is not UTF-8: shown readably, and the byte form opens the folder.
+TEST(DirTreeOnDisk, ByteFormNamesAFolderWhoseNameIsNotUtf8)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QByteArray folder = QFile::encodeName(root.path()) + "/caf\xe9";
+    if (::mkdir(folder.constData(), 0755) != 0)
+        GTEST_SKIP() << "this file system refuses names that are not UTF-8";
+    ASSERT_EQ(::mkdir((folder + "/inner").constData(), 0755), 0);
+
+    DirTree tree(std::make_unique<RootedDriveSystem>(QFile::encodeName(root.path()).toStdString()));
+    tree.GoList();
+    QTreeWidgetItem* cafe = tree.tree()->topLevelItem(0)->child(0);
+    ASSERT_NE(cafe, nullptr);
+    EXPECT_EQ(cafe->text(0), u"Café"_s);
+    Q_EMIT tree.tree()->itemClicked(cafe, 0);
+    EXPECT_EQ(tree.path(), u"C:\\Café\\"_s);
+    EXPECT_EQ(tree.nativePathBytes(), folder + '/');
+    EXPECT_EQ(tree.nativePath(), QString());
+    struct stat st {};
+    EXPECT_EQ(::stat(tree.nativePathBytes().constData(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(childTexts(cafe), QStringList{u"Inner"_s});
+    // QTemporaryDir cannot name these to remove them.
+    ::rmdir((folder + "/inner").constData());
+    ::rmdir(folder.constData());
+}
+
+// A folder that holds two links to itself is endless; '*' still does bounded work, one
+// level more per press.
+TEST(DirTreeOnDisk, StarStopsInAFolderThatLinksToItself)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    for (const QString& link : {u"loop1"_s, u"loop2"_s})
+        ASSERT_TRUE(QFile::link(u"."_s, QDir(root.path()).filePath(link)));
+
+    DirTree tree(std::make_unique<RootedDriveSystem>(QFile::encodeName(root.path()).toStdString()));
+    tree.GoList();
+    tree.show();
+    tree.tree()->setCurrentItem(tree.tree()->topLevelItem(0));
+    int nodes = 0;
+    for (int press = 1; press <= 3; ++press) {
+        QTest::keyClick(tree.tree(), Qt::Key_Asterisk, Qt::KeypadModifier);
+        nodes = 0;
+        while (tree.node(nodes + 1))
+            ++nodes;
+        // The drive, then two children for every node listed one level deeper.
+        EXPECT_EQ(nodes, (2 << (press + 1)) - 1) << "after press " << press;
+        EXPECT_EQ(tree.tree()->currentItem(), tree.node(1));
+    }
+    // The links, not what they point to, go before the folder does.
+    for (const QString& link : {u"loop1"_s, u"loop2"_s})
+        QFile::remove(QDir(root.path()).filePath(link));
 }
 
 } // namespace

@@ -1,98 +1,12 @@
 // DirTree against an in-memory machine: the nodes of the drive pass and of folder
 // listings, clicks, expansions, the refresh key and resizing.
-#include "dirtree.h"
-#include "fakedrivesystem.h"
+#include "dirtreefixture.h"
 
-#include <QTest>
-#include <QTreeWidget>
-
-#include <gtest/gtest.h>
-
-#include <functional>
+#include <QScrollBar>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-using Machine = std::function<void(FakeDriveSystem&)>;
-
-// A readable picture of the whole tree, one node a line: index, key, text, pictures,
-// indented by depth.
-void dumpNode(const QTreeWidgetItem* node, int depth, std::string& out)
-{
-    out += std::string(static_cast<std::size_t>(depth) * 2, ' ');
-    out += std::to_string(node->data(0, DirTree::IndexRole).toInt());
-    const QString key = node->data(0, DirTree::KeyRole).toString();
-    if (!key.isEmpty())
-        out += ' ' + key.toStdString();
-    out += " '" + node->text(0).toStdString() + "' " + node->data(0, DirTree::ImageRole).toString().toStdString();
-    const QString selected = node->data(0, DirTree::SelectedImageRole).toString();
-    if (!selected.isEmpty())
-        out += '/' + selected.toStdString();
-    out += '\n';
-    for (int i = 0; i < node->childCount(); ++i)
-        dumpNode(node->child(i), depth + 1, out);
-}
-
-std::string dump(const DirTree& tree)
-{
-    std::string out;
-    for (int i = 0; i < tree.tree()->topLevelItemCount(); ++i)
-        dumpNode(tree.tree()->topLevelItem(i), 0, out);
-    return out;
-}
-
-// The usual machine: an empty floppy drive, C: with a few folders.
-void standardMachine(FakeDriveSystem& fs)
-{
-    fs.addDrive('A', DriveSystem::Removable, "FLOPPY");
-    fs.failEnumeration("A:");
-    fs.addDrive('C', DriveSystem::Fixed, "SYSTEM");
-    fs.addFolder("C:\\Windows");
-    fs.addFolder("C:\\Program Files\\COMMON FILES\\System");
-    fs.addFolder("C:\\Users\\ann\\Music");
-    fs.addFile("C:\\pagefile.txt");
-}
-
-class DirTreeTest : public ::testing::Test
-{
-protected:
-    void make(const Machine& machine)
-    {
-        auto fake = std::make_unique<FakeDriveSystem>();
-        machine(*fake);
-        fs = fake.get();
-        tree = std::make_unique<DirTree>(std::move(fake));
-        QObject::connect(tree.get(), &DirTree::Click, [this] { clicks << tree->path(); });
-    }
-
-    // The node with the given full path ('System (C:)\Windows').
-    QTreeWidgetItem* find(const QString& fullPath) const
-    {
-        for (int i = 1; QTreeWidgetItem* node = tree->node(i); ++i) {
-            if (DirTree::fullPath(node) == fullPath)
-                return node;
-        }
-        ADD_FAILURE() << "no node " << fullPath.toStdString();
-        return nullptr;
-    }
-
-    // A click on a node, as the tree view reports it; the node need not be on view.
-    void click(QTreeWidgetItem* node) { Q_EMIT tree->tree()->itemClicked(node, 0); }
-
-    // A click of the user's mouse on a node that is on view.
-    void mouseClick(QTreeWidgetItem* node)
-    {
-        tree->show();
-        const QRect rect = tree->tree()->visualItemRect(node);
-        ASSERT_FALSE(rect.isEmpty());
-        QTest::mouseClick(tree->tree()->viewport(), Qt::LeftButton, {}, rect.center());
-    }
-
-    FakeDriveSystem* fs = nullptr;
-    std::unique_ptr<DirTree> tree;
-    QStringList clicks;
-};
 
 struct TreeCase
 {
@@ -291,6 +205,68 @@ TEST_F(DirTreeTest, FoldersThatDifferOnlyInCaseStayApart)
     EXPECT_EQ(tree->node(3)->child(0)->text(0), u"Jazz"_s);
 }
 
+// A name that is not valid UTF-8 is shown readably, and the host gets its exact bytes; no
+// string claims to name it.
+TEST_F(DirTreeTest, NamesThatAreNotUtf8KeepTheirBytes)
+{
+    make([](FakeDriveSystem& fs) {
+        fs.addDrive('C', DriveSystem::Fixed, "DATA");
+        fs.addFolder("C:\\caf\xe9\\na\xc3\xafve");
+    });
+    tree->GoList();
+    click(find(u"Data (C:)\\Café"_s));
+    EXPECT_EQ(tree->path(), u"C:\\Café\\"_s);
+    EXPECT_EQ(tree->nativePathBytes(), QByteArray("C:\\caf\xe9\\"));
+    EXPECT_EQ(tree->nativePath(), QString());
+    EXPECT_EQ(fs->enumerations("C:\\caf\xe9"), 1);
+    click(find(u"Data (C:)\\Café\\Naïve"_s));
+    EXPECT_EQ(tree->nativePathBytes(), QByteArray("C:\\caf\xe9\\na\xc3\xafve\\"));
+    EXPECT_EQ(tree->nativePath(), QString());
+    EXPECT_EQ(find(u"Data (C:)\\Café\\Naïve"_s)->toolTip(0), u"naïve\nC:\\café\\naïve\\"_s);
+}
+
+// The tooltip names the folder as it is on disk, which the proper-cased text does not.
+TEST_F(DirTreeTest, ToolTipHoldsTheNameOnDiskAndTheNativePath)
+{
+    make(standardMachine);
+    tree->GoList();
+    tree->node(2)->setExpanded(true);
+    EXPECT_EQ(find(u"System (C:)"_s)->toolTip(0), u"System (C:)\nC:\\"_s);
+    EXPECT_EQ(find(u"System (C:)\\Program Files\\Common Files"_s)->toolTip(0),
+              u"COMMON FILES\nC:\\Program Files\\COMMON FILES\\"_s);
+}
+
+// Names wider than the control are not cut: the column takes the width of its widest row,
+// indentation included, and the view scrolls sideways to it.
+TEST_F(DirTreeTest, LongAndDeepNamesCanBeScrolledTo)
+{
+    const std::string longName(255, 'x');
+    const std::string deep = "C:\\d1\\d2\\d3\\d4\\d5\\d6\\d7\\d8\\d9\\d10\\d11\\d12\\d13\\d14";
+    make([&](FakeDriveSystem& fs) {
+        fs.addDrive('C', DriveSystem::Fixed, "SYSTEM");
+        fs.addFolder("C:\\" + longName);
+        fs.addFolder(deep);
+    });
+    tree->GoList();
+    tree->resize(300, 200);
+    tree->show();
+    QTreeWidgetItem* node = tree->node(1);
+    for (int depth = 0; node; ++depth) {
+        node->setExpanded(true);
+        node = node->childCount() ? node->child(0) : nullptr;
+    }
+    QCoreApplication::processEvents();
+    QTreeWidget* view = tree->tree();
+    QTreeWidgetItem* deepest = find(u"System (C:)\\D1\\D2\\D3\\D4\\D5\\D6\\D7\\D8\\D9\\D10\\D11\\D12\\D13\\D14"_s);
+    const QString longText = u'X' + QString(254, u'x');
+    QTreeWidgetItem* longest = find(u"System (C:)\\"_s + longText);
+    const QFontMetrics metrics(view->font());
+    EXPECT_GE(view->columnWidth(0), 15 * view->indentation() + metrics.horizontalAdvance(deepest->text(0)));
+    EXPECT_GE(view->columnWidth(0), view->indentation() + metrics.horizontalAdvance(longest->text(0)));
+    EXPECT_GT(view->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(longest->text(0), longText);
+}
+
 TEST_F(DirTreeTest, ColonInsideALabelDoesNotMisleadThePath)
 {
     make([](FakeDriveSystem& fs) {
@@ -428,7 +404,7 @@ INSTANTIATE_TEST_SUITE_P(Keys, KeyDown, ::testing::Values(
     KeyCase{"F4", Qt::Key_F4, Qt::NoModifier, false},
     KeyCase{"F6", Qt::Key_F6, Qt::NoModifier, false},
     KeyCase{"LetterT", Qt::Key_T, Qt::NoModifier, false},
-    KeyCase{"Return", Qt::Key_Return, Qt::NoModifier, false}),
+    KeyCase{"Escape", Qt::Key_Escape, Qt::NoModifier, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DirTreeTest, TreeFollowsTheControlsSize)

@@ -1,5 +1,5 @@
-// Proper-casing, the texts of drive nodes, the folder path read back from node texts,
-// and the order of the scratch list.
+// Proper-casing, the decoding of names on disk, the texts of drive nodes, the folder path
+// read back from node texts, and the order of the scratch list.
 #include "scratchlist.h"
 #include "treetext.h"
 
@@ -37,6 +37,42 @@ INSTANTIATE_TEST_SUITE_P(Texts, ProperCase, ::testing::Values(
     TextCase{"Digits", u"2024 PHOTOS"_s, u"2024 Photos"_s},
     TextCase{"OutsideTheBasicPlane", u"𐐨𐐨 X"_s, u"𐐀𐐨 X"_s}),
     textCaseName);
+
+struct NameCase
+{
+    const char* name;
+    QByteArray bytes;
+    QString shown;
+    bool exact; // the bytes are valid UTF-8, so a string names them
+};
+
+class DisplayName : public ::testing::TestWithParam<NameCase> {};
+
+// Valid UTF-8 is shown as such and named exactly; anything else is shown byte by byte as
+// Windows-1252, never with replacement characters, and no string claims to name it.
+TEST_P(DisplayName, ShowsEveryByteReadably)
+{
+    const NameCase& c = GetParam();
+    EXPECT_EQ(TreeText::displayName(c.bytes), c.shown);
+    EXPECT_FALSE(TreeText::displayName(c.bytes).contains(QChar::ReplacementCharacter));
+    const std::optional<QString> exact = TreeText::exactText(c.bytes);
+    ASSERT_EQ(exact.has_value(), c.exact);
+    if (exact) {
+        EXPECT_EQ(exact->toUtf8(), c.bytes);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, DisplayName, ::testing::Values(
+    NameCase{"Ascii", "Music", u"Music"_s, true},
+    NameCase{"Utf8", "na\xc3\xafve \xf0\x9f\x8e\xb5", u"naïve 🎵"_s, true},
+    NameCase{"Latin1Byte", "caf\xe9", u"café"_s, false},
+    NameCase{"Windows1252Punctuation", "\x80 \x93x\x94 \x99", u"€ “x” ™"_s, false},
+    NameCase{"UndefinedByteKeepsItsCodePoint", "a\x81", u"a\u0081"_s, false},
+    NameCase{"Overlong", "\xc0\xaf", u"À¯"_s, false},
+    NameCase{"Surrogate", "\xed\xa0\x80", u"í\u00a0€"_s, false},
+    NameCase{"Truncated", "x\xe2\x82", u"xâ‚"_s, false},
+    NameCase{"ByteOrderMarkKept", "\xef\xbb\xbfx", u"\ufeffx"_s, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct PathCase
 {

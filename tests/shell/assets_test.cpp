@@ -16,13 +16,18 @@
 
 using namespace Qt::StringLiterals;
 
-// CANTOREL_ASSETS_DIR (the committed pictures) and CANTOREL_ASSETGEN (the generator) come
-// from the build.
+// CANTOREL_ASSETS_DIR and CANTOREL_TREE_PICTURES_DIR (the committed pictures) and
+// CANTOREL_ASSETGEN (the generator) come from the build.
 
 namespace {
 
+// A committed picture by the name the generator gives it; the tree's node pictures
+// ("tree/...") live beside the folder tree control.
 QString committed(const QString& name)
 {
+    const QString tree = u"tree/"_s;
+    if (name.startsWith(tree))
+        return QDir(QStringLiteral(CANTOREL_TREE_PICTURES_DIR)).filePath(name.mid(tree.size()));
     return QDir(QStringLiteral(CANTOREL_ASSETS_DIR)).filePath(name);
 }
 

@@ -43,16 +43,19 @@ bool writeFile(const QByteArray& bytes, const QString& path)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: assetgen ASSETS_FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: assetgen ASSETS_FOLDER [TREE_PICTURES_FOLDER]\n"
+                             "  the tree's node pictures go to ASSETS_FOLDER/tree unless a folder is named\n");
         return 2;
     }
     // The painter needs an application object; no window is ever shown.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QDir out(QString::fromLocal8Bit(argv[1]));
-    if (!out.mkpath(u"tree"_s)) {
-        std::fprintf(stderr, "assetgen: cannot create %s/tree\n", argv[1]);
+    const QString treeFolder = argc == 3 ? QString::fromLocal8Bit(argv[2]) : out.filePath(u"tree"_s);
+    const QDir treeOut(treeFolder);
+    if (!out.mkpath(u"."_s) || !treeOut.mkpath(u"."_s)) {
+        std::fprintf(stderr, "assetgen: cannot create %s or %s\n", argv[1], qPrintable(treeFolder));
         return 1;
     }
 
@@ -68,7 +71,7 @@ int main(int argc, char** argv)
     for (const int scale : {1, 2}) {
         const QString suffix = scale == 1 ? u".png"_s : u"@2x.png"_s;
         for (const auto& [name, draw] : nodes)
-            ok = writePng(draw(scale), out.filePath(u"tree/"_s + name + suffix)) && ok;
+            ok = writePng(draw(scale), treeOut.filePath(name + suffix)) && ok;
         ok = writePng(Pictures::mainBackground(scale), out.filePath(u"background"_s + suffix)) && ok;
         ok = writePng(Pictures::splash(scale), out.filePath(u"splash"_s + suffix)) && ok;
         const QImage icon = Pictures::icon(scale);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QTreeWidgetItem>
+
+// A node of the folder tree: its data is that of a QTreeWidgetItem, and its tooltip (the
+// name as on disk and the native path, on two lines) is made when asked for rather than
+// for each of the thousands of nodes a listing may add.
+class TreeNode : public QTreeWidgetItem
+{
+public:
+    // `nameRole` is the role that holds the native name: a drive's root (separator
+    // included) on a top-level node, a folder's name on disk below it.
+    TreeNode(const QString& text, int nameRole, char separator);
+
+    // The native path of the folder: the drive's root, then each name below it followed
+    // by the separator.
+    QByteArray nativePath() const;
+
+    QVariant data(int column, int role) const override;
+
+private:
+    int m_nameRole;
+    char m_separator;
+};

@@ -1,0 +1,96 @@
+#pragma once
+
+// What the tests of DirTree share: an in-memory machine, a readable dump of the tree and
+// a fixture that records every Click with the path it reported.
+#include "dirtree.h"
+#include "fakedrivesystem.h"
+
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+
+using Machine = std::function<void(FakeDriveSystem&)>;
+
+// A readable picture of the whole tree, one node a line: index, key, text, pictures,
+// indented by depth.
+inline void dumpNode(const QTreeWidgetItem* node, int depth, std::string& out)
+{
+    out += std::string(static_cast<std::size_t>(depth) * 2, ' ');
+    out += std::to_string(node->data(0, DirTree::IndexRole).toInt());
+    const QString key = node->data(0, DirTree::KeyRole).toString();
+    if (!key.isEmpty())
+        out += ' ' + key.toStdString();
+    out += " '" + node->text(0).toStdString() + "' " + node->data(0, DirTree::ImageRole).toString().toStdString();
+    const QString selected = node->data(0, DirTree::SelectedImageRole).toString();
+    if (!selected.isEmpty())
+        out += '/' + selected.toStdString();
+    out += '\n';
+    for (int i = 0; i < node->childCount(); ++i)
+        dumpNode(node->child(i), depth + 1, out);
+}
+
+inline std::string dump(const DirTree& tree)
+{
+    std::string out;
+    for (int i = 0; i < tree.tree()->topLevelItemCount(); ++i)
+        dumpNode(tree.tree()->topLevelItem(i), 0, out);
+    return out;
+}
+
+// The usual machine: an empty floppy drive, C: with a few folders.
+inline void standardMachine(FakeDriveSystem& fs)
+{
+    fs.addDrive('A', DriveSystem::Removable, "FLOPPY");
+    fs.failEnumeration("A:");
+    fs.addDrive('C', DriveSystem::Fixed, "SYSTEM");
+    fs.addFolder("C:\\Windows");
+    fs.addFolder("C:\\Program Files\\COMMON FILES\\System");
+    fs.addFolder("C:\\Users\\ann\\Music");
+    fs.addFile("C:\\pagefile.txt");
+}
+
+class DirTreeTest : public ::testing::Test
+{
+protected:
+    void make(const Machine& machine)
+    {
+        auto fake = std::make_unique<FakeDriveSystem>();
+        machine(*fake);
+        fs = fake.get();
+        tree = std::make_unique<DirTree>(std::move(fake));
+        QObject::connect(tree.get(), &DirTree::Click, [this] { clicks << tree->path(); });
+    }
+
+    // The node with the given full path ('System (C:)\Windows').
+    QTreeWidgetItem* find(const QString& fullPath) const
+    {
+        for (int i = 1; QTreeWidgetItem* node = tree->node(i); ++i) {
+            if (DirTree::fullPath(node) == fullPath)
+                return node;
+        }
+        ADD_FAILURE() << "no node " << fullPath.toStdString();
+        return nullptr;
+    }
+
+    // A click on a node, as the tree view reports it; the node need not be on view.
+    void click(QTreeWidgetItem* node) { Q_EMIT tree->tree()->itemClicked(node, 0); }
+
+    // A click of the user's mouse on a node that is on view.
+    void mouseClick(QTreeWidgetItem* node)
+    {
+        tree->show();
+        const QRect rect = tree->tree()->visualItemRect(node);
+        ASSERT_FALSE(rect.isEmpty());
+        QTest::mouseClick(tree->tree()->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    FakeDriveSystem* fs = nullptr;
+    std::unique_ptr<DirTree> tree;
+    QStringList clicks;
+};
