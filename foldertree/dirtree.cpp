@@ -126,7 +126,7 @@ void DirTree::loadImages()
 {
     for (const char16_t* key : kImageKeys) {
         const QString name = QString::fromUtf16(key);
-        img.add(name, QPixmap(kImageFolder + name + u".png"_s));
+        img.add(name, kImageFolder + name + u".png"_s);
     }
 }
 

@@ -1,8 +1,16 @@
 #include "imagelist.h"
 
-void ImageList::add(const QString& key, const QPixmap& picture)
+#include <QFile>
+
+void ImageList::add(const QString& key, const QString& fileName)
 {
-    m_images.push_back({key, picture});
+    QString doubledName = fileName;
+    const qsizetype dot = doubledName.lastIndexOf(u'.');
+    doubledName.insert(dot < 0 ? doubledName.size() : dot, QStringLiteral("@2x"));
+    QPixmap doubled;
+    if (QFile::exists(doubledName) && doubled.load(doubledName))
+        doubled.setDevicePixelRatio(2.0);
+    m_images.push_back({key, QPixmap(fileName), doubled});
 }
 
 QString ImageList::key(int index) const
@@ -27,10 +35,20 @@ QPixmap ImageList::picture(const QString& key) const
     return index ? m_images[static_cast<std::size_t>(index - 1)].picture : QPixmap();
 }
 
+void ImageList::addTo(QIcon& icon, int index, QIcon::Mode mode) const
+{
+    const Image& image = m_images[static_cast<std::size_t>(index - 1)];
+    icon.addPixmap(image.picture, mode);
+    if (!image.doubled.isNull())
+        icon.addPixmap(image.doubled, mode);
+}
+
 QIcon ImageList::icon(const QString& key, const QString& selectedKey) const
 {
-    QIcon icon(picture(key));
-    if (!selectedKey.isEmpty())
-        icon.addPixmap(picture(selectedKey), QIcon::Selected);
+    QIcon icon;
+    if (const int index = indexOf(key))
+        addTo(icon, index, QIcon::Normal);
+    if (const int selected = selectedKey.isEmpty() ? 0 : indexOf(selectedKey))
+        addTo(icon, selected, QIcon::Selected);
     return icon;
 }

@@ -418,6 +418,7 @@ TEST_F(DirTreeTest, TreeFollowsTheControlsSize)
     EXPECT_EQ(tree->tree()->geometry(), QRect(0, 0, 520, 610));
 }
 
+// The eight pictures in order, each also drawn at twice the size for dense screens.
 TEST_F(DirTreeTest, EightPicturesInOrder)
 {
     make(standardMachine);
@@ -429,6 +430,10 @@ TEST_F(DirTreeTest, EightPicturesInOrder)
         EXPECT_EQ(img.key(i), keys[i - 1]);
         EXPECT_EQ(img.indexOf(keys[i - 1]), i);
         EXPECT_EQ(img.picture(keys[i - 1]).size(), QSize(16, 16)) << keys[i - 1].toStdString();
+        EXPECT_EQ(img.icon(keys[i - 1], u"open"_s).pixmap(QSize(16, 16), 2.0).size(), QSize(32, 32))
+            << keys[i - 1].toStdString();
+        EXPECT_EQ(img.icon(keys[i - 1], u"open"_s).pixmap(QSize(16, 16), 2.0, QIcon::Selected).size(),
+                  QSize(32, 32)) << keys[i - 1].toStdString();
     }
 }
 
