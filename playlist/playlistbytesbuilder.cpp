@@ -5,24 +5,33 @@
 PlaylistBytesBuilder::PlaylistBytesBuilder(qsizetype expectedChars)
     : m_encoder(QStringConverter::System)
 {
-    makeRoomFor(expectedChars);
+    // Room for a playlist of plain ASCII names and CR LF breaks; more only when a run of
+    // text needs it. Reserving the worst case (three bytes a character) up front would
+    // take four times the memory the bytes need.
+    m_bytes.resize(expectedChars + expectedChars / 16 + 64);
 }
 
-void PlaylistBytesBuilder::makeRoomFor(qsizetype chars)
+void PlaylistBytesBuilder::makeRoomFor(QStringView run)
 {
-    // Each line break may grow from one character to two bytes, whatever the encoding.
-    const qsizetype need = m_used + m_encoder.requiredSpace(chars) + chars + 2;
+    // The run's worst case, and its CR LF.
+    const qsizetype need = m_used + m_encoder.requiredSpace(run.size()) + 2;
     if (need > m_bytes.size())
         m_bytes.resize(std::max(need, 2 * m_bytes.size()));
 }
 
 void PlaylistBytesBuilder::addLine(QStringView line)
 {
-    makeRoomFor(line.size());
-    char* out = m_bytes.data() + m_used;
     const QChar* data = line.data();
     const qsizetype size = line.size();
     qsizetype runStart = 0;
+    const auto addRun = [&](qsizetype end) {
+        const QStringView run = line.sliced(runStart, end - runStart);
+        makeRoomFor(run);
+        char* out = m_encoder.appendToBuffer(m_bytes.data() + m_used, run);
+        *out++ = '\r';
+        *out++ = '\n';
+        m_used = out - m_bytes.constData();
+    };
     // Runs between line breaks are encoded whole.
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t c = data[i].unicode();
@@ -30,17 +39,12 @@ void PlaylistBytesBuilder::addLine(QStringView line)
             || (c != u'\r' && c != u'\n' && c != QChar::LineSeparator
                 && c != QChar::ParagraphSeparator))
             continue;
-        out = m_encoder.appendToBuffer(out, line.sliced(runStart, i - runStart));
-        *out++ = '\r';
-        *out++ = '\n';
+        addRun(i);
         if (c == u'\r' && i + 1 < size && data[i + 1] == u'\n')
             ++i;
         runStart = i + 1;
     }
-    out = m_encoder.appendToBuffer(out, line.sliced(runStart));
-    *out++ = '\r';
-    *out++ = '\n';
-    m_used = out - m_bytes.constData();
+    addRun(size);
 }
 
 QByteArray PlaylistBytesBuilder::finish(const QString& tail)

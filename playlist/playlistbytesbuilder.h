@@ -23,7 +23,7 @@ public:
     QByteArray finish(const QString& tail);
 
 private:
-    void makeRoomFor(qsizetype chars);
+    void makeRoomFor(QStringView run);
 
     QStringEncoder m_encoder;
     QByteArray m_bytes;
