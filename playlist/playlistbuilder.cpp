@@ -134,12 +134,16 @@ void PlaylistBuilder::FormatCheckClicked()
 
 QString PlaylistBuilder::SavePath(const QString& folder) const
 {
-    return QDir::toNativeSeparators(folder) + QDir::separator() + m_playlistName;
+    return QDir::toNativeSeparators(folder) + QDir::separator()
+        + FileNameText::visibleControls(m_playlistName);
 }
 
-void PlaylistBuilder::SavePlaylist(const QString& folder)
+void PlaylistBuilder::SavePlaylist(const FolderHandle& folder)
 {
-    const QString shownPath = SavePath(folder);
+    const QString where = folder.displayPath();
+    const QString shownPath = where.isEmpty()
+        ? u"%1, in the folder Cantorel was started in"_s.arg(FileNameText::visibleControls(m_playlistName))
+        : SavePath(where);
     if (m_playlistName.isEmpty()) {
         showMessage(SaveOutcome::NeedsName,
                     u"The playlist was not saved: it needs a file name.\n\n"
@@ -148,7 +152,7 @@ void PlaylistBuilder::SavePlaylist(const QString& folder)
     }
 
     const PlaylistWriter::Result result =
-        m_writer.write(QDir::fromNativeSeparators(shownPath), PlaylistBytes());
+        m_writer.write(folder, m_playlistName, PlaylistBytes());
     if (!result.saved) {
         showMessage(SaveOutcome::Failed,
                     u"The playlist was not saved.\n\n%1\n\n%2"_s.arg(shownPath, result.reason));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "folderhandle.h"
 #include "legacyentries.h"
 #include "playlistwriter.h"
 
@@ -48,7 +49,9 @@ public:
     void AddFile(const QByteArray& storedName);
     void SetPlaylistName(const QString& text);  // Text2_Change
     void FormatCheckClicked();                  // Check4_Click: reads Check4's new state
-    void SavePlaylist(const QString& folder);   // cmdSave_Click: the folder File1 shows
+    // cmdSave_Click: writes into the folder File1 lists, under PlaylistName, which must be
+    // a name of its own in that folder (PlaylistWriter::nameProblem).
+    void SavePlaylist(const FolderHandle& folder);
     void ResetPlaylist();                       // cmdReset_Click: reads Check4's state
 
     // Heads: each replaces the whole playlist text.
@@ -73,8 +76,9 @@ public:
     QString SourceFolder() const { return m_sourceFolder; }
     void setSourceFolder(const QString& folder) { m_sourceFolder = folder; }
 
-    // The path a save writes to: folder + the platform's separator + PlaylistName,
-    // the separator added even when the folder ends with one.
+    // The path a save writes to, as messages show it: folder + the platform's separator +
+    // PlaylistName, the separator added even when the folder ends with one. Control
+    // characters of the name are shown as their visible pictures.
     QString SavePath(const QString& folder) const;
 
 Q_SIGNALS:

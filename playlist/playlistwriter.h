@@ -3,12 +3,17 @@
 #include <QByteArray>
 #include <QString>
 
+class FolderHandle;
+
 // Writes one playlist file so that a save never lies and never destroys a file: "saved" only
 // when every byte reached the disk, and on any failure the existing file is exactly as it
 // was and no temporary file is left. Each failure names the step that failed and the
 // system's own reason.
 //
-// What a write does with the name it is given:
+// A playlist is written into one folder, reached through its handle (FolderHandle), under
+// a name that is one component of a path: never into another folder. What a write does
+// with the name it is given:
+// - a name that cannot name a file of its own here (see nameProblem()) is refused;
 // - a symbolic link is followed to the file it points to; a link to nothing is refused;
 // - an existing media file (a name the file list shows, in any letter case), a folder, a
 //   pipe, a device or a socket is refused without writing anything; a read-only file too;
@@ -37,7 +42,15 @@ public:
         qint64 maxChunk = 0; // > 0: no write takes more than this many bytes (short writes)
     };
 
-    Result write(const QString& path, const QByteArray& bytes) const;
+    Result write(const FolderHandle& folder, const QString& name, const QByteArray& bytes) const;
+
+    // Why `name` cannot be the name of a playlist in the folder, in a sentence for the
+    // user; empty when it can. Refused are names holding a control character, a line
+    // break or a character the playlist box splits lines at (those the file list never
+    // shows), a character that has no bytes in a file name (a lone UTF-16 surrogate), the
+    // platform's path separators, and "." and "..". A name the file system itself refuses
+    // (too long, say) is left for the system to report.
+    static QString nameProblem(const QString& name);
 
     void setWriteFault(const WriteFault& fault) { m_fault = fault; }
 

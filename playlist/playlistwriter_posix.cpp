@@ -2,14 +2,16 @@
 // lose the error of the final flush and cannot rewrite a file in place with a way back.
 #include "playlistwriter.h"
 
+#include "filenametext.h"
+#include "folderhandle.h"
 #include "playlistformat.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -60,6 +62,12 @@ public:
     }
     int get() const { return m_fd; }
     bool isOpen() const { return m_fd >= 0; }
+    void reset(int fd)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
     // Closes now; returns 0 or the errno of the close, which may carry a late write error.
     int close()
     {
@@ -130,31 +138,71 @@ int syncFd(int fd)
     return 0;
 }
 
-QByteArray folderOf(const QByteArray& path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0)
-        return "."_ba;
-    return slash == 0 ? "/"_ba : path.left(slash);
-}
-
-QString shown(const QByteArray& path)
-{
-    return QFileInfo(QFile::decodeName(path)).absoluteFilePath();
-}
-
-// A new, empty file in `folder` with a name no one else uses; 0666 less the umask, as any
-// new file gets. Returns its fd or -1 with errno set.
-int createTemporary(const QByteArray& folder, QByteArray& name)
+// A new, empty file in the folder `dirFd` with a name no one else uses; 0666 less the
+// umask, as any new file gets. Returns its fd or -1 with errno set.
+int createTemporary(int dirFd, QByteArray& name)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folder + "/.cantorel-save-"_ba
-            + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        name = ".cantorel-save-"_ba + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+        const int fd = ::openat(dirFd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
     return -1;
+}
+
+// Where a save writes: a name in a folder. The folder is the listed one, or the folder a
+// link leads to, held open while the save runs.
+struct Place {
+    int dir = -1;        // the folder's descriptor: `folder` or the listed folder's
+    Fd folder;           // owned when the place was reached through a link
+    QByteArray name;     // one path component
+};
+
+// Follows the link `name` in `dirFd` to what it finally names, one component at a time
+// relative to the folders on the way, as the system would. Returns 0 and fills `place`,
+// ENOENT with `dangling` set to what the last link points to when that does not exist, or
+// another errno.
+int followLink(int dirFd, const QByteArray& name, Place& place, QByteArray& dangling)
+{
+    place.dir = dirFd;
+    place.name = name;
+    for (int hops = 0; hops < 40; ++hops) {
+        QByteArray text(PATH_MAX, Qt::Uninitialized);
+        const ssize_t n = ::readlinkat(place.dir, place.name.constData(), text.data(), size_t(text.size()));
+        if (n < 0)
+            return errno == EINVAL ? 0 : errno; // EINVAL: not a link, the end of the chain
+        if (n >= text.size())
+            return ENAMETOOLONG;
+        text.truncate(n);
+
+        const qsizetype slash = text.lastIndexOf('/');
+        QByteArray last = slash < 0 ? text : text.mid(slash + 1);
+        if (slash >= 0) {
+            const QByteArray parent = slash == 0 ? "/"_ba : text.left(slash);
+            const int fd = ::openat(place.dir, parent.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd < 0) {
+                if (errno == ENOENT)
+                    dangling = text;
+                return errno;
+            }
+            place.folder.reset(fd);
+            place.dir = fd;
+        }
+        if (last.isEmpty() || last == "." || last == "..")
+            last = "."; // the link names a folder; examining "." says so
+        place.name = last;
+
+        struct stat st {};
+        if (::fstatat(place.dir, place.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT)
+                dangling = text;
+            return errno;
+        }
+        if (!S_ISLNK(st.st_mode))
+            return 0;
+    }
+    return ELOOP;
 }
 
 QString notAFileReason(mode_t mode)
@@ -168,16 +216,16 @@ QString notAFileReason(mode_t mode)
     return u"The name belongs to %1, not to a file."_s.arg(kind);
 }
 
-// The new content goes to a temporary file beside `target`, is synced and renamed over it.
-// `mode` is kept when the target exists (>= 0).
-Result replaceByRename(int tempFd, const QByteArray& tempName, const QByteArray& target,
-                       int mode, const QByteArray& bytes, const WriteFault& fault)
+// The new content goes to a temporary file beside the target, is synced and renamed over
+// it. `mode` is kept when the target exists (>= 0).
+Result replaceByRename(const Place& place, int tempFd, const QByteArray& tempName, int mode,
+                       const QByteArray& bytes, const WriteFault& fault)
 {
     Fd temp(tempFd);
     const auto abandon = [&](const QString& step, int error) {
         if (temp.isOpen())
             temp.close();
-        ::unlink(tempName.constData());
+        ::unlinkat(place.dir, tempName.constData(), 0);
         return failed(step, error);
     };
 
@@ -189,23 +237,21 @@ Result replaceByRename(int tempFd, const QByteArray& tempName, const QByteArray&
         return abandon(u"Writing the playlist to the disk failed"_s, error);
     if (const int error = temp.close())
         return abandon(u"Closing the new playlist failed"_s, error);
-    if (::rename(tempName.constData(), target.constData()) != 0)
+    if (::renameat(place.dir, tempName.constData(), place.dir, place.name.constData()) != 0)
         return abandon(u"The new playlist could not be put in place"_s, errno);
 
     // Make the rename itself last. The playlist is in place by now, so a folder that
     // cannot be synced (some file systems refuse) does not undo the save.
-    Fd folder(::open(folderOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.isOpen())
-        syncFd(folder.get());
+    syncFd(place.dir);
     return {true, {}};
 }
 
-// Rewrites `target` in place, keeping the file (its links, owner, group and mode). The old
+// Rewrites the file in place, keeping it (its links, owner, group and mode). The old
 // content is kept first and put back when any step fails.
-Result rewriteInPlace(const QByteArray& target, const struct stat& expected,
-                      const QByteArray& bytes, const WriteFault& fault)
+Result rewriteInPlace(const Place& place, const struct stat& expected, const QByteArray& bytes,
+                      const WriteFault& fault)
 {
-    Fd file(::open(target.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    Fd file(::openat(place.dir, place.name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!file.isOpen())
         return failed(u"The file could not be opened for writing"_s, errno);
     struct stat st {};
@@ -233,7 +279,7 @@ Result rewriteInPlace(const QByteArray& target, const struct stat& expected,
         if (file.isOpen()) {
             restoreError = restore(file.get());
         } else {
-            Fd again(::open(target.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+            Fd again(::openat(place.dir, place.name.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
             restoreError = again.isOpen() ? restore(again.get()) : errno;
         }
         if (restoreError != 0)
@@ -255,70 +301,81 @@ Result rewriteInPlace(const QByteArray& target, const struct stat& expected,
 
 } // namespace
 
-PlaylistWriter::Result PlaylistWriter::write(const QString& path, const QByteArray& bytes) const
+QString PlaylistWriter::nameProblem(const QString& name)
 {
-    const QByteArray typed = QFile::encodeName(path);
+    return FileNameText::saveNameProblem(name, u"/");
+}
+
+PlaylistWriter::Result PlaylistWriter::write(const FolderHandle& folder, const QString& name,
+                                             const QByteArray& bytes) const
+{
+    if (const QString problem = nameProblem(name); !problem.isEmpty())
+        return refused(problem);
+    if (!folder.isOpen())
+        return failed(u"The folder cannot be used"_s, folder.openError());
+
+    // The name is one component, so this is exactly the file the folder will hold.
+    const QByteArray typed = QFile::encodeName(name);
+    const int listed = int(folder.native());
+    Place place;
+    place.dir = listed;
+    place.name = typed;
     struct stat st {};
-    if (::lstat(typed.constData(), &st) != 0) {
+    if (::fstatat(listed, typed.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno != ENOENT)
             return failed(u"The name cannot be used"_s, errno);
         QByteArray tempName;
-        const int fd = createTemporary(folderOf(typed), tempName);
+        const int fd = createTemporary(listed, tempName);
         if (fd < 0)
             return failed(u"A new file could not be made in the folder"_s, errno);
-        return replaceByRename(fd, tempName, typed, -1, bytes, m_fault);
+        return replaceByRename(place, fd, tempName, -1, bytes, m_fault);
     }
 
     // A link is followed, as editors do: the file it points to is the one saved.
-    QByteArray target = typed;
     const bool isLink = S_ISLNK(st.st_mode);
     if (isLink) {
-        char* resolved = ::realpath(typed.constData(), nullptr);
-        if (!resolved) {
-            if (errno != ENOENT)
-                return failed(u"The link cannot be followed"_s, errno);
-            char pointsTo[4096];
-            const ssize_t n = ::readlink(typed.constData(), pointsTo, sizeof pointsTo);
-            const QString where = n > 0 ? QFile::decodeName(QByteArray(pointsTo, n)) : QString();
-            return refused(u"The name is a link to %1, which does not exist."_s.arg(where));
+        QByteArray dangling;
+        if (const int error = followLink(listed, typed, place, dangling)) {
+            if (error == ENOENT && !dangling.isEmpty())
+                return refused(u"The name is a link to %1, which does not exist."_s
+                                   .arg(FileNameText::decode(dangling).text));
+            return failed(u"The link cannot be followed"_s, error);
         }
-        target = resolved;
-        std::free(resolved);
-        if (::stat(target.constData(), &st) != 0)
+        if (::fstatat(place.dir, place.name.constData(), &st, 0) != 0)
             return failed(u"The link cannot be followed"_s, errno);
     }
 
     if (!S_ISREG(st.st_mode))
         return refused(notAFileReason(st.st_mode));
     // The file list shows a link under its own name, so either name marks a media file.
-    if (isLink && PlaylistFormat::isMediaFileName(QFileInfo(QFile::decodeName(target)).fileName()))
+    if (isLink && PlaylistFormat::isMediaFileName(FileNameText::decode(place.name).text))
         return refused(u"The name is a link to the media file %1, which a playlist never "
-                       "overwrites."_s.arg(shown(target)));
-    if (PlaylistFormat::isMediaFileName(QFileInfo(path).fileName()))
+                       "overwrites."_s.arg(FileNameText::decode(place.name).text));
+    if (PlaylistFormat::isMediaFileName(name))
         return refused(u"The name belongs to a media file, which a playlist never overwrites."_s);
     // Root may write any file, and a rename would replace it anyway: the mode is what the
     // user set to say "do not change".
     if (!(st.st_mode & S_IWUSR))
         return refused(u"The file is read-only."_s);
-    if (::access(target.constData(), W_OK) != 0)
+    if (::faccessat(place.dir, place.name.constData(), W_OK, 0) != 0)
         return failed(u"The file cannot be changed"_s, errno);
 
     // A rename gives the name a new file: other hard links would keep the old text, and the
     // owner and group would become ours. Those files are rewritten in place instead.
     if (st.st_nlink > 1)
-        return rewriteInPlace(target, st, bytes, m_fault);
+        return rewriteInPlace(place, st, bytes, m_fault);
     QByteArray tempName;
-    const int fd = createTemporary(folderOf(target), tempName);
+    const int fd = createTemporary(place.dir, tempName);
     if (fd < 0) {
         if (errno == EACCES || errno == EPERM) // no new file here, but this one is writable
-            return rewriteInPlace(target, st, bytes, m_fault);
+            return rewriteInPlace(place, st, bytes, m_fault);
         return failed(u"A new file could not be made in the folder"_s, errno);
     }
     struct stat made {};
     if (::fstat(fd, &made) != 0 || made.st_uid != st.st_uid || made.st_gid != st.st_gid) {
         ::close(fd);
-        ::unlink(tempName.constData());
-        return rewriteInPlace(target, st, bytes, m_fault);
+        ::unlinkat(place.dir, tempName.constData(), 0);
+        return rewriteInPlace(place, st, bytes, m_fault);
     }
-    return replaceByRename(fd, tempName, target, int(st.st_mode & 07777), bytes, m_fault);
+    return replaceByRename(place, fd, tempName, int(st.st_mode & 07777), bytes, m_fault);
 }

@@ -1,9 +1,12 @@
 // The playlist writer on Windows: QSaveFile's write-then-rename, with the same refusals as
 // elsewhere. Windows reports a failed flush from QSaveFile::commit, and has no owners or
 // hard links that a rename would lose in the common case, so no in-place rewrite is made
-// here. The write fault seam is not used on this platform.
+// here. The write fault seam is not used on this platform. The folder handle keeps the
+// folder from being removed or renamed while the program runs, so its path still names it.
 #include "playlistwriter.h"
 
+#include "filenametext.h"
+#include "folderhandle.h"
 #include "playlistformat.h"
 
 #include <QFileInfo>
@@ -11,8 +14,19 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-PlaylistWriter::Result PlaylistWriter::write(const QString& path, const QByteArray& bytes) const
+QString PlaylistWriter::nameProblem(const QString& name)
 {
+    return FileNameText::saveNameProblem(name, u"/\\:");
+}
+
+PlaylistWriter::Result PlaylistWriter::write(const FolderHandle& folder, const QString& name,
+                                             const QByteArray& bytes) const
+{
+    if (const QString problem = nameProblem(name); !problem.isEmpty())
+        return {false, problem};
+    if (!folder.isOpen())
+        return {false, u"The folder cannot be used."_s};
+    const QString path = QString::fromUtf8(folder.openedPath()) + u'\\' + name;
     QFileInfo target(path);
     if (target.isSymLink()) {
         if (!target.exists())

@@ -2,6 +2,7 @@
 
 #include "filenametext.h"
 #include "folderfiles.h"
+#include "folderhandle.h"
 #include "naturalorder.h"
 
 #include <QFont>
@@ -57,9 +58,8 @@ private:
 
 } // namespace
 
-FileListModel::FileListModel(const QString& folder, const QStringList& patterns, QObject* parent)
+FileListModel::FileListModel(const FolderHandle& folder, const QStringList& patterns, QObject* parent)
     : QAbstractListModel(parent)
-    , m_folder(folder)
     , m_files(readFolder(folder, patterns))
 {
 }
@@ -69,17 +69,17 @@ QStringList FileListModel::splitPatterns(const QString& patternList)
     return patternList.split(u';', Qt::SkipEmptyParts);
 }
 
-QStringList FileListModel::matchingFiles(const QString& folder, const QStringList& patterns)
+QStringList FileListModel::matchingFiles(const QString& path, const QStringList& patterns)
 {
     QStringList names;
-    const std::vector<File> files = readFolder(folder, patterns);
+    const std::vector<File> files = readFolder(FolderHandle::open(path), patterns);
     names.reserve(files.size());
     for (const File& file : files)
         names.push_back(file.name);
     return names;
 }
 
-std::vector<FileListModel::File> FileListModel::readFolder(const QString& folder,
+std::vector<FileListModel::File> FileListModel::readFolder(const FolderHandle& folder,
                                                            const QStringList& patterns)
 {
     std::vector<File> files;

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+class FolderHandle;
+
 // The media files of one folder, as the main window's file list shows them: read once,
 // when the model is made, and never refreshed.
 //
@@ -22,15 +24,15 @@ class FileListModel : public QAbstractListModel
 {
     Q_OBJECT
 public:
-    FileListModel(const QString& folder, const QStringList& patterns, QObject* parent = nullptr);
+    FileListModel(const FolderHandle& folder, const QStringList& patterns, QObject* parent = nullptr);
 
     // The pattern list as the window gives it: "*.mp3;*.wav", separated by ';'.
     static QStringList splitPatterns(const QString& patternList);
 
-    // The names (no folder) that the model lists for `folder`, as shown, in the model's order.
-    static QStringList matchingFiles(const QString& folder, const QStringList& patterns);
+    // The names (no folder) that the model lists for the folder `path` names now, as
+    // shown, in the model's order.
+    static QStringList matchingFiles(const QString& path, const QStringList& patterns);
 
-    QString folder() const { return m_folder; }
     QString fileName(int row) const;       // as shown
     QByteArray fileNameBytes(int row) const; // as stored: what names the file on disk
 
@@ -43,8 +45,7 @@ private:
         QByteArray bytes;
         bool legacy;
     };
-    static std::vector<File> readFolder(const QString& folder, const QStringList& patterns);
+    static std::vector<File> readFolder(const FolderHandle& folder, const QStringList& patterns);
 
-    QString m_folder;
     std::vector<File> m_files;
 };

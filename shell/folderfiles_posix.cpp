@@ -1,19 +1,29 @@
 #include "folderfiles.h"
 
-#include <QFile>
+#include "folderhandle.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-std::vector<QByteArray> FolderFiles::names(const QString& folder)
+std::vector<QByteArray> FolderFiles::names(const FolderHandle& folder)
 {
     // readdir gives every name as bytes, with its type: no name is lost to a decoding,
     // and only links (and file systems that do not report types) cost a stat.
     std::vector<QByteArray> names;
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
+    // A descriptor of its own, opened through the handle: reading moves its position,
+    // which a duplicate would share with the handle.
+    if (!folder.isOpen())
         return names;
+    const int fd = ::openat(int(folder.native()), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return names;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return names;
+    }
     const int dirFd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.') // hidden, and "." and ".."

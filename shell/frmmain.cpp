@@ -11,7 +11,6 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDir>
 #include <QIcon>
 #include <QLineEdit>
 #include <QPainter>
@@ -59,7 +58,13 @@ void speak(QWidget* control, const Spoken& spoken)
 } // namespace
 
 frmmain::frmmain(QWidget* parent)
+    : frmmain(FolderHandle::openWorkingDirectory(), parent)
+{
+}
+
+frmmain::frmmain(FolderHandle folder, QWidget* parent)
     : QWidget(parent, Qt::Window)
+    , m_folder(std::move(folder))
     , m_picture(kBackground)
 {
     // A fixed single border: title and close button, no sizing, no minimise or maximise.
@@ -73,7 +78,7 @@ frmmain::frmmain(QWidget* parent)
 
     // Design order: the tab order follows it (File1, Text1, Text2, Check4), and of the
     // overlapping click areas the later one, cmdSave, lies on top in their shared strip.
-    m_files = new FileListModel(QDir::currentPath(),
+    m_files = new FileListModel(m_folder,
                                 FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern), this);
     m_file1 = new FileListView(this);
     m_file1->setObjectName(u"File1"_s);
@@ -137,11 +142,6 @@ frmmain::frmmain(QWidget* parent)
 
 frmmain::~frmmain() = default;
 
-QString frmmain::folder() const
-{
-    return QDir::toNativeSeparators(m_files->folder());
-}
-
 void frmmain::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -174,7 +174,7 @@ void frmmain::Check4_Click()
 
 void frmmain::cmdSave_Click()
 {
-    m_builder->SavePlaylist(folder());
+    m_builder->SavePlaylist(m_folder);
 }
 
 void frmmain::cmdReset_Click()

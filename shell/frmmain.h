@@ -1,5 +1,6 @@
 #pragma once
 
+#include "folderhandle.h"
 #include "windowpicture.h"
 
 #include <QString>
@@ -21,12 +22,15 @@ class QPlainTextEdit;
 // PlaylistBuilder; the window itself owns only its controls, their layout and leaving.
 //
 // Creating the window runs Form_Load (centring, then the builder's InitPlaylist), so a new
-// window is ready to show. Its file list holds the media files of the current working
-// directory as it was at that moment.
+// window is ready to show. Its file list holds the media files of its folder as they were
+// at that moment, and playlists are saved into that folder.
 class frmmain : public QWidget
 {
     Q_OBJECT
 public:
+    // `folder` is the folder to list and save into; the program passes the working
+    // directory it opened at start-up. Without one, the working directory is opened now.
+    explicit frmmain(FolderHandle folder, QWidget* parent = nullptr);
     explicit frmmain(QWidget* parent = nullptr);
     ~frmmain() override;
 
@@ -39,8 +43,8 @@ public:
     ClickArea* cmdExit() const { return m_cmdExit; }
     PlaylistBuilder& builder() const { return *m_builder; }
 
-    // The full path of the folder File1 lists, where playlists are saved.
-    QString folder() const;
+    // The folder File1 lists, where playlists are saved.
+    const FolderHandle& folder() const { return m_folder; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -54,6 +58,7 @@ private:
     void cmdReset_Click();
     void cmdExit_Click();
 
+    FolderHandle m_folder;
     WindowPicture m_picture;
     FileListModel* m_files = nullptr;
     FileListView* m_file1 = nullptr;

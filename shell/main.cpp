@@ -18,10 +18,14 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(u"org.example.cantorel"_s);
     MessageBoxLog::installFromEnvironment();
 
+    // The folder to list and save into is the one the program was started in, held from
+    // now on: renaming or moving it meanwhile does not send a save elsewhere.
+    FolderHandle folder = FolderHandle::openWorkingDirectory();
+
     std::unique_ptr<frmmain> mainWindow; // created on first use, as the splash asks
-    auto* splash = new frmSplash([&mainWindow] {
+    auto* splash = new frmSplash([&mainWindow, &folder] {
         if (!mainWindow)
-            mainWindow = std::make_unique<frmmain>();
+            mainWindow = std::make_unique<frmmain>(std::move(folder));
         mainWindow->show();
     });
     splash->show();

@@ -103,7 +103,7 @@ void BM_Save100kEntriesBesideDd(benchmark::State& state)
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
-        builder.SavePlaylist(dir.path());
+        builder.SavePlaylist(FolderHandle::open(dir.path()));
         const double saveSeconds = double(timer.nsecsElapsed()) / 1e9;
         const double ddSeconds = timeDd(source, ddTarget);
         if (!saved || ddSeconds < 0) {

@@ -2,6 +2,7 @@
 // files: reading, filtering and sorting the folder, against `ls -f` and a bare readdir of
 // the same folder in the same run, and the whole window's creation and first paint.
 #include "filelistmodel.h"
+#include "folderhandle.h"
 #include "frmmain.h"
 #include "playlistformat.h"
 
@@ -84,7 +85,7 @@ void BM_FillAgainstLsF(benchmark::State& state)
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
-        FileListModel model(folder, patterns);
+        FileListModel model(FolderHandle::open(folder), patterns);
         const double fillSeconds = timer.nsecsElapsed() / 1e9;
         if (model.rowCount() != kMediaFiles)
             state.SkipWithError("wrong number of files listed");

@@ -105,7 +105,7 @@ protected:
 
     QByteArray saved()
     {
-        builder.SavePlaylist(dir.path());
+        builder.SavePlaylist(FolderHandle::open(dir.path()));
         QFile file(dir.filePath(u"mix.m3u"_s));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
     }

@@ -200,7 +200,7 @@ TEST_P(SaveDiskTest, SavesOrKeepsTheFile)
 
     builder.writer().setWriteFault(c.fault);
     text2.setText(c.name);
-    builder.SavePlaylist(disk.path(c.folder));
+    builder.SavePlaylist(FolderHandle::open(disk.path(c.folder)));
 
     ASSERT_EQ(messages.size(), 1u);
     const std::string message = messages[0].text.toStdString();

@@ -46,7 +46,7 @@ protected:
     void save(const QString& name, const QString& folder = {})
     {
         text2.setText(name);
-        builder.SavePlaylist(folder.isEmpty() ? dir.path() : folder);
+        builder.SavePlaylist(FolderHandle::open(folder.isEmpty() ? dir.path() : folder));
     }
 
     QTemporaryDir dir;

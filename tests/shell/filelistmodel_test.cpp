@@ -1,4 +1,5 @@
 #include "filelistmodel.h"
+#include "folderhandle.h"
 #include "playlistformat.h"
 
 #include <QDir>
@@ -108,7 +109,7 @@ TEST_P(FileOrderTest, SortsNaturally)
         QFile file(QDir(dir.path()).filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    FileListModel model(dir.path(), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+    FileListModel model(FolderHandle::open(dir.path()), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
     QStringList shown;
     for (int row = 0; row < model.rowCount(); ++row)
         shown.push_back(model.data(model.index(row)).toString());
@@ -169,7 +170,7 @@ TEST_P(FileEncodingTest, ListsTheNameReadablyWithItsBytes)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     ASSERT_TRUE(makeRaw(dir.path(), e.onDisk));
-    FileListModel model(dir.path(), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+    FileListModel model(FolderHandle::open(dir.path()), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
     ASSERT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.fileName(0), e.shown);
     EXPECT_FALSE(model.fileName(0).contains(QChar::ReplacementCharacter));
@@ -199,7 +200,7 @@ TEST(FileListModelTest, MixedEncodingsAreListedTogether)
                                       "\xc3\xa9t\xc3\xa9 9.mp3", "caf\xc3\xa9.mp3", "eagle.mp3"};
     for (const QByteArray& name : onDisk)
         ASSERT_TRUE(makeRaw(dir.path(), name));
-    FileListModel model(dir.path(), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+    FileListModel model(FolderHandle::open(dir.path()), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
     QList<QByteArray> listed;
     for (int row = 0; row < model.rowCount(); ++row)
         listed.push_back(model.fileNameBytes(row));
@@ -219,7 +220,7 @@ TEST(FileListModelTest, SplitsPatternList)
 TEST(FileListModelTest, MissingFolderListsNothing)
 {
     QTemporaryDir dir;
-    FileListModel model(dir.filePath(u"missing"_s), {u"*.mp3"_s});
+    FileListModel model(FolderHandle::open(dir.filePath(u"missing"_s)), {u"*.mp3"_s});
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.fileName(0), QString());
     EXPECT_EQ(model.fileName(-1), QString());

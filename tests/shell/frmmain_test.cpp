@@ -99,7 +99,7 @@ TEST_F(MainWindowTest, OpensReady)
     EXPECT_EQ(QApplication::focusWidget(), window->File1());
     EXPECT_EQ(text1(), u"#EXTM3U"_s);
     EXPECT_EQ(window->Check4()->toolTip(), u"Save as m3u file"_s);
-    EXPECT_EQ(window->folder(), QDir::toNativeSeparators(folder.path()));
+    EXPECT_EQ(window->folder().displayPath(), QDir::toNativeSeparators(folder.path()));
     EXPECT_EQ(window->File1()->model()->rowCount(), 4);
 }
 

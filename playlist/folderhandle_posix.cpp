@@ -1,0 +1,112 @@
+#include "folderhandle.h"
+
+#include "filenametext.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The descriptor must not leak into the programs a desktop starts from ours, and must
+// not block on a folder that is in fact a fifo (O_DIRECTORY refuses those anyway).
+constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+
+// Where the descriptor's folder is now. Linux keeps this current through renames and
+// moves; a folder that was removed has no path any more.
+QByteArray currentPathOf(int fd)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || st.st_nlink == 0)
+        return {};
+    const QByteArray link = "/proc/self/fd/"_ba + QByteArray::number(fd);
+    QByteArray path(PATH_MAX, Qt::Uninitialized);
+    const ssize_t n = ::readlink(link.constData(), path.data(), size_t(path.size()));
+    if (n <= 0 || n >= path.size() || path.at(0) != '/')
+        return {};
+    path.truncate(n);
+    return path;
+}
+
+QByteArray workingDirectoryPath()
+{
+    // getcwd(NULL, 0) allocates as much as the path needs; it fails for a folder that was
+    // removed or whose path exceeds what the system can give.
+    char* cwd = ::getcwd(nullptr, 0);
+    if (!cwd)
+        return {};
+    QByteArray path(cwd);
+    std::free(cwd);
+    return path.startsWith('/') ? path : QByteArray();
+}
+
+} // namespace
+
+FolderHandle::FolderHandle(FolderHandle&& other) noexcept
+    : m_native(other.m_native)
+    , m_error(other.m_error)
+    , m_openedPath(std::move(other.m_openedPath))
+{
+    other.m_native = kNone;
+}
+
+FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept
+{
+    if (this != &other) {
+        if (m_native != kNone)
+            ::close(int(m_native));
+        m_native = other.m_native;
+        m_error = other.m_error;
+        m_openedPath = std::move(other.m_openedPath);
+        other.m_native = kNone;
+    }
+    return *this;
+}
+
+FolderHandle::~FolderHandle()
+{
+    if (m_native != kNone)
+        ::close(int(m_native));
+}
+
+FolderHandle FolderHandle::openWorkingDirectory()
+{
+    FolderHandle folder;
+    const int fd = ::open(".", kOpenFlags);
+    folder.m_error = fd < 0 ? errno : 0;
+    folder.m_native = fd < 0 ? kNone : fd;
+    folder.m_openedPath = workingDirectoryPath();
+    return folder;
+}
+
+FolderHandle FolderHandle::open(const QString& path)
+{
+    FolderHandle folder;
+    const QByteArray bytes = QFile::encodeName(path);
+    const int fd = ::open(bytes.constData(), kOpenFlags);
+    folder.m_error = fd < 0 ? errno : 0;
+    folder.m_native = fd < 0 ? kNone : fd;
+    if (fd >= 0) {
+        // The folder as the system names it, without "..", links or doubled separators.
+        folder.m_openedPath = currentPathOf(fd);
+        if (folder.m_openedPath.isEmpty())
+            folder.m_openedPath = bytes;
+    }
+    return folder;
+}
+
+QString FolderHandle::displayPath() const
+{
+    QByteArray path = m_native != kNone ? currentPathOf(int(m_native)) : QByteArray();
+    if (path.isEmpty())
+        path = m_openedPath;
+    return FileNameText::decode(path).text;
+}
