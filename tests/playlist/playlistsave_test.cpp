@@ -1,9 +1,14 @@
 #include "builderfixture.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QMap>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <cerrno>
+#include <cstring>
 
 #include <sys/stat.h>
 
@@ -192,6 +197,94 @@ INSTANTIATE_TEST_SUITE_P(Cases, SaveFailureTest, ::testing::Values(
              },
              u"ro.m3u"_s},
     FailCase{"read_only_mount", u"cantorel-test.m3u"_s, true, nullptr, {}}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+} // namespace
+
+namespace {
+
+// Every file under `root` with its bytes (folders as "name/"), to see that a save changed
+// nothing but the one file it made.
+QMap<QString, QByteArray> tree(const QString& root)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        const QString rel = QDir(root).relativeFilePath(info.filePath());
+        files.insert(info.isDir() ? rel + u'/' : rel, info.isDir() ? QByteArray() : readAll(info.filePath()));
+    }
+    return files;
+}
+
+struct NameCase {
+    const char* label;
+    QString name;   // typed or pasted into the file-name box
+    QString reason; // part of the message; empty: saved into the listed folder
+};
+
+void PrintTo(const NameCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class SaveNameTest : public BuilderFixture, public ::testing::WithParamInterface<NameCase> {};
+
+// A name either names a file of its own in the listed folder, which is then the only file
+// that changes, or is refused with its reason and nothing changes anywhere: not the media
+// file a name ends in after a NUL, not the parent folder, not a subfolder.
+TEST_P(SaveNameTest, SavesIntoTheListedFolderOrRefuses)
+{
+    const NameCase& c = GetParam();
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString listed = root.filePath(u"listed"_s);
+    ASSERT_TRUE(QDir(listed).mkpath(u"sub"_s));
+    writeFile(listed + u"/song.wav"_s, "RIFF....WAVEfmt ");
+    const QMap<QString, QByteArray> before = tree(root.path());
+
+    builder.AddFile(u"song.wav"_s);
+    text2.setText(c.name);
+    builder.SavePlaylist(FolderHandle::open(listed));
+
+    ASSERT_EQ(messages.size(), 1u);
+    const std::string message = messages[0].text.toStdString();
+    QMap<QString, QByteArray> expected = before;
+    if (c.reason.isEmpty()) {
+        EXPECT_EQ(messages[0].outcome, Outcome::Saved) << message;
+        expected.insert(u"listed/"_s + c.name, builder.PlaylistBytes());
+    } else {
+        EXPECT_EQ(messages[0].outcome, Outcome::Failed) << message;
+        EXPECT_TRUE(messages[0].text.contains(c.reason)) << message;
+        EXPECT_FALSE(messages[0].text.contains(QChar(0))) << "the message shows no raw control";
+    }
+    EXPECT_EQ(tree(root.path()), expected);
+    EXPECT_EQ(builder.PlaylistName(), c.name) << "the name stays in the box";
+}
+
+const QString kControl = u"control character"_s;
+const QString kFolders = u"cannot lead into another folder"_s;
+
+INSTANTIATE_TEST_SUITE_P(Names, SaveNameTest, ::testing::Values(
+    NameCase{"nul_before_a_playlist_ending", u"song.wav"_s + QChar(0) + u".m3u"_s, kControl},
+    NameCase{"carriage_return", u"mix\r.m3u"_s, kControl},
+    NameCase{"line_feed", u"mix\n.m3u"_s, kControl},
+    NameCase{"tab", u"mix\t.m3u"_s, kControl},
+    NameCase{"delete_and_c1", u"mix\u007f\u0085.m3u"_s, kControl},
+    NameCase{"line_separator", u"mix\u2028.m3u"_s, kControl},
+    NameCase{"frame_mark", u"mix\ufdd0.m3u"_s, kControl},
+    NameCase{"lone_surrogate", u"mix"_s + QChar(0xD800) + u".m3u"_s, u"cannot be stored"_s},
+    NameCase{"parent_folder", u"../escaped.m3u"_s, kFolders},
+    NameCase{"subfolder", u"sub/x.m3u"_s, kFolders},
+    NameCase{"absolute", u"/tmp/x.m3u"_s, kFolders},
+    NameCase{"dot", u"."_s, u"names a folder"_s},
+    NameCase{"dot_dot", u".."_s, u"names a folder"_s},
+    NameCase{"longest_name", QString(251, u'n') + u".m3u"_s, {}},
+    NameCase{"one_byte_too_long", QString(252, u'n') + u".m3u"_s,
+             QString::fromLocal8Bit(std::strerror(ENAMETOOLONG))},
+    NameCase{"longest_in_two_byte_letters", QString(125, u'é') + u"n.m3u"_s, {}},
+    NameCase{"dots_inside_are_fine", u"..mix...m3u"_s, {}}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace

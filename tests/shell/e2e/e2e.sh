@@ -13,6 +13,8 @@
 #   scale2  at QT_SCALE_FACTOR=2: both windows twice the device pixels, the main window
 #           pixel for pixel the @2x background picture where no control lies
 #   scale1.5  at 1.5: the main window is the @2x picture reduced, not the 1x one enlarged
+#   paste   a file name pasted with a NUL in it ("song.wav" NUL ".m3u", through xclip) next
+#           to a listed song.wav: the save is refused and song.wav keeps its bytes
 #   launcher  CANTOREL is a launcher (cantorel-open): started from elsewhere with the
 #           folder, it runs the Cantorel beside it in that folder
 set -euo pipefail
@@ -461,6 +463,31 @@ scenario_launcher() {
     expect_exit
 }
 
+scenario_paste() {
+    start_x
+    make_music
+    printf 'RIFF\0\0\0\0WAVEfmt ' >"$work/music/song.wav"
+    cp "$work/music/song.wav" "$work/song.wav.before"
+    start_app
+    open_main
+
+    # The clipboard holds the name with its NUL, as another program may put it there.
+    printf 'song.wav\0.m3u' | xclip -selection clipboard -t UTF8_STRING &  # serves until the X server ends
+    wait_for 10 bash -c "xclip -selection clipboard -o -t UTF8_STRING | cmp -s - <(printf 'song.wav\\0.m3u')" \
+        || fail "the clipboard does not hold the name"
+    click_main 100 282                     # into the file name box
+    xdotool key ctrl+v
+    click_main 50 32                       # a pick: 01 Intro.mp3
+    save
+    [ "$message" != "Saved" ] || fail "a name holding a NUL was reported saved"
+    grep -q "not saved" <<<"$message" && grep -q "control character" <<<"$message" \
+        || fail "the box says: $message"
+    cmp "$work/song.wav.before" "$work/music/song.wav" || fail "song.wav was overwritten"
+    [ "$(ls -A "$work/music" | wc -l)" -eq 6 ] || fail "unexpected files: $(ls -A "$work/music")"
+    click_main 389 7
+    expect_exit
+}
+
 case "$scenario" in
     build) scenario_build ;;
     splash) scenario_splash ;;
@@ -469,6 +496,7 @@ case "$scenario" in
     scale2) scenario_scale2 ;;
     scale1.5) scenario_scale15 ;;
     launcher) scenario_launcher ;;
+    paste) scenario_paste ;;
     *) echo "unknown scenario: $scenario" >&2; exit 2 ;;
 esac
 echo "PASS: $scenario"
