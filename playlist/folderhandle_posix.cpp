@@ -77,10 +77,23 @@ FolderHandle::~FolderHandle()
         ::close(int(m_native));
 }
 
+// A folder that may be searched but not read (mode --x) cannot be listed, yet files can
+// still be made in it: a path-only descriptor serves every handle-relative call then.
+static int openFolder(const char* path)
+{
+    const int fd = ::open(path, kOpenFlags);
+    if (fd >= 0 || errno != EACCES)
+        return fd;
+    const int pathOnly = ::open(path, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (pathOnly < 0)
+        errno = EACCES;
+    return pathOnly;
+}
+
 FolderHandle FolderHandle::openWorkingDirectory()
 {
     FolderHandle folder;
-    const int fd = ::open(".", kOpenFlags);
+    const int fd = openFolder(".");
     folder.m_error = fd < 0 ? errno : 0;
     folder.m_native = fd < 0 ? kNone : fd;
     folder.m_openedPath = workingDirectoryPath();
@@ -91,7 +104,7 @@ FolderHandle FolderHandle::open(const QString& path)
 {
     FolderHandle folder;
     const QByteArray bytes = QFile::encodeName(path);
-    const int fd = ::open(bytes.constData(), kOpenFlags);
+    const int fd = openFolder(bytes.constData());
     folder.m_error = fd < 0 ? errno : 0;
     folder.m_native = fd < 0 ? kNone : fd;
     if (fd >= 0) {
