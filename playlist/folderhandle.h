@@ -51,6 +51,7 @@ public:
 
 private:
     static constexpr qintptr kNone = -1;
+    static void closeNative(qintptr native);
 
     qintptr m_native = kNone;
     int m_error = 2; // ENOENT: a default handle names no folder

@@ -48,38 +48,9 @@ QByteArray workingDirectoryPath()
     return path.startsWith('/') ? path : QByteArray();
 }
 
-} // namespace
-
-FolderHandle::FolderHandle(FolderHandle&& other) noexcept
-    : m_native(other.m_native)
-    , m_error(other.m_error)
-    , m_openedPath(std::move(other.m_openedPath))
-{
-    other.m_native = kNone;
-}
-
-FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept
-{
-    if (this != &other) {
-        if (m_native != kNone)
-            ::close(int(m_native));
-        m_native = other.m_native;
-        m_error = other.m_error;
-        m_openedPath = std::move(other.m_openedPath);
-        other.m_native = kNone;
-    }
-    return *this;
-}
-
-FolderHandle::~FolderHandle()
-{
-    if (m_native != kNone)
-        ::close(int(m_native));
-}
-
 // A folder that may be searched but not read (mode --x) cannot be listed, yet files can
 // still be made in it: a path-only descriptor serves every handle-relative call then.
-static int openFolder(const char* path)
+int openFolder(const char* path)
 {
     const int fd = ::open(path, kOpenFlags);
     if (fd >= 0 || errno != EACCES)
@@ -88,6 +59,13 @@ static int openFolder(const char* path)
     if (pathOnly < 0)
         errno = EACCES;
     return pathOnly;
+}
+
+} // namespace
+
+void FolderHandle::closeNative(qintptr native)
+{
+    ::close(int(native));
 }
 
 FolderHandle FolderHandle::openWorkingDirectory()

@@ -27,31 +27,9 @@ qintptr openFolder(const QString& path, int& error)
 
 } // namespace
 
-FolderHandle::FolderHandle(FolderHandle&& other) noexcept
-    : m_native(other.m_native)
-    , m_error(other.m_error)
-    , m_openedPath(std::move(other.m_openedPath))
+void FolderHandle::closeNative(qintptr native)
 {
-    other.m_native = kNone;
-}
-
-FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept
-{
-    if (this != &other) {
-        if (m_native != kNone)
-            ::CloseHandle(reinterpret_cast<HANDLE>(m_native));
-        m_native = other.m_native;
-        m_error = other.m_error;
-        m_openedPath = std::move(other.m_openedPath);
-        other.m_native = kNone;
-    }
-    return *this;
-}
-
-FolderHandle::~FolderHandle()
-{
-    if (m_native != kNone)
-        ::CloseHandle(reinterpret_cast<HANDLE>(m_native));
+    ::CloseHandle(reinterpret_cast<HANDLE>(native));
 }
 
 FolderHandle FolderHandle::openWorkingDirectory()
