@@ -9,6 +9,8 @@
 #include "playlisttextedit.h"
 #include "twips.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -56,12 +58,26 @@ void speak(QWidget* control, const Spoken& spoken)
     control->setAccessibleDescription(spoken.description);
 }
 
+// A plain widget is a "client" area to assistive technology; this one is the program's
+// window (a frame, named by its caption).
+QAccessibleInterface* windowAccessible(const QString& className, QObject* object)
+{
+    if (className == u"frmmain"_s && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 frmmain::frmmain(QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_picture(kBackground)
 {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(windowAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
     // A fixed single border: title and close button, no sizing, no minimise or maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
