@@ -20,6 +20,10 @@
 #           the main window and wide enough for its caption; the maximise button that Qt's own
 #           title bar draws, and a double click on the title bar, leave the program running
 #           at its size
+#   atspi   through AT-SPI (its own D-Bus session and accessibility bus): the tree's names
+#           and roles, the splash passed by its press action, two files picked by their
+#           items' action and saved, each action call returning within a second while the
+#           message box is open (atspi.py), then the saved bytes and the cross's action
 set -euo pipefail
 
 scenario=$1
@@ -598,6 +602,37 @@ scenario_wayland() {
     expect_exit
 }
 
+scenario_atspi() {
+    start_x
+    # A private session bus; the accessibility bus starts on it when first asked for.
+    dbus-run-session -- bash "$0" atspi-session "$app" "$assets" >"$work/session.log" 2>&1 \
+        || { grep -v '^dbus-daemon\[' "$work/session.log" >&2; exit 1; }
+    grep -v '^dbus-daemon\[' "$work/session.log"
+}
+
+# The part of scenario atspi that runs inside its D-Bus session.
+scenario_atspi_session() {
+    make_music
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    # Python from the system, where the AT-SPI binding is installed.
+    local python=/usr/bin/python3
+    # The accessibility bus first: the program joins it only once it exists.
+    "$python" -c 'import pyatspi; pyatspi.Registry.getDesktop(0)'
+    start_app
+    "$python" "$(dirname "$0")/atspi.py" "$app_pid" || fail "the accessible run failed"
+    read_message
+    [ "$message" = "Saved" ] || fail "the box said: $message"
+    expect_saved '#EXTM3U\r\n01 Intro.mp3\r\n10 Finale.wma\r\n'
+    "$python" - "$app_pid" <<'PY' || fail "pressing Exit failed"
+import sys, pyatspi
+app = next(a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.get_process_id() == int(sys.argv[1]))
+main = next(w for w in app if w is not None and w.name == "Playlist maker")
+exit_area = next(c for c in main if c is not None and c.name == "Exit")
+exit_area.queryAction().doAction(0)
+PY
+    expect_exit
+}
+
 case "$scenario" in
     build) scenario_build ;;
     splash) scenario_splash ;;
@@ -607,6 +642,8 @@ case "$scenario" in
     scale1.5) scenario_scale15 ;;
     launcher) scenario_launcher ;;
     wayland) scenario_wayland ;;
+    atspi) scenario_atspi ;;
+    atspi-session) scenario_atspi_session ;;
     *) echo "unknown scenario: $scenario" >&2; exit 2 ;;
 esac
 echo "PASS: $scenario"
