@@ -4,8 +4,8 @@
 #include "playlistbytesbuilder.h"
 #include "playlistformat.h"
 
-#include <QCheckBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -235,7 +235,8 @@ void PlaylistBuilder::showMessage(SaveOutcome outcome, const QString& text)
         m_messenger(outcome, text);
         return;
     }
-    // Over the main window, as its transient: window systems place it there.
+    // A child of the main window: the window system knows it as that window's dialog (on X11
+    // a transient, on Wayland a toplevel with that parent) and places it accordingly.
     QMessageBox box(outcome == SaveOutcome::Saved ? QMessageBox::NoIcon : QMessageBox::Warning,
                     kApplicationTitle, text, QMessageBox::Ok, m_text1->window());
     // A title bar the program draws itself (Qt's, on Wayland) centres the caption between

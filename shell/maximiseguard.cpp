@@ -23,7 +23,8 @@ protected:
     {
         if (event->type() == QEvent::Show && watched->isWidgetType()) {
             auto* widget = static_cast<QWidget*>(watched);
-            if (widget->isWindow() && !widget->findChild<MaximiseGuard*>(QString(), Qt::FindDirectChildrenOnly))
+            if (widget->isWindow()
+                && !widget->findChild<MaximiseGuard*>(QString(), Qt::FindDirectChildrenOnly))
                 new MaximiseGuard(*widget);
         }
         return false;
