@@ -16,10 +16,10 @@
 #   launcher  CANTOREL is a launcher (cantorel-open): started from elsewhere with the
 #           folder, it runs the Cantorel beside it in that folder
 #   wayland the program as a Wayland client of weston (which runs as a window of the test's
-#           Xvfb, so xdotool reaches it): the splash, a pick and a save, the message box over
-#           the main window and wide enough for its caption; the maximise button that Qt's own
-#           title bar draws, and a double click on the title bar, leave the program running
-#           at its size
+#           Xvfb, so xdotool reaches it): the splash, a pick and a save, the message box a
+#           child of the main window and wide enough for its caption; the maximise buttons
+#           that Qt's own title bar draws, and a double click on the title bar, leave the
+#           program running at its size
 #   atspi   through AT-SPI (its own D-Bus session and accessibility bus): the tree's names
 #           and roles, the splash passed by its press action, two files picked by their
 #           items' action and saved, each action call returning within a second while the
