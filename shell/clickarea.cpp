@@ -10,6 +10,10 @@ namespace {
 // What assistive technology sees of a click area: a button whose one action, press,
 // clicks it the way the mouse does. The action has no key binding, so the keyboard still
 // cannot click it.
+//
+// The click runs after the action returns, from the event loop: a click may show a modal
+// message box, and run inside the call it would hold the caller (a screen reader, voice
+// control) until the box is closed.
 class ClickAreaAccessible : public QAccessibleWidget
 {
 public:
@@ -22,8 +26,10 @@ public:
 
     void doAction(const QString& actionName) override
     {
-        if (actionName == pressAction())
-            Q_EMIT static_cast<ClickArea*>(widget())->Click();
+        if (actionName != pressAction())
+            return;
+        auto* area = static_cast<ClickArea*>(widget());
+        QMetaObject::invokeMethod(area, [area] { Q_EMIT area->Click(); }, Qt::QueuedConnection);
     }
 
     QStringList keyBindingsForAction(const QString&) const override { return {}; }

@@ -7,7 +7,7 @@
 // A transparent rectangle that reports mouse clicks and draws nothing, so that the word
 // painted beneath it shows through. It never takes the keyboard focus and has no place in
 // the tab order: no key can click it. Assistive technology sees it as a button whose press
-// action clicks it, as the mouse does.
+// action clicks it, as the mouse does, once the action has returned.
 class ClickArea : public QWidget
 {
     Q_OBJECT
@@ -15,7 +15,8 @@ public:
     explicit ClickArea(QWidget* parent = nullptr);
 
 Q_SIGNALS:
-    // A left button pressed and released over the area, or the accessible press action.
+    // A left button pressed and released over the area, or (from the event loop, after the
+    // call) the accessible press action.
     void Click();
 
 protected:

@@ -6,11 +6,18 @@
 // every left click on an entry (the current one included) and for every key press that
 // makes another entry current. Nothing else picks: not the list getting the focus, not
 // its filling, not dragging the mouse over it.
+//
+// Assistive technology sees each entry as a list item whose press action picks its file the
+// way a click on it does.
 class FileListView : public QListView
 {
     Q_OBJECT
 public:
     explicit FileListView(QWidget* parent = nullptr);
+
+    // Makes the row's entry the current (and selected) one, scrolls to it and picks it, as a
+    // left click on it does. Nothing for a row the list does not have.
+    void pickRow(int row);
 
 Q_SIGNALS:
     void picked(const QModelIndex& index);

@@ -3,9 +3,12 @@
 #include "module1.h"
 #include "twips.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QStyleHints>
 
 using namespace Qt::StringLiterals;
@@ -15,6 +18,42 @@ namespace {
 const QString kPicture = u":/assets/splash.png"_s;
 constexpr int kClientWidth = 4470;
 constexpr int kClientHeight = 2220;
+const QString kSpokenName = u"Cantorel"_s;
+const QString kSpokenDescription = u"The start-up picture; press it to continue to the playlist maker"_s;
+
+// The splash as assistive technology sees it: a window whose one action, press, clicks it.
+// The click runs after the action returns, from the event loop, as a click from the mouse
+// would; the action has no key binding, since no key passes the splash.
+class SplashAccessible : public QAccessibleWidget
+{
+public:
+    explicit SplashAccessible(frmSplash* splash)
+        : QAccessibleWidget(splash, QAccessible::Window)
+    {
+    }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+
+    void doAction(const QString& actionName) override
+    {
+        if (actionName != pressAction())
+            return;
+        QPointer<frmSplash> splash = static_cast<frmSplash*>(widget());
+        QMetaObject::invokeMethod(splash, [splash] {
+            if (splash)
+                splash->Form_Click();
+        }, Qt::QueuedConnection);
+    }
+
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+};
+
+QAccessibleInterface* splashAccessible(const QString& className, QObject* object)
+{
+    if (className == u"frmSplash"_s && object && object->isWidgetType())
+        return new SplashAccessible(static_cast<frmSplash*>(object));
+    return nullptr;
+}
 
 // The second click of a double click on the splash window lands on the main window, which
 // has just opened under the pointer; it would pick whatever file lies there. This filter
@@ -83,6 +122,13 @@ frmSplash::frmSplash(std::function<void()> showMainWindow, QWidget* parent)
     , m_picture(kPicture)
     , m_showMainWindow(std::move(showMainWindow))
 {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(splashAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
+    setAccessibleName(kSpokenName);
+    setAccessibleDescription(kSpokenDescription);
     setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_DeleteOnClose);

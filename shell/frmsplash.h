@@ -9,6 +9,8 @@
 
 // The start-up window: a borderless picture in the middle of the screen. It waits for a
 // click, without timer or keys; the click unloads it and then opens the main window.
+// Assistive technology sees a window named "Cantorel" whose press action does what the
+// click does.
 class frmSplash : public QWidget
 {
     Q_OBJECT
@@ -16,14 +18,15 @@ public:
     // `showMainWindow` makes the main window visible, creating it on first use.
     explicit frmSplash(std::function<void()> showMainWindow, QWidget* parent = nullptr);
 
+    // The click: unloads the window, then opens the main window. Only the first call acts.
+    void Form_Click();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void Form_Click();
-
     WindowPicture m_picture;
     std::function<void()> m_showMainWindow;
     MouseClick m_click;

@@ -1,6 +1,7 @@
 // Cantorel: makes an M3U playlist from the media files of the folder it is started in.
 #include "frmmain.h"
 #include "frmsplash.h"
+#include "maximiseguard.h"
 #include "messageboxlog.h"
 
 #include <QApplication>
@@ -17,6 +18,8 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(QIcon(u":/assets/icon.png"_s));
     QGuiApplication::setDesktopFileName(u"org.example.cantorel"_s);
     MessageBoxLog::installFromEnvironment();
+    // Qt's own title bar on Wayland offers maximise whatever the windows' hints say.
+    MaximiseGuard::installOnApplication();
 
     // The folder to list and save into is the one the program was started in, held from
     // now on: renaming or moving it meanwhile does not send a save elsewhere.

@@ -1,11 +1,14 @@
 #include "mainwindowfixture.h"
 
 #include "clickarea.h"
+#include "filelistview.h"
+#include "frmsplash.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -28,6 +31,18 @@ QAccessibleInterface* childNamed(QWidget& window, const QString& name)
             return child;
     }
     return nullptr;
+}
+
+// The press action, as assistive technology runs it, and then the events it left queued.
+void pressAndSettle(QAccessibleInterface* target)
+{
+    ASSERT_NE(target, nullptr);
+    ASSERT_NE(target->actionInterface(), nullptr);
+    EXPECT_TRUE(target->actionInterface()
+                    ->keyBindingsForAction(QAccessibleActionInterface::pressAction())
+                    .isEmpty());
+    target->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCoreApplication::processEvents();
 }
 
 void press(QWidget& window, const QString& name)
@@ -80,7 +95,10 @@ TEST_F(AccessibleActionTest, PressSavesAndResets)
     QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, rowCentre(0));
     ASSERT_EQ(text1(), u"#EXTM3U\na.mp3"_s);
 
+    // The click comes after the call: a modal box shown inside it would hold the caller.
     press(*window, u"Save playlist"_s);
+    EXPECT_TRUE(messages.empty());
+    QCoreApplication::processEvents();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, u"Saved"_s);
     QFile saved(folder.filePath(u"spoken.m3u"_s));
@@ -88,6 +106,7 @@ TEST_F(AccessibleActionTest, PressSavesAndResets)
     EXPECT_EQ(saved.readAll(), "#EXTM3U\r\na.mp3\r\n");
 
     press(*window, u"Reset playlist"_s);
+    QCoreApplication::processEvents();
     EXPECT_EQ(text1(), u"#EXTM3U"_s);
 
     for (const ClickArea* area : {window->cmdSave(), window->cmdReset(), window->cmdExit()}) {
@@ -112,4 +131,79 @@ TEST_F(AccessibleActionTest, PressOnExitEnds)
     EXPECT_EQ(QCoreApplication::exec(), 0);
     EXPECT_TRUE(messages.empty());
     EXPECT_FALSE(QFile::exists(folder.filePath(u"unsaved.m3u"_s)));
+}
+
+// Each file of the list is an item named by the file; its press action picks it as a click
+// does, one line per press, the current file again included.
+TEST_F(AccessibleActionTest, ItemPressPicksItsFile)
+{
+    QAccessibleInterface* list = childNamed(*window, u"Media files"_s);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->childCount(), 4);
+    const QStringList names{u"a.mp3"_s, u"b.mp3"_s, u"c.wav"_s, u"d.WMA"_s};
+    for (int row = 0; row < 4; ++row) {
+        QAccessibleInterface* item = list->child(row);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->text(QAccessible::Name), names[row]);
+        EXPECT_EQ(item->role(), QAccessible::ListItem);
+        EXPECT_EQ(list->indexOfChild(item), row);
+        EXPECT_EQ(list->child(row), item) << "the same item each time";
+    }
+    pressAndSettle(list->child(2));
+    pressAndSettle(list->child(2));
+    pressAndSettle(list->child(0));
+    EXPECT_EQ(text1(), u"#EXTM3U\nc.wav\nc.wav\na.mp3"_s);
+    EXPECT_EQ(window->File1()->currentIndex().row(), 0);
+    EXPECT_TRUE(list->child(0)->state().selected);
+    EXPECT_FALSE(list->child(2)->state().selected);
+}
+
+struct SpokenWindow {
+    const char* window;
+    QAccessible::Role role;
+    const char* name;
+};
+
+class AccessibleWindowTest : public MainWindowFixture, public ::testing::WithParamInterface<SpokenWindow> {};
+
+// Both windows are windows (frames) to assistive technology, named; a plain widget would be
+// an unnamed filler.
+TEST_P(AccessibleWindowTest, IsANamedWindow)
+{
+    frmSplash splash({});
+    QWidget* shown = QString::fromLatin1(GetParam().window) == u"frmmain"_s
+                         ? static_cast<QWidget*>(window.get()) : &splash;
+    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(shown);
+    ASSERT_NE(spoken, nullptr);
+    EXPECT_EQ(spoken->role(), GetParam().role);
+    EXPECT_EQ(spoken->text(QAccessible::Name), QString::fromUtf8(GetParam().name));
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, AccessibleWindowTest, ::testing::Values(
+    SpokenWindow{"frmmain", QAccessible::Window, "Playlist maker"},
+    SpokenWindow{"frmSplash", QAccessible::Window, "Cantorel"}),
+    [](const auto& info) { return std::string(info.param.window); });
+
+// The splash says what to do, and its press action does what a click does once the call
+// has returned: the splash goes, the main window opens. No key can do it.
+TEST(AccessibleSplashTest, PressOpensMainWindow)
+{
+    int opened = 0;
+    QPointer<frmSplash> splash = new frmSplash([&opened] { ++opened; });
+    splash->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(splash.data()));
+    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(splash.data());
+    ASSERT_NE(spoken, nullptr);
+    EXPECT_FALSE(spoken->text(QAccessible::Description).isEmpty());
+    EXPECT_FALSE(spoken->state().focusable);
+    ASSERT_NE(spoken->actionInterface(), nullptr);
+    EXPECT_EQ(spoken->actionInterface()->actionNames(),
+              QStringList{QAccessibleActionInterface::pressAction()});
+
+    spoken->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(opened, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return opened == 1; }));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(splash.isNull());
+    delete splash.data();
 }

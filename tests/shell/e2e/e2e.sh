@@ -17,6 +17,15 @@
 #           to a listed song.wav: the save is refused and song.wav keeps its bytes
 #   launcher  CANTOREL is a launcher (cantorel-open): started from elsewhere with the
 #           folder, it runs the Cantorel beside it in that folder
+#   wayland the program as a Wayland client of weston (which runs as a window of the test's
+#           Xvfb, so xdotool reaches it): the splash, a pick and a save, the message box a
+#           child of the main window and wide enough for its caption; the maximise buttons
+#           that Qt's own title bar draws, and a double click on the title bar, leave the
+#           program running at its size
+#   atspi   through AT-SPI (its own D-Bus session and accessibility bus): the tree's names
+#           and roles, the splash passed by its press action, two files picked by their
+#           items' action and saved, each action call returning within a second while the
+#           message box is open (atspi.py), then the saved bytes and the cross's action
 set -euo pipefail
 
 scenario=$1
@@ -27,8 +36,10 @@ work=$(mktemp -d)
 xvfb_pid=""
 wm_pid=""
 app_pid=""
+weston_pid=""
 cleanup() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    [ -n "$weston_pid" ] && kill "$weston_pid" 2>/dev/null || true
     [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     wait 2>/dev/null || true
@@ -83,9 +94,9 @@ make_music() {
     done
 }
 
-start_app() {
+start_app() { # [env's arguments: -u NAME, NAME=VALUE]
     export CANTOREL_MESSAGE_LOG="$work/messages.log"
-    (cd "$work/music" && exec "$app") >"$work/app.log" 2>&1 &
+    (cd "$work/music" && exec env "$@" "$app") >"$work/app.log" 2>&1 &
     app_pid=$!
 }
 
@@ -463,6 +474,180 @@ scenario_launcher() {
     expect_exit
 }
 
+# Keeps a screenshot of the whole screen as $CANTOREL_E2E_SHOT-NAME.png, when that is set.
+shot() { # name
+    [ -z "${CANTOREL_E2E_SHOT:-}" ] || import -window root "$CANTOREL_E2E_SHOT-$1.png"
+}
+
+# weston with its X11 backend: the compositor's output is one window of the test's Xvfb,
+# at the screen's top left, so screen and compositor coordinates are the same. Its debug
+# protocol tells where it shows each surface (weston-debug scene-graph).
+start_weston() {
+    weston --backend=x11-backend.so --use-pixman --width=1000 --height=740 --idle-time=0 \
+        --no-config --debug --socket=cantorel-e2e >"$work/weston.log" 2>&1 &
+    weston_pid=$!
+    export WAYLAND_DISPLAY=cantorel-e2e
+    wait_for 20 bash -c "weston-debug scene-graph | grep -q 'background for output'" \
+        || fail "weston did not start: $(cat "$work/weston.log")"
+    # weston follows the pointer's moves relative to where it last entered the window, so
+    # once the window is shown the pointer leaves it (the screen is larger) and enters again.
+    wait_for 10 bash -c "xwininfo -name 'Weston Compositor - screen0' | grep -q IsViewable" \
+        || fail "weston's window is not shown"
+    xdotool mousemove --sync 1010 750 mousemove --sync 500 400
+}
+
+# The program's windows as weston shows them, one a line: x, y, width, height (the title
+# bar that Qt draws itself included) and title.
+surfaces() {
+    weston-debug scene-graph 2>/dev/null | awk -v pid="PID $app_pid," '
+        /^\tView / { mine = index($0, pid) > 0 && index($0, "role xdg_toplevel") > 0
+                     title = $0; sub(/.*top-level window \047/, "", title); sub(/\047 of .*/, "", title)
+                     next }
+        mine && /position:/ { gsub(/[(),>-]/, " "); print $2, $3, $4 - $2, $5 - $3, title; mine = 0 }'
+}
+
+# Sets SX SY SW SH to the program's window titled $1 whose width passes $2 (an awk
+# condition on w), waiting up to 20 seconds; fails naming $3 otherwise.
+find_surface() { # title width-condition what
+    local deadline=$((SECONDS + 20)) line
+    while :; do
+        line=$(surfaces | awk -v t="$1" '{ w = $3; title = substr($0, length($1 $2 $3 $4) + 5) }
+                                         title == t && ('"$2"') { print $1, $2, $3, $4 }' | head -n 1)
+        [ -z "$line" ] || break
+        [ "$SECONDS" -lt "$deadline" ] || fail "$3 did not appear: $(surfaces)"
+        sleep 0.1
+    done
+    read -r SX SY SW SH <<<"$line"
+}
+
+# Waits until the program has asked $1 times in all to leave the maximised state; fails at
+# once if it ended (a protocol error names the reason in its log).
+left_maximised() { # count
+    local deadline=$((SECONDS + 10))
+    until [ "$(grep -c 'xdg_toplevel@[0-9]*\.unset_maximized()' "$work/app.log")" -ge "$1" ]; do
+        app_running || fail "the program ended: $(grep -v '^\[' "$work/app.log" | tail -n 3)"
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.05
+    done
+}
+
+scenario_wayland() {
+    start_x
+    start_weston
+    make_music
+    export QT_QPA_PLATFORM=wayland
+    # The client's side of the protocol, to tell that the title bar's button really asked
+    # the compositor to maximise and how the program answered.
+    export WAYLAND_DEBUG=client
+    # Under LeakSanitizer: whole stacks, so that leaks inside Qt's Wayland platform are
+    # known by it (its own stack frames alone often do not name it).
+    [ -z "${LSAN_OPTIONS:-}" ] || export LSAN_OPTIONS="$LSAN_OPTIONS:fast_unwind_on_malloc=0"
+    start_app -u DISPLAY                   # no way back to X11
+
+    # The splash: no title bar, the picture's size. The compositor decides where it goes.
+    find_surface Cantorel 'w == 298' "the splash"
+    [ "$SH" -eq 148 ] || fail "the splash is ${SW}x${SH}"
+    shot splash
+    move_to $((SX + 40)) $((SY + 40))
+    xdotool click 1
+
+    # The main window: Qt's title bar (30 pixels) and borders (3) around the client area.
+    find_surface 'Playlist maker' 'w > 0' "the main window"
+    [ "$SW x $SH" = "402 x 332" ] || fail "the main window is $SW x $SH"
+    MX=$((SX + 3)) MY=$((SY + 30))
+    local main_at="$SX $SY"
+    [ -z "$(surfaces | awk '$3 == 298')" ] || fail "the splash is still shown"
+    sleep 0.5
+    shot main
+
+    # The maximise button of Qt's title bar: 8 pixels from the right border, after the close
+    # button (18 wide, 5 apart). The compositor configures the window maximised, and the
+    # program must answer without a protocol error and come back to its size.
+    local title_y=$((SY + 15)) right=$((SX + SW - 3))
+    move_to $((right - 8 - 18 - 5 - 9)) "$title_y"
+    xdotool click 1
+    wait_for 10 grep -q 'xdg_toplevel@[0-9]*\.set_maximized()' "$work/app.log" \
+        || fail "the click on the maximise button asked for nothing"
+    left_maximised 1 || fail "the program did not leave the maximised state"
+    sleep 1
+    app_running || fail "maximising ended the program"
+    find_surface 'Playlist maker' 'w > 0' "the main window"
+    [ "$SW x $SH" = "402 x 332" ] || fail "after maximising the main window is $SW x $SH"
+    shot maximise
+
+    # A double click on the title bar.
+    move_to $((SX + 100)) $((SY + 15))
+    xdotool click --repeat 2 --delay 80 1
+    sleep 1
+    app_running || fail "a double click on the title bar ended the program"
+    echo "maximise requests after the double click: $(grep -c 'xdg_toplevel@[0-9]*\.set_maximized()' "$work/app.log")"
+    find_surface 'Playlist maker' 'w > 0' "the main window"
+    [ "$SW x $SH" = "402 x 332" ] || fail "after a double click the main window is $SW x $SH"
+    MX=$((SX + 3)) MY=$((SY + 30))
+
+    # A pick and a save, and the box that says so: wide enough for its caption beside Qt's
+    # icon and buttons, transient for the main window (where it appears is the compositor's
+    # choice), and its own maximise button harmless too.
+    click_main 100 282
+    xdotool type --delay 15 'party.m3u'
+    click_main 50 32
+    click_main 300 281
+    find_surface Cantorel 'w > 0' "the message box"
+    read_message
+    [ "$message" = "Saved" ] || fail "after saving the box says: $message"
+    [ "$SW" -ge 250 ] || fail "the message box is $SW pixels wide, too narrow for its caption"
+    local box_size="$SW x $SH" main_toplevel
+    main_toplevel=$(sed -n 's/.*\(xdg_toplevel@[0-9]*\)\.set_title("Playlist maker").*/\1/p' "$work/app.log" | tail -n 1)
+    grep -q "set_parent($main_toplevel)" "$work/app.log" || fail "the message box has no parent"
+    shot saved
+    move_to $((SX + SW - 3 - 8 - 18 - 5 - 9)) $((SY + 15))
+    xdotool click 1
+    left_maximised 2 || fail "the message box did not leave the maximised state"
+    sleep 1
+    app_running || fail "maximising the message box ended the program"
+    find_surface Cantorel 'w > 0' "the message box"
+    [ "$SW x $SH" = "$box_size" ] || fail "the message box is $SW x $SH after maximising, not $box_size"
+    xdotool key Return
+    wait_for 10 bash -c "! weston-debug scene-graph | grep -q \"PID $app_pid, .*window 'Cantorel'\"" \
+        || fail "the message box stayed"
+    expect_saved '#EXTM3U\r\n01 Intro.mp3\r\n'
+
+    ! grep -q 'Protocol error\|error(' "$work/app.log" || fail "a protocol error was raised"
+    click_main 389 7
+    expect_exit
+}
+
+scenario_atspi() {
+    start_x
+    # A private session bus; the accessibility bus starts on it when first asked for.
+    dbus-run-session -- bash "$0" atspi-session "$app" "$assets" >"$work/session.log" 2>&1 \
+        || { grep -v '^dbus-daemon\[' "$work/session.log" >&2; exit 1; }
+    grep -v '^dbus-daemon\[' "$work/session.log"
+}
+
+# The part of scenario atspi that runs inside its D-Bus session.
+scenario_atspi_session() {
+    make_music
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    # Python from the system, where the AT-SPI binding is installed.
+    local python=/usr/bin/python3
+    # The accessibility bus first: the program joins it only once it exists.
+    "$python" -c 'import pyatspi; pyatspi.Registry.getDesktop(0)'
+    start_app
+    "$python" "$(dirname "$0")/atspi.py" "$app_pid" || fail "the accessible run failed"
+    read_message
+    [ "$message" = "Saved" ] || fail "the box said: $message"
+    expect_saved '#EXTM3U\r\n01 Intro.mp3\r\n10 Finale.wma\r\n'
+    "$python" - "$app_pid" <<'PY' || fail "pressing Exit failed"
+import sys, pyatspi
+app = next(a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.get_process_id() == int(sys.argv[1]))
+main = next(w for w in app if w is not None and w.name == "Playlist maker")
+exit_area = next(c for c in main if c is not None and c.name == "Exit")
+exit_area.queryAction().doAction(0)
+PY
+    expect_exit
+}
+
 scenario_paste() {
     start_x
     make_music
@@ -497,6 +682,9 @@ case "$scenario" in
     scale1.5) scenario_scale15 ;;
     launcher) scenario_launcher ;;
     paste) scenario_paste ;;
+    wayland) scenario_wayland ;;
+    atspi) scenario_atspi ;;
+    atspi-session) scenario_atspi_session ;;
     *) echo "unknown scenario: $scenario" >&2; exit 2 ;;
 esac
 echo "PASS: $scenario"
