@@ -14,7 +14,8 @@
 #           pixel for pixel the @2x background picture where no control lies
 #   scale1.5  at 1.5: the main window is the @2x picture reduced, not the 1x one enlarged
 #   launcher  CANTOREL is a launcher (cantorel-open): started from elsewhere with the
-#           folder, it runs the Cantorel beside it in that folder
+#           folder, it runs the Cantorel beside it in that folder; in an installed layout,
+#           the window's class is the desktop entry's StartupWMClass
 set -euo pipefail
 
 scenario=$1
@@ -456,6 +457,13 @@ scenario_launcher() {
     [ "$(readlink "/proc/$app_pid/cwd")" = "$work/music" ] || fail "the program runs in $(readlink "/proc/$app_pid/cwd")"
     [ "$(readlink "/proc/$app_pid/exe")" = "$(dirname "$app")/Cantorel" ] \
         || fail "the launcher started $(readlink "/proc/$app_pid/exe")"
+    # Docks match a window to its desktop entry by the X11 class (installed layout only).
+    local entry
+    entry=$(dirname "$app")/../share/applications/org.example.cantorel.desktop
+    if [ -f "$entry" ]; then
+        xprop -id "$main" WM_CLASS | grep -q "\"$(sed -n 's/^StartupWMClass=//p' "$entry")\"\$" \
+            || fail "WM_CLASS $(xprop -id "$main" WM_CLASS) does not end in the entry's StartupWMClass"
+    fi
     wait_for 10 painted || fail "the main window was never painted"
     click_main 389 7
     expect_exit
