@@ -166,7 +166,8 @@ fi
 # What the package may touch, before: every name there.
 watched=(/usr/bin /usr/share/applications /usr/share/metainfo /usr/share/icons/hicolor
          /usr/share/kio /usr/share/nemo /usr/share/file-manager /usr/share/doc/cantorel)
-snapshot() { find "${watched[@]}" 2>/dev/null | sort; }
+# (find fails on the folders that do not exist: they are simply not listed)
+snapshot() { { find "${watched[@]}" 2>/dev/null || true; } | sort; }
 snapshot >"$work/before"
 
 # Which program opens a folder, three ways, written to the file $1:
