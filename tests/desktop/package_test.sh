@@ -232,6 +232,7 @@ done
 [ "$(command -v cantorel-open)" = /usr/bin/cantorel-open ] || fail "cantorel-open is not on the PATH"
 # Installed, Cantorel still does not open folders: the file manager does.
 folder_openers "$work/openers-installed"
+sed 's/^/  installed: /' "$work/openers-installed"
 diff "$work/openers-before" "$work/openers-installed" >&2 \
     || fail "installing the package changed which program opens a folder"
 ! grep -qs "$id" /usr/share/applications/mimeinfo.cache || fail "mimeinfo.cache names $id"
@@ -246,6 +247,7 @@ dpkg-query -W -f='${Status}' cantorel 2>/dev/null | grep -qv "not-installed" \
 snapshot >"$work/after"
 diff "$work/before" "$work/after" >&2 || fail "installing and purging changed the folders above"
 folder_openers "$work/openers-purged"
+sed 's/^/  purged: /' "$work/openers-purged"
 diff "$work/openers-before" "$work/openers-purged" >&2 \
     || fail "installing and purging the package changed which program opens a folder"
 echo "PASS: package (installed and purged with dpkg; the program for folders unchanged)"
