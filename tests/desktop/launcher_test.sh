@@ -3,10 +3,11 @@
 # was started in and the arguments it got, and a stand-in notify-send that records the
 # desktop's error messages.
 #
-# usage: launcher_test.sh CANTOREL_OPEN
+# usage: launcher_test.sh CANTOREL_OPEN VERSION
 set -euo pipefail
 
 launcher=$(realpath "$1")
+version=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -31,11 +32,13 @@ ln -s "$work/bin/cantorel-open" "$work/elsewhere/cantorel-open"
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" RECORD="$work/record"
 
-# run [ARG...]: runs the launcher (in the folder RUN_IN, by default /); sets status, cwd, argc, notified, stderr.
+# run [ARG...]: runs the launcher (in the folder RUN_IN, by default /); sets status, cwd, argc,
+# notified, stdout, stderr.
 run() {
     rm -rf "$RECORD"; mkdir "$RECORD"
     status=0
-    (cd "${RUN_IN:-/}" && "$work/elsewhere/cantorel-open" "$@") 2>"$RECORD/stderr" || status=$?
+    (cd "${RUN_IN:-/}" && "$work/elsewhere/cantorel-open" "$@") >"$RECORD/stdout" 2>"$RECORD/stderr" || status=$?
+    stdout=$(cat "$RECORD/stdout")
     cwd=$(cat "$RECORD/cwd" 2>/dev/null || true)
     argc=$(cat "$RECORD/argc" 2>/dev/null || true)
     notified=$(cat "$RECORD/notified" 2>/dev/null || true)
@@ -63,6 +66,23 @@ run "$work/music/Jazz & Blues"
 expect_started_in "a folder with blanks and an ampersand" "$work/music/Jazz & Blues"
 RUN_IN=$work run "-"
 expect_started_in "a relative folder named -" "$work/-"
+
+# --help and --version, alone, answer and start nothing; a folder of that name is ./--help.
+expect_answered() { # label words-of-the-answer
+    [ "$status" -eq 0 ] || fail "$1: exit status $status ($stderr)"
+    [ -z "$cwd" ] || fail "$1: Cantorel was started"
+    [[ "$stdout" == *"$2"* ]] || fail "$1: standard output '$stdout' lacks '$2'"
+}
+run --help
+expect_answered "--help" "Usage: cantorel-open [FOLDER]"
+run --version
+[ "$stdout" = "cantorel-open $version" ] || fail "--version says '$stdout', not the version $version"
+expect_answered "--version" "$version"
+mkdir "$work/--help"
+RUN_IN=$work run ./--help
+expect_started_in "a folder named --help" "$work/--help"
+run --help "$work/music"
+expect_refused "--help with a folder" "one folder"
 
 run "$work/missing"
 expect_refused "a missing folder" "does not exist"

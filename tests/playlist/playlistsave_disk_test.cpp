@@ -90,8 +90,11 @@ public:
         ssize_t n;
         while ((n = ::write(fd, block.constData(), size_t(block.size()))) > 0)
             size += n;
-        if (leave > 0)
-            (void)::ftruncate(fd, size > leave ? size - leave : 0);
+        if (leave > 0 && ::ftruncate(fd, size > leave ? size - leave : 0) != 0) {
+            const int error = errno;
+            ::close(fd);
+            return refuse(u"cannot free room on the full disk: "_s + reasonFor(error));
+        }
         ::close(fd);
         return true;
     }
@@ -229,9 +232,12 @@ bool smallDisk(Disk& d, off_t leave, bool hardLink = false)
     if (!d.mountTmpfs(u"small"_s, "size=64k"))
         return false;
     d.write(u"small/keep.m3u"_s, kOld);
-    if (hardLink)
-        ::link(QFile::encodeName(d.path(u"small/keep.m3u"_s)).constData(),
-               QFile::encodeName(d.path(u"small/other.m3u"_s)).constData());
+    if (hardLink
+        && ::link(QFile::encodeName(d.path(u"small/keep.m3u"_s)).constData(),
+                  QFile::encodeName(d.path(u"small/other.m3u"_s)).constData()) != 0) {
+        d.skipReason = u"cannot make a second link: "_s + reasonFor(errno);
+        return false;
+    }
     return d.fill(u"small"_s, leave);
 }
 

@@ -16,7 +16,8 @@
 #   paste   a file name pasted with a NUL in it ("song.wav" NUL ".m3u", through xclip) next
 #           to a listed song.wav: the save is refused and song.wav keeps its bytes
 #   launcher  CANTOREL is a launcher (cantorel-open): started from elsewhere with the
-#           folder, it runs the Cantorel beside it in that folder
+#           folder, it runs the Cantorel beside it in that folder; in an installed layout,
+#           the window's class is the desktop entry's StartupWMClass
 #   wayland the program as a Wayland client of weston (which runs as a window of the test's
 #           Xvfb, so xdotool reaches it): the splash, a pick and a save, the message box a
 #           child of the main window and wide enough for its caption; the maximise buttons
@@ -469,6 +470,13 @@ scenario_launcher() {
     [ "$(readlink "/proc/$app_pid/cwd")" = "$work/music" ] || fail "the program runs in $(readlink "/proc/$app_pid/cwd")"
     [ "$(readlink "/proc/$app_pid/exe")" = "$(dirname "$app")/Cantorel" ] \
         || fail "the launcher started $(readlink "/proc/$app_pid/exe")"
+    # Docks match a window to its desktop entry by the X11 class (installed layout only).
+    local entry
+    entry=$(dirname "$app")/../share/applications/org.example.cantorel.desktop
+    if [ -f "$entry" ]; then
+        xprop -id "$main" WM_CLASS | grep -q "\"$(sed -n 's/^StartupWMClass=//p' "$entry")\"\$" \
+            || fail "WM_CLASS $(xprop -id "$main" WM_CLASS) does not end in the entry's StartupWMClass"
+    fi
     wait_for 10 painted || fail "the main window was never painted"
     click_main 389 7
     expect_exit
