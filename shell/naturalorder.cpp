@@ -110,13 +110,19 @@ void NaturalOrder::appendKey(QStringView name, std::string& keys)
         qsizetype width = 1;
         if (digitAt(name, i, width) >= 0) {
             // A number: leading zeros dropped, then its length, then its digits.
-            std::string digits;
-            for (int d; i < size && (d = digitAt(name, i, width)) >= 0; i += width) {
-                if (d != 0 || !digits.empty())
-                    digits += char(kDigit + d);
+            qsizetype end = i;
+            int significant = 0;
+            for (int d; end < size && (d = digitAt(name, end, width)) >= 0; end += width) {
+                if (d != 0 || significant > 0)
+                    ++significant;
             }
-            appendNumberLength(keys, int(std::min<size_t>(digits.size(), kMaxDigitCount)));
-            keys += digits;
+            appendNumberLength(keys, significant);
+            for (bool leading = true; i < end; i += width) {
+                const int d = digitAt(name, i, width);
+                leading = leading && d == 0;
+                if (!leading)
+                    keys += char(kDigit + d);
+            }
             continue;
         }
         const char16_t u = name[i].unicode();
@@ -147,6 +153,11 @@ void NaturalOrder::appendKey(QStringView name, std::string& keys)
 
 void NaturalOrder::appendAsciiKey(QByteArrayView name, std::string& keys)
 {
+    // Written through a pointer into room made first: one byte for each byte of the name,
+    // plus a number's length (at most one byte for each digit, three for a long number).
+    const size_t at = keys.size();
+    keys.resize(at + 2 * size_t(name.size()) + 3);
+    char* out = keys.data() + at;
     const char* const end = name.data() + name.size();
     for (const char* p = name.data(); p != end;) {
         const char c = *p;
@@ -156,17 +167,25 @@ void NaturalOrder::appendAsciiKey(QByteArrayView name, std::string& keys)
             const char* const first = p;
             while (p != end && isAsciiDigit(*p))
                 ++p;
-            appendNumberLength(keys, int(p - first));
+            const int significant = int(p - first);
+            if (significant <= kShortNumber) {
+                *out++ = char(kNumber + significant);
+            } else {
+                std::string length;
+                appendNumberLength(length, significant);
+                out = std::copy(length.begin(), length.end(), out);
+            }
             for (const char* d = first; d != p; ++d)
-                keys += char(kDigit + (*d - '0'));
+                *out++ = char(kDigit + (*d - '0'));
             continue;
         }
         if (c >= 'A' && c <= 'Z')
-            keys += char(kLetterA + (c - 'A'));
+            *out++ = char(kLetterA + (c - 'A'));
         else if (c >= 'a' && c <= 'z')
-            keys += char(kLetterA + (c - 'a'));
+            *out++ = char(kLetterA + (c - 'a'));
         else
-            keys += c;
+            *out++ = c;
         ++p;
     }
+    keys.resize(size_t(out - keys.data()));
 }
