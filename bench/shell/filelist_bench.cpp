@@ -25,6 +25,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -98,18 +99,33 @@ int readdirCount(const QString& folder)
     return count;
 }
 
-// `ls -f` of the folder, its output thrown away, in seconds: it lists the folder unsorted,
-// without a stat per file.
-double lsF(benchmark::State& state, const QString& folder)
+// The processor time, user and system, of the children this process has waited for.
+double childrenCpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+struct Times {
+    double seconds = 0;
+    double cpuSeconds = 0;
+};
+
+// `ls -f` of the folder, its output thrown away: it lists the folder unsorted, without a
+// stat per file. Its time and processor time.
+Times lsF(benchmark::State& state, const QString& folder)
 {
     QProcess ls;
     ls.setStandardOutputFile(QProcess::nullDevice());
+    const double cpuBefore = childrenCpuSeconds();
     QElapsedTimer timer;
     timer.start();
     ls.start(u"ls"_s, {u"-f"_s, folder});
     if (!ls.waitForFinished(-1) || ls.exitCode() != 0)
         state.SkipWithError("ls -f failed");
-    return timer.nsecsElapsed() / 1e9;
+    return {timer.nsecsElapsed() / 1e9, childrenCpuSeconds() - cpuBefore};
 }
 
 void BM_MatchingFiles(benchmark::State& state)
@@ -144,7 +160,7 @@ void BM_FillAgainstLsF(benchmark::State& state)
         }
         const double fillSeconds = timer.nsecsElapsed() / 1e9;
 
-        ls += lsF(state, folder);
+        ls += lsF(state, folder).seconds;
 
         timer.restart();
         benchmark::DoNotOptimize(readdirCount(folder));
@@ -161,8 +177,23 @@ void BM_FillAgainstLsF(benchmark::State& state)
     state.counters["x_readdir"] = fill / bare;
 }
 
+// A keyboard search that finds nothing, as typing a letter no file starts with makes it:
+// the view asks the model to match every row's text.
+void BM_KeyboardSearchMiss(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    const FileListModel model(FolderHandle::open(benchFolder(count)), mediaPatterns());
+    for (auto _ : state) {
+        const QModelIndexList found = model.match(model.index(0), Qt::DisplayRole, u"x"_s, 1,
+                                                  Qt::MatchStartsWith | Qt::MatchWrap);
+        if (!found.isEmpty())
+            state.SkipWithError("found a file starting with x");
+    }
+}
+
 struct Probe {
     double seconds = 0;     // from the splash click to the list's first paint
+    double cpuSeconds = 0;  // the processor time the program took for it
     double resident = 0;    // bytes
     int rows = -1;
 };
@@ -180,35 +211,40 @@ Probe probe(benchmark::State& state, const QString& folder)
         return result;
     }
     const QList<QByteArray> fields = process.readAllStandardOutput().trimmed().split(' ');
-    if (fields.size() < 3) {
+    if (fields.size() < 5) {
         state.SkipWithError("filelist_probe said nothing");
         return result;
     }
     result.seconds = fields[0].toDouble() / 1e9;
     result.resident = fields[1].toDouble();
     result.rows = fields[2].toInt();
+    result.cpuSeconds = fields[4].toDouble() / 1e9;
     return result;
 }
 
 // The whole program, as a user meets it: from the click on the splash to the end of the
 // main window's first paint of its file list, side by side with `ls -f` of the same folder
 // and with the same program on an empty folder, alternating within each iteration. The
-// time shown is the window's; the counters give the window's and ls's times, their ratio,
-// the empty folder's time, and the resident set the list adds per file (the window's
-// resident set on the big folder less that on the empty folder, over the files listed).
+// time shown is the window's; the counters give the window's and ls's times and their
+// ratio, the same for processor time (which other work on the machine disturbs less), the
+// empty folder's time, and the resident set the list adds per file (the window's resident
+// set on the big folder less that on the empty folder, over the files listed).
 void BM_WindowAgainstLsF(benchmark::State& state)
 {
     const int count = int(state.range(0));
     const QString folder = benchFolder(count);
     QTemporaryDir empty;
-    double window = 0, ls = 0, emptyWindow = 0, added = 0;
+    double window = 0, ls = 0, windowCpu = 0, lsCpu = 0, emptyWindow = 0, added = 0;
     for (auto _ : state) {
         const Probe full = probe(state, folder);
         if (full.rows != count)
             state.SkipWithError("wrong number of files listed");
-        ls += lsF(state, folder);
+        const Times listing = lsF(state, folder);
+        ls += listing.seconds;
+        lsCpu += listing.cpuSeconds;
         const Probe none = probe(state, empty.path());
         window += full.seconds;
+        windowCpu += full.cpuSeconds;
         emptyWindow += none.seconds;
         added += full.resident - none.resident;
         state.SetIterationTime(full.seconds);
@@ -217,6 +253,9 @@ void BM_WindowAgainstLsF(benchmark::State& state)
     state.counters["window_ms"] = window / n * 1e3;
     state.counters["ls_f_ms"] = ls / n * 1e3;
     state.counters["x_ls_f"] = window / ls;
+    state.counters["window_cpu_ms"] = windowCpu / n * 1e3;
+    state.counters["ls_f_cpu_ms"] = lsCpu / n * 1e3;
+    state.counters["x_ls_f_cpu"] = windowCpu / lsCpu;
     state.counters["empty_ms"] = emptyWindow / n * 1e3;
     state.counters["bytes_a_file"] = added / n / count;
 }
@@ -228,6 +267,8 @@ void registerAt(int count, int windowRuns)
         ->Arg(count)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_FillAgainstLsF", BM_FillAgainstLsF)
         ->Arg(count)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+    benchmark::RegisterBenchmark("BM_KeyboardSearchMiss", BM_KeyboardSearchMiss)
+        ->Arg(count)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_WindowAgainstLsF", BM_WindowAgainstLsF)
         ->Arg(count)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(windowRuns);
 }
