@@ -228,6 +228,35 @@ int FileListModel::rowCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
+QModelIndexList FileListModel::match(const QModelIndex& start, int role, const QVariant& value,
+                                     int hits, Qt::MatchFlags flags) const
+{
+    const bool typedLetters = role == Qt::DisplayRole && hits == 1
+        && flags == Qt::MatchFlags(Qt::MatchStartsWith | Qt::MatchWrap) && start.isValid()
+        && start.model() == this && value.userType() == QMetaType::QString;
+    const QString typed = typedLetters ? value.toString() : QString();
+    if (!typedLetters || typed.isEmpty()
+        || std::any_of(typed.begin(), typed.end(), [](QChar c) { return c.unicode() >= 0x80; }))
+        return QAbstractListModel::match(start, role, value, hits, flags);
+
+    // ASCII letters typed: where a name's first bytes are ASCII they are its first
+    // characters, and they match without regard to case exactly when they equal the typed
+    // bytes but for the case of A to Z. Other names are compared as text.
+    const QByteArray prefix = typed.toLatin1();
+    const int rows = rowCount();
+    for (int i = 0; i < rows; ++i) {
+        const int row = (start.row() + i) % rows;
+        const QByteArrayView name = nameBytes(row);
+        const QByteArrayView head = name.first(std::min(name.size(), prefix.size()));
+        const bool matches = byteMix(head).ascii
+            ? head.size() == prefix.size() && qstrnicmp(head.data(), head.size(), prefix.constData(), prefix.size()) == 0
+            : FileNameText::decode(name).text.startsWith(typed, Qt::CaseInsensitive);
+        if (matches)
+            return {index(row)};
+    }
+    return {};
+}
+
 QVariant FileListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || size_t(index.row()) >= m_rows.size())

@@ -1,4 +1,5 @@
 #include "filelistmodel.h"
+#include "filelistview.h"
 #include "folderhandle.h"
 #include "playlistformat.h"
 
@@ -219,6 +220,47 @@ TEST(FileListModelTest, MixedEncodingsAreListedTogether)
                                          "\xc3\xa9t\xc3\xa9 9.mp3", "\xe9t\xe9 10.mp3", "fable.mp3"}));
     EXPECT_EQ(model.fileName(0), model.fileName(1));
 }
+
+struct Search {
+    const char* name; // test name
+    int from;         // the current row before the search, -1 for none
+    QString typed;
+    QByteArray found; // the name of the file made current, empty for none
+};
+
+class KeyboardSearchTest : public ::testing::TestWithParam<Search> {};
+
+// Typed letters make current the first file after the current one, wrapping at the end,
+// whose name as shown starts with them, whatever the case; legacy names by their text.
+TEST_P(KeyboardSearchTest, FindsTheFileTheLettersStart)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const QByteArray& name : {QByteArray("alpha.mp3"), QByteArray("Beta.mp3"), QByteArray("bravo.wav"),
+                                   QByteArray("caf\xc3\xa9 2.mp3"), QByteArray("caf\xe9 1.mp3"),
+                                   QByteArray("\xe2\x84\xaa" "elvin.mp3"), QByteArray("\xce\xa9mega.mp3")})
+        ASSERT_TRUE(makeRaw(dir.path(), name));
+    FileListModel model(FolderHandle::open(dir.path()), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+    FileListView view;
+    view.setModel(&model);
+    if (GetParam().from >= 0)
+        view.setCurrentIndex(model.index(GetParam().from));
+    view.keyboardSearch(GetParam().typed);
+    EXPECT_EQ(model.fileNameBytes(view.currentIndex().row()), GetParam().found);
+}
+
+INSTANTIATE_TEST_SUITE_P(Typed, KeyboardSearchTest, ::testing::Values(
+    Search{"FirstLetter", -1, u"b"_s, "Beta.mp3"},
+    Search{"LettersIgnoringCase", -1, u"BR"_s, "bravo.wav"},
+    Search{"AfterTheCurrentFile", 1, u"b"_s, "bravo.wav"},
+    Search{"WrapsAtTheEnd", 5, u"a"_s, "alpha.mp3"},
+    Search{"LegacyNameByItsText", -1, u"CAF\u00C9 1"_s, "caf\xe9 1.mp3"},
+    Search{"AsciiStartOfAnAccentedName", 3, u"caf"_s, "caf\xc3\xa9 2.mp3"},
+    Search{"AccentIsNoPlainLetter", -1, u"cafe"_s, ""},
+    Search{"SignThatFoldsToALetter", -1, u"k"_s, "\xe2\x84\xaa" "elvin.mp3"},
+    Search{"OtherScriptIgnoringCase", -1, u"\u03C9"_s, "\xce\xa9mega.mp3"},
+    Search{"NoFileStartsSo", -1, u"x"_s, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The pattern list splits at ';' and an empty list matches nothing.
 TEST(FileListModelTest, SplitsPatternList)
