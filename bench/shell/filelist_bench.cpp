@@ -8,7 +8,8 @@
 // `cantorel-filelist-<count>` under CANTOREL_BENCH_DIR, else /dev/shm (tmpfs) where there
 // is one, else the temporary folder. A folder is reused only when it was completed.
 // By default the folder has 100,000 media files; CANTOREL_BENCH_MILLION=1 adds the same
-// measures at 1,000,000 (about 1 GB of tmpfs, made in some ten seconds the first time).
+// measures at 1,000,000 (about 1 GB of kernel memory for the inodes on tmpfs, and some
+// tens of seconds to make the first time).
 #include "filelistmodel.h"
 #include "folderhandle.h"
 #include "playlistformat.h"
