@@ -197,6 +197,7 @@ struct Probe {
     double cpuSeconds = 0;  // the processor time the program took for it
     double resident = 0;    // bytes
     int rows = -1;
+    int scrollRange = -1;   // of the list at its first paint: more than 0 once laid out
 };
 
 // The program started on `folder` in a process of its own (filelist_probe, beside this
@@ -219,6 +220,7 @@ Probe probe(benchmark::State& state, const QString& folder)
     result.seconds = fields[0].toDouble() / 1e9;
     result.resident = fields[1].toDouble();
     result.rows = fields[2].toInt();
+    result.scrollRange = fields[3].toInt();
     result.cpuSeconds = fields[4].toDouble() / 1e9;
     return result;
 }
@@ -240,6 +242,8 @@ void BM_WindowAgainstLsF(benchmark::State& state)
         const Probe full = probe(state, folder);
         if (full.rows != count)
             state.SkipWithError("wrong number of files listed");
+        if (full.scrollRange <= 0)
+            state.SkipWithError("the list was painted before it was laid out");
         const Times listing = lsF(state, folder);
         ls += listing.seconds;
         lsCpu += listing.cpuSeconds;
