@@ -188,6 +188,7 @@ TEST_P(FileEncodingTest, ListsTheNameReadablyWithItsBytes)
     EXPECT_FALSE(model.fileName(0).contains(QChar::ReplacementCharacter));
     EXPECT_EQ(model.fileNameBytes(0), e.onDisk);
     EXPECT_EQ(model.data(model.index(0), Qt::FontRole).value<QFont>().italic(), e.legacy);
+    EXPECT_EQ(model.data(model.index(0), Qt::ToolTipRole).toString().contains(u"not in UTF-8"_s), e.legacy);
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, FileEncodingTest, ::testing::Values(
