@@ -7,13 +7,12 @@
 
 #include <QFont>
 #include <QRegularExpression>
+#include <QtEndian>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <string_view>
 
 using namespace Qt::StringLiterals;
 
@@ -31,9 +30,14 @@ public:
             if (pattern.startsWith(u'*') && !rest.contains(u'*') && !rest.contains(u'?')
                 && !rest.contains(u'[')) {
                 m_suffixes.push_back(rest.toString());
+                if (isAscii(rest))
+                    m_asciiSuffixes.push_back(rest.toLatin1());
+                else
+                    m_allAscii = false;
             } else {
                 m_expressions.emplace_back(QRegularExpression::wildcardToRegularExpression(pattern),
                                            QRegularExpression::CaseInsensitiveOption);
+                m_allAscii = false;
             }
         }
     }
@@ -51,17 +55,139 @@ public:
         return false;
     }
 
+    // The same for a name all of whose bytes are ASCII, given as its bytes: such a name is
+    // its own text, and an ASCII suffix matches it, without regard to case, exactly when
+    // the bytes end in the suffix's bytes with only the case of the letters A to Z changed.
+    bool matchesAscii(QByteArrayView name) const
+    {
+        if (!m_allAscii)
+            return matches(QString::fromLatin1(name));
+        for (const QByteArray& suffix : m_asciiSuffixes) {
+            if (name.size() >= suffix.size()
+                && qstrnicmp(name.data() + name.size() - suffix.size(), suffix.size(),
+                             suffix.constData(), suffix.size()) == 0)
+                return true;
+        }
+        return false;
+    }
+
 private:
+    static bool isAscii(QStringView text)
+    {
+        return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    }
+
     QStringList m_suffixes;
+    std::vector<QByteArray> m_asciiSuffixes;
     std::vector<QRegularExpression> m_expressions;
+    bool m_allAscii = true; // every pattern is a suffix of ASCII characters
 };
+
+// What a name's bytes are made of, in one pass.
+struct ByteMix {
+    bool ascii;    // every byte below 0x80
+    bool controls; // a byte below 0x20
+};
+
+ByteMix byteMix(QByteArrayView name)
+{
+    unsigned char any = 0;
+    bool controls = false;
+    for (const char c : name) {
+        any |= static_cast<unsigned char>(c);
+        controls |= static_cast<unsigned char>(c) < 0x20;
+    }
+    return {any < 0x80, controls};
+}
+
+bool asciiBreaksLine(QByteArrayView name)
+{
+    return name.contains('\n') || name.contains('\r');
+}
+
+// One listed name on its way through the sort: the first bytes of its key in two integers
+// (big-endian, zero-padded: comparing them compares those bytes), where the whole key
+// starts in the key block and where the name starts in the name block. Most comparisons
+// end at the first integers and touch no other memory.
+struct SortEntry {
+    quint64 head;
+    quint64 head2;
+    qsizetype key;
+    qsizetype name;
+};
+constexpr qsizetype kHeadBytes = 2 * sizeof(quint64);
+
+QString shownName(const char* bytes)
+{
+    return FileNameText::decode(QByteArrayView(bytes, qsizetype(std::strlen(bytes)))).text;
+}
 
 } // namespace
 
 FileListModel::FileListModel(const FolderHandle& folder, const QStringList& patterns, QObject* parent)
     : QAbstractListModel(parent)
-    , m_files(readFolder(folder, patterns))
 {
+    if (patterns.isEmpty())
+        return;
+    const PatternMatcher matcher(patterns);
+
+    // One pass over the folder: each listed name goes into the name block and its key into
+    // the key block, each followed by a zero byte, and gets its sort entry. ASCII names,
+    // the usual case, are filtered and keyed from their bytes; others are decoded first.
+    std::string keys;
+    std::vector<SortEntry> entries;
+    FolderFiles::read(folder, [&](QByteArrayView bytes) {
+        const ByteMix mix = byteMix(bytes);
+        const qsizetype keyAt = qsizetype(keys.size());
+        if (mix.ascii) {
+            if (!matcher.matchesAscii(bytes) || (mix.controls && asciiBreaksLine(bytes)))
+                return;
+            NaturalOrder::appendAsciiKey(bytes, keys);
+        } else {
+            const QString text = FileNameText::decode(bytes).text;
+            if (!matcher.matches(text) || FileNameText::breaksLine(text))
+                return;
+            NaturalOrder::appendKey(text, keys);
+        }
+        unsigned char head[kHeadBytes] = {};
+        std::memcpy(head, keys.data() + keyAt, std::min<size_t>(keys.size() - keyAt, kHeadBytes));
+        keys += '\0';
+        entries.push_back({qFromBigEndian<quint64>(head), qFromBigEndian<quint64>(head + 8), keyAt,
+                           m_names.size()});
+        m_names.append(bytes.data(), bytes.size() + 1); // with the zero byte that follows it
+    });
+
+    // Keys are free of zero bytes, so a zero in the heads means both keys ended there and
+    // are equal; otherwise the rest of the keys decides. Equal keys fall back to the names
+    // as shown, then to their bytes, so the order never depends on the order in which the
+    // folder yields its names.
+    const char* const allKeys = keys.data();
+    const char* const allNames = m_names.constData();
+    std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
+        if (a.head != b.head)
+            return a.head < b.head;
+        if (a.head2 != b.head2)
+            return a.head2 < b.head2;
+        if ((a.head2 & 0xFF) != 0) {
+            if (const int byKey = std::strcmp(allKeys + a.key + kHeadBytes, allKeys + b.key + kHeadBytes))
+                return byKey < 0;
+        }
+        const char* const nameA = allNames + a.name;
+        const char* const nameB = allNames + b.name;
+        const ByteMix mixA = byteMix(nameA);
+        const ByteMix mixB = byteMix(nameB);
+        if (!mixA.ascii || !mixB.ascii) {
+            // ASCII names show as their bytes, in the same order; others are decoded.
+            if (const int byShown = shownName(nameA).compare(shownName(nameB)))
+                return byShown < 0;
+        }
+        return std::strcmp(nameA, nameB) < 0;
+    });
+    std::string().swap(keys);
+
+    m_rows.reserve(entries.size());
+    for (const SortEntry& entry : entries)
+        m_rows.push_back(entry.name);
 }
 
 QStringList FileListModel::splitPatterns(const QString& patternList)
@@ -71,105 +197,80 @@ QStringList FileListModel::splitPatterns(const QString& patternList)
 
 QStringList FileListModel::matchingFiles(const QString& path, const QStringList& patterns)
 {
+    const FileListModel model(FolderHandle::open(path), patterns);
     QStringList names;
-    const std::vector<File> files = readFolder(FolderHandle::open(path), patterns);
-    names.reserve(files.size());
-    for (const File& file : files)
-        names.push_back(file.name);
+    names.reserve(model.rowCount());
+    for (int row = 0; row < model.rowCount(); ++row)
+        names.push_back(model.fileName(row));
     return names;
 }
 
-std::vector<FileListModel::File> FileListModel::readFolder(const FolderHandle& folder,
-                                                           const QStringList& patterns)
+QByteArrayView FileListModel::nameBytes(int row) const
 {
-    std::vector<File> files;
-    if (patterns.isEmpty())
-        return files;
-    const PatternMatcher matcher(patterns);
-    std::vector<QByteArray> names = FolderFiles::names(folder);
-    files.reserve(names.size());
-    for (QByteArray& bytes : names) {
-        FileNameText::Decoded name = FileNameText::decode(bytes);
-        if (matcher.matches(name.text) && !FileNameText::breaksLine(name.text))
-            files.push_back({std::move(name.text), std::move(bytes), name.legacy});
-    }
-
-    // One key per name, all in one buffer, then one sort. The first weights of each key sit
-    // in the sort's own array, so most comparisons touch no other memory. Equal keys fall
-    // back to the names as shown, then to their bytes, so the order never depends on the
-    // order in which the folder yields its names.
-    constexpr size_t kHeld = 12;
-    struct Key {
-        std::array<unsigned char, 2 * kHeld> head; // big-endian weights: memcmp orders them
-        uint32_t offset;
-        uint32_t length;
-        uint32_t file;
-    };
-    std::u16string buffer;
-    buffer.reserve(files.size() * 32);
-    std::vector<Key> keys;
-    keys.reserve(files.size());
-    for (size_t i = 0; i < files.size(); ++i) {
-        const size_t offset = buffer.size();
-        NaturalOrder::appendKey(files[i].name, buffer);
-        Key key{{}, uint32_t(offset), uint32_t(buffer.size() - offset), uint32_t(i)};
-        for (size_t w = 0; w < std::min<size_t>(key.length, kHeld); ++w) {
-            key.head[2 * w] = static_cast<unsigned char>(buffer[offset + w] >> 8);
-            key.head[2 * w + 1] = static_cast<unsigned char>(buffer[offset + w] & 0xFF);
-        }
-        keys.push_back(key);
-    }
-    const std::u16string_view all(buffer);
-    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
-        // No weight is zero, so a short key's zero padding orders it before longer ones.
-        if (const int byHead = std::memcmp(a.head.data(), b.head.data(), a.head.size()))
-            return byHead < 0;
-        if (a.length > kHeld || b.length > kHeld) {
-            if (const int byKey = all.substr(a.offset, a.length).compare(all.substr(b.offset, b.length)))
-                return byKey < 0;
-        }
-        const File& fa = files[a.file];
-        const File& fb = files[b.file];
-        if (const int byName = fa.name.compare(fb.name))
-            return byName < 0;
-        return fa.bytes < fb.bytes;
-    });
-
-    std::vector<File> sorted;
-    sorted.reserve(files.size());
-    for (const Key& key : keys)
-        sorted.push_back(std::move(files[key.file]));
-    return sorted;
+    if (row < 0 || size_t(row) >= m_rows.size())
+        return {};
+    const char* const name = m_names.constData() + m_rows[row];
+    return QByteArrayView(name, qsizetype(std::strlen(name)));
 }
 
 QString FileListModel::fileName(int row) const
 {
-    return row >= 0 && size_t(row) < m_files.size() ? m_files[row].name : QString();
+    return FileNameText::decode(nameBytes(row)).text;
 }
 
 QByteArray FileListModel::fileNameBytes(int row) const
 {
-    return row >= 0 && size_t(row) < m_files.size() ? m_files[row].bytes : QByteArray();
+    return nameBytes(row).toByteArray();
 }
 
 int FileListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_files.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+QModelIndexList FileListModel::match(const QModelIndex& start, int role, const QVariant& value,
+                                     int hits, Qt::MatchFlags flags) const
+{
+    const bool typedLetters = role == Qt::DisplayRole && hits == 1
+        && flags == Qt::MatchFlags(Qt::MatchStartsWith | Qt::MatchWrap) && start.isValid()
+        && start.model() == this && value.userType() == QMetaType::QString;
+    const QString typed = typedLetters ? value.toString() : QString();
+    if (!typedLetters || typed.isEmpty()
+        || std::any_of(typed.begin(), typed.end(), [](QChar c) { return c.unicode() >= 0x80; }))
+        return QAbstractListModel::match(start, role, value, hits, flags);
+
+    // ASCII letters typed: where a name's first bytes are ASCII they are its first
+    // characters, and they match without regard to case exactly when they equal the typed
+    // bytes but for the case of A to Z. Other names are compared as text.
+    const QByteArray prefix = typed.toLatin1();
+    const int rows = rowCount();
+    for (int i = 0; i < rows; ++i) {
+        const int row = (start.row() + i) % rows;
+        const QByteArrayView name = nameBytes(row);
+        const QByteArrayView head = name.first(std::min(name.size(), prefix.size()));
+        const bool matches = byteMix(head).ascii
+            ? head.size() == prefix.size() && qstrnicmp(head.data(), head.size(), prefix.constData(), prefix.size()) == 0
+            : FileNameText::decode(name).text.startsWith(typed, Qt::CaseInsensitive);
+        if (matches)
+            return {index(row)};
+    }
+    return {};
 }
 
 QVariant FileListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || size_t(index.row()) >= m_files.size())
+    if (!index.isValid() || size_t(index.row()) >= m_rows.size())
         return {};
-    const File& file = m_files[index.row()];
     switch (role) {
     case Qt::DisplayRole:
-        return file.name;
-    case Qt::ToolTipRole:
-        return file.legacy ? file.name + u"\n(name not in UTF-8: shown as Windows-1252, saved as its own bytes)"_s
-                           : file.name;
+        return fileName(index.row());
+    case Qt::ToolTipRole: {
+        const FileNameText::Decoded name = FileNameText::decode(nameBytes(index.row()));
+        return name.legacy ? name.text + u"\n(name not in UTF-8: shown as Windows-1252, saved as its own bytes)"_s
+                           : name.text;
+    }
     case Qt::FontRole:
-        if (file.legacy) {
+        if (FileNameText::decode(nameBytes(index.row())).legacy) {
             QFont italic;
             italic.setItalic(true);
             return italic;

@@ -2,6 +2,7 @@
 
 #include <QAbstractListModel>
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +21,11 @@ class FolderHandle;
 //
 // Every name is listed whatever its bytes: one that is not UTF-8 is shown in Windows-1252
 // (see FileNameText), in italics, and fileNameBytes() gives its bytes as stored.
+//
+// A folder may hold a million files, so the model keeps only the names' bytes, one after
+// another in one block, and where each row's name starts: some 40 bytes a file. The text
+// shown, the tooltip and the font are made when the view asks for a row, which it does for
+// the rows on screen (and a keyboard search for the rows it passes).
 class FileListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -38,14 +44,18 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // As QAbstractItemModel's, and quicker for the search the view makes for typed letters
+    // (the first row from `start` on, wrapping, whose text starts with them, whatever the
+    // case): the names are not turned into text where their bytes can tell.
+    QModelIndexList match(const QModelIndex& start, int role, const QVariant& value, int hits = 1,
+                          Qt::MatchFlags flags = Qt::MatchFlags(Qt::MatchStartsWith | Qt::MatchWrap)) const override;
 
 private:
-    struct File {
-        QString name;
-        QByteArray bytes;
-        bool legacy;
-    };
-    static std::vector<File> readFolder(const FolderHandle& folder, const QStringList& patterns);
+    QByteArrayView nameBytes(int row) const;
 
-    std::vector<File> m_files;
+    // The listed names as stored, each followed by a zero byte, in the order the folder
+    // gave them.
+    QByteArray m_names;
+    // Where each row's name starts in m_names, in the list's order.
+    std::vector<qsizetype> m_rows;
 };

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include <QByteArrayView>
 
-#include <vector>
+#include <functional>
 
 class FolderHandle;
 
@@ -11,11 +10,12 @@ class FolderHandle;
 class FolderFiles
 {
 public:
-    // The names of the plain files of `folder` and of the links to plain files, in the
-    // order the folder yields them. Hidden files, folders, devices, pipes, sockets and
-    // broken links are left out; a folder that cannot be read (removed, no permission)
-    // yields nothing. The folder is read through its handle, never by its path. A name is
-    // given as stored: the bytes of the name on POSIX, whatever their encoding; UTF-8
-    // where the platform stores names as UTF-16.
-    static std::vector<QByteArray> names(const FolderHandle& folder);
+    // Calls `take` with the name of each plain file of `folder` and of each link to a plain
+    // file, in the order the folder yields them. Hidden files, folders, devices, pipes,
+    // sockets and broken links are left out; a folder that cannot be read (removed, no
+    // permission) yields nothing. The folder is read through its handle, never by its path.
+    // A name is given as stored: the bytes of the name on POSIX, whatever their encoding;
+    // UTF-8 where the platform stores names as UTF-16. The view is valid during the call
+    // only, and is followed by a zero byte.
+    static void read(const FolderHandle& folder, const std::function<void(QByteArrayView name)>& take);
 };

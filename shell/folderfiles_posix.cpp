@@ -7,22 +7,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-std::vector<QByteArray> FolderFiles::names(const FolderHandle& folder)
+#include <cstring>
+
+void FolderFiles::read(const FolderHandle& folder, const std::function<void(QByteArrayView name)>& take)
 {
     // readdir gives every name as bytes, with its type: no name is lost to a decoding,
     // and only links (and file systems that do not report types) cost a stat.
-    std::vector<QByteArray> names;
     // A descriptor of its own, opened through the handle: reading moves its position,
     // which a duplicate would share with the handle.
     if (!folder.isOpen())
-        return names;
+        return;
     const int fd = ::openat(int(folder.native()), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return names;
+        return;
     DIR* dir = ::fdopendir(fd);
     if (!dir) {
         ::close(fd);
-        return names;
+        return;
     }
     const int dirFd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
@@ -34,8 +35,7 @@ std::vector<QByteArray> FolderFiles::names(const FolderHandle& folder)
             plainFile = ::fstatat(dirFd, entry->d_name, &target, 0) == 0 && S_ISREG(target.st_mode);
         }
         if (plainFile)
-            names.emplace_back(entry->d_name);
+            take(QByteArrayView(entry->d_name, qsizetype(std::strlen(entry->d_name))));
     }
     ::closedir(dir);
-    return names;
 }

@@ -1,65 +1,92 @@
-// How long the main window's file list takes to come up for a folder of 100,000 media
-// files: reading, filtering and sorting the folder, against `ls -f` and a bare readdir of
-// the same folder in the same run, and the whole window's creation and first paint.
+// How long the main window's file list takes to come up for a big folder of media files,
+// and what it holds: reading, filtering and sorting the folder against `ls -f` and a bare
+// readdir of the same folder in the same run; the whole program from the splash click to
+// the main window's first paint against `ls -f`; and the resident set of that window above
+// the same window on an empty folder.
+//
+// The folders are made once and kept for later runs (making a million files takes a while):
+// `cantorel-filelist-<count>` under CANTOREL_BENCH_DIR, else /dev/shm (tmpfs) where there
+// is one, else the temporary folder. A folder is reused only when it was completed.
+// By default the folder has 100,000 media files; CANTOREL_BENCH_MILLION=1 adds the same
+// measures at 1,000,000 (about 1 GB of kernel memory for the inodes on tmpfs, and some
+// tens of seconds to make the first time).
 #include "filelistmodel.h"
 #include "folderhandle.h"
-#include "frmmain.h"
 #include "playlistformat.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <cstdio>
-#include <memory>
+#include <cstdlib>
+#include <map>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kMediaFiles = 100000;
+constexpr int kOtherFiles = 500; // files that do not match, beside the media files
 
-// The folder is made once for all benchmarks: 100,000 matching files with numbered,
-// mixed-case names, and a few hundred that do not match.
-const QTemporaryDir& bigFolder()
+QString benchRoot()
 {
-    static const auto dir = [] {
-        auto d = std::make_unique<QTemporaryDir>();
-        const QDir folder(d->path());
-        const QString extensions[] = {u"mp3"_s, u"WAV"_s, u"wma"_s, u"Mpeg"_s};
-        for (int i = 0; i < kMediaFiles; ++i) {
-            QFile file(folder.filePath(u"Track %1 of the set.%2"_s.arg(i).arg(extensions[i % 4])));
-            if (!file.open(QIODevice::WriteOnly))
-                std::fprintf(stderr, "cannot create %s\n", qPrintable(file.fileName()));
-        }
-        for (int i = 0; i < 500; ++i) {
-            QFile file(folder.filePath(u"cover %1.jpg"_s.arg(i)));
-            (void)file.open(QIODevice::WriteOnly);
-        }
-        return d;
-    }();
-    return *dir;
+    const QString chosen = qEnvironmentVariable("CANTOREL_BENCH_DIR");
+    if (!chosen.isEmpty())
+        return chosen;
+    const QFileInfo shm(u"/dev/shm"_s);
+    return shm.isDir() && shm.isWritable() ? shm.filePath() : QDir::tempPath();
 }
 
-void BM_MatchingFiles(benchmark::State& state)
+bool touch(const QByteArray& path)
 {
-    const QString folder = bigFolder().path();
-    const QStringList patterns = FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern);
-    for (auto _ : state) {
-        const QStringList names = FileListModel::matchingFiles(folder, patterns);
-        if (names.size() != kMediaFiles)
-            state.SkipWithError("wrong number of files listed");
-        benchmark::DoNotOptimize(names);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    return fd >= 0 && ::close(fd) == 0;
+}
+
+// A folder with `count` media files with numbered, mixed-case names and 500 that do not
+// match; made on first use and kept.
+QString benchFolder(int count)
+{
+    static std::map<int, QString> made;
+    if (const auto it = made.find(count); it != made.end())
+        return it->second;
+    const QString path = benchRoot() + u"/cantorel-filelist-"_s + QString::number(count);
+    const QByteArray base = QFile::encodeName(path) + '/';
+    if (!QFileInfo::exists(path + u"/.complete"_s)) {
+        std::fprintf(stderr, "making %d files in %s ...\n", count, qPrintable(path));
+        QDir().mkpath(path);
+        const char* extensions[] = {"mp3", "WAV", "wma", "Mpeg"};
+        char name[64];
+        for (int i = 0; i < count; ++i) {
+            std::snprintf(name, sizeof name, "Track %d of the set.%s", i, extensions[i % 4]);
+            if (!touch(base + name))
+                std::fprintf(stderr, "cannot create %s%s\n", base.constData(), name);
+        }
+        for (int i = 0; i < kOtherFiles; ++i) {
+            std::snprintf(name, sizeof name, "cover %d.jpg", i);
+            touch(base + name);
+        }
+        touch(base + ".complete");
     }
+    benchmark::AddCustomContext("folder_" + std::to_string(count), path.toStdString());
+    return made[count] = path;
 }
-BENCHMARK(BM_MatchingFiles)->Unit(benchmark::kMillisecond);
+
+QStringList mediaPatterns()
+{
+    return FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern);
+}
 
 // The names a plain directory read yields, nothing decoded, checked or sorted.
 int readdirCount(const QString& folder)
@@ -73,30 +100,68 @@ int readdirCount(const QString& folder)
     return count;
 }
 
-// The list fill side by side with `ls -f` (which lists the folder unsorted, without a stat
-// per file) and with a bare readdir, alternating within each iteration so that both see the
-// same machine load. The time shown is the fill's; the counters give the three times per
-// iteration and the fill's ratio to each of the others.
+// The processor time, user and system, of the children this process has waited for.
+double childrenCpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+struct Times {
+    double seconds = 0;
+    double cpuSeconds = 0;
+};
+
+// `ls -f` of the folder, its output thrown away: it lists the folder unsorted, without a
+// stat per file. Its time and processor time.
+Times lsF(benchmark::State& state, const QString& folder)
+{
+    QProcess ls;
+    ls.setStandardOutputFile(QProcess::nullDevice());
+    const double cpuBefore = childrenCpuSeconds();
+    QElapsedTimer timer;
+    timer.start();
+    ls.start(u"ls"_s, {u"-f"_s, folder});
+    if (!ls.waitForFinished(-1) || ls.exitCode() != 0)
+        state.SkipWithError("ls -f failed");
+    return {timer.nsecsElapsed() / 1e9, childrenCpuSeconds() - cpuBefore};
+}
+
+void BM_MatchingFiles(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    const QString folder = benchFolder(count);
+    const QStringList patterns = mediaPatterns();
+    for (auto _ : state) {
+        const QStringList names = FileListModel::matchingFiles(folder, patterns);
+        if (names.size() != count)
+            state.SkipWithError("wrong number of files listed");
+        benchmark::DoNotOptimize(names);
+    }
+}
+
+// The list fill side by side with `ls -f` and with a bare readdir, alternating within each
+// iteration so that all see the same machine load. The time shown is the fill's; the
+// counters give the three times per iteration and the fill's ratio to each of the others.
 void BM_FillAgainstLsF(benchmark::State& state)
 {
-    const QString folder = bigFolder().path();
-    const QStringList patterns = FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern);
+    const int count = int(state.range(0));
+    const QString folder = benchFolder(count);
+    const QStringList patterns = mediaPatterns();
     double fill = 0, ls = 0, bare = 0;
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
-        FileListModel model(FolderHandle::open(folder), patterns);
+        {
+            FileListModel model(FolderHandle::open(folder), patterns);
+            if (model.rowCount() != count)
+                state.SkipWithError("wrong number of files listed");
+        }
         const double fillSeconds = timer.nsecsElapsed() / 1e9;
-        if (model.rowCount() != kMediaFiles)
-            state.SkipWithError("wrong number of files listed");
 
-        QProcess lsF;
-        lsF.setStandardOutputFile(QProcess::nullDevice());
-        timer.restart();
-        lsF.start(u"ls"_s, {u"-f"_s, folder});
-        if (!lsF.waitForFinished(-1) || lsF.exitCode() != 0)
-            state.SkipWithError("ls -f failed");
-        ls += timer.nsecsElapsed() / 1e9;
+        ls += lsF(state, folder).seconds;
 
         timer.restart();
         benchmark::DoNotOptimize(readdirCount(folder));
@@ -112,21 +177,112 @@ void BM_FillAgainstLsF(benchmark::State& state)
     state.counters["x_ls_f"] = fill / ls;
     state.counters["x_readdir"] = fill / bare;
 }
-BENCHMARK(BM_FillAgainstLsF)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-// The window as the splash opens it: created (File1 filled), shown and painted once.
-void BM_MainWindowFirstPaint(benchmark::State& state)
+// A keyboard search that finds nothing, as typing a letter no file starts with makes it:
+// the view asks the model to match every row's text.
+void BM_KeyboardSearchMiss(benchmark::State& state)
 {
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(bigFolder().path());
+    const int count = int(state.range(0));
+    const FileListModel model(FolderHandle::open(benchFolder(count)), mediaPatterns());
     for (auto _ : state) {
-        frmmain window;
-        window.show();
-        const QPixmap shot = window.grab();
-        benchmark::DoNotOptimize(shot);
+        const QModelIndexList found = model.match(model.index(0), Qt::DisplayRole, u"x"_s, 1,
+                                                  Qt::MatchStartsWith | Qt::MatchWrap);
+        if (!found.isEmpty())
+            state.SkipWithError("found a file starting with x");
     }
-    QDir::setCurrent(previous);
 }
-BENCHMARK(BM_MainWindowFirstPaint)->Unit(benchmark::kMillisecond);
+
+struct Probe {
+    double seconds = 0;     // from the splash click to the list's first paint
+    double cpuSeconds = 0;  // the processor time the program took for it
+    double resident = 0;    // bytes
+    int rows = -1;
+    int scrollRange = -1;   // of the list at its first paint: more than 0 once laid out
+};
+
+// The program started on `folder` in a process of its own (filelist_probe, beside this
+// benchmark), its splash clicked.
+Probe probe(benchmark::State& state, const QString& folder)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(QCoreApplication::applicationDirPath() + u"/filelist_probe"_s, {folder});
+    Probe result;
+    if (!process.waitForFinished(-1) || process.exitCode() != 0) {
+        state.SkipWithError("filelist_probe failed");
+        return result;
+    }
+    const QList<QByteArray> fields = process.readAllStandardOutput().trimmed().split(' ');
+    if (fields.size() < 5) {
+        state.SkipWithError("filelist_probe said nothing");
+        return result;
+    }
+    result.seconds = fields[0].toDouble() / 1e9;
+    result.resident = fields[1].toDouble();
+    result.rows = fields[2].toInt();
+    result.scrollRange = fields[3].toInt();
+    result.cpuSeconds = fields[4].toDouble() / 1e9;
+    return result;
+}
+
+// The whole program, as a user meets it: from the click on the splash to the end of the
+// main window's first paint of its file list, side by side with `ls -f` of the same folder
+// and with the same program on an empty folder, alternating within each iteration. The
+// time shown is the window's; the counters give the window's and ls's times and their
+// ratio, the same for processor time (which other work on the machine disturbs less), the
+// empty folder's time, and the resident set the list adds per file (the window's resident
+// set on the big folder less that on the empty folder, over the files listed).
+void BM_WindowAgainstLsF(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    const QString folder = benchFolder(count);
+    QTemporaryDir empty;
+    double window = 0, ls = 0, windowCpu = 0, lsCpu = 0, emptyWindow = 0, added = 0;
+    for (auto _ : state) {
+        const Probe full = probe(state, folder);
+        if (full.rows != count)
+            state.SkipWithError("wrong number of files listed");
+        if (full.scrollRange <= 0)
+            state.SkipWithError("the list was painted before it was laid out");
+        const Times listing = lsF(state, folder);
+        ls += listing.seconds;
+        lsCpu += listing.cpuSeconds;
+        const Probe none = probe(state, empty.path());
+        window += full.seconds;
+        windowCpu += full.cpuSeconds;
+        emptyWindow += none.seconds;
+        added += full.resident - none.resident;
+        state.SetIterationTime(full.seconds);
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["window_ms"] = window / n * 1e3;
+    state.counters["ls_f_ms"] = ls / n * 1e3;
+    state.counters["x_ls_f"] = window / ls;
+    state.counters["window_cpu_ms"] = windowCpu / n * 1e3;
+    state.counters["ls_f_cpu_ms"] = lsCpu / n * 1e3;
+    state.counters["x_ls_f_cpu"] = windowCpu / lsCpu;
+    state.counters["empty_ms"] = emptyWindow / n * 1e3;
+    state.counters["bytes_a_file"] = added / n / count;
+}
+
+// Registers every measure at `count` files.
+void registerAt(int count, int windowRuns)
+{
+    benchmark::RegisterBenchmark("BM_MatchingFiles", BM_MatchingFiles)
+        ->Arg(count)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_FillAgainstLsF", BM_FillAgainstLsF)
+        ->Arg(count)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+    benchmark::RegisterBenchmark("BM_KeyboardSearchMiss", BM_KeyboardSearchMiss)
+        ->Arg(count)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_WindowAgainstLsF", BM_WindowAgainstLsF)
+        ->Arg(count)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(windowRuns);
+}
+
+[[maybe_unused]] const bool registered = [] {
+    registerAt(100000, 10);
+    if (qEnvironmentVariableIntValue("CANTOREL_BENCH_MILLION") == 1)
+        registerAt(1000000, 5);
+    return true;
+}();
 
 } // namespace

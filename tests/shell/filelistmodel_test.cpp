@@ -1,4 +1,5 @@
 #include "filelistmodel.h"
+#include "filelistview.h"
 #include "folderhandle.h"
 #include "playlistformat.h"
 
@@ -81,6 +82,7 @@ INSTANTIATE_TEST_SUITE_P(Entries, FileMatchTest, ::testing::Values(
     Entry{"Hidden", u".hidden.mp3"_s, Kind::File, false},
     Entry{"LineFeedInName", u"two\nlines.mp3"_s, Kind::File, false},
     Entry{"CarriageReturnInName", u"two\rlines.mp3"_s, Kind::File, false},
+    Entry{"TabStaysOneLine", u"a\tb.mp3"_s, Kind::File, true},
     Entry{"LineSeparatorInName", u"two\u2028lines.mp3"_s, Kind::File, false},
     Entry{"ParagraphSeparatorInName", u"two\u2029lines.mp3"_s, Kind::File, false},
     Entry{"FrameStartInName", u"evil\uFDD0#EXTINF:1,Injected\uFDD0ghost.mp3"_s, Kind::File, false},
@@ -138,6 +140,16 @@ INSTANTIATE_TEST_SUITE_P(Folders, FileOrderTest, ::testing::Values(
     Ordering{"PunctuationBeforeNumbers",
              {u"a.mp3"_s, u"01.mp3"_s, u"_intro.mp3"_s, u"(live).mp3"_s},
              {u"(live).mp3"_s, u"_intro.mp3"_s, u"01.mp3"_s, u"a.mp3"_s}},
+    Ordering{"LongNumbersByLength",
+             {u"n "_s + QString(61, u'1') + u".mp3"_s, u"n "_s + QString(60, u'9') + u".mp3"_s,
+              u"n 5.mp3"_s},
+             {u"n 5.mp3"_s, u"n "_s + QString(60, u'9') + u".mp3"_s,
+              u"n "_s + QString(61, u'1') + u".mp3"_s}},
+    Ordering{"OtherScriptsAfterLatinByCodePoint",
+             {u"\U00010400.mp3"_s, u"\u4E2D.mp3"_s, u"\u03C9mega.mp3"_s, u"zeta.mp3"_s,
+              u"\u03A9mega.mp3"_s, u"7.mp3"_s, u"\u00ABlive\u00BB.mp3"_s, u"_x.mp3"_s},
+             {u"_x.mp3"_s, u"\u00ABlive\u00BB.mp3"_s, u"7.mp3"_s, u"zeta.mp3"_s,
+              u"\u03A9mega.mp3"_s, u"\u03C9mega.mp3"_s, u"\u4E2D.mp3"_s, u"\U00010400.mp3"_s}},
     Ordering{"LongNamesPastTheHeldWeights",
              {u"Artist - Album - 10 - b.mp3"_s, u"Artist - Album - 10 - a.mp3"_s,
               u"Artist - Album - 9 - z.mp3"_s},
@@ -176,6 +188,7 @@ TEST_P(FileEncodingTest, ListsTheNameReadablyWithItsBytes)
     EXPECT_FALSE(model.fileName(0).contains(QChar::ReplacementCharacter));
     EXPECT_EQ(model.fileNameBytes(0), e.onDisk);
     EXPECT_EQ(model.data(model.index(0), Qt::FontRole).value<QFont>().italic(), e.legacy);
+    EXPECT_EQ(model.data(model.index(0), Qt::ToolTipRole).toString().contains(u"not in UTF-8"_s), e.legacy);
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, FileEncodingTest, ::testing::Values(
@@ -208,6 +221,47 @@ TEST(FileListModelTest, MixedEncodingsAreListedTogether)
                                          "\xc3\xa9t\xc3\xa9 9.mp3", "\xe9t\xe9 10.mp3", "fable.mp3"}));
     EXPECT_EQ(model.fileName(0), model.fileName(1));
 }
+
+struct Search {
+    const char* name; // test name
+    int from;         // the current row before the search, -1 for none
+    QString typed;
+    QByteArray found; // the name of the file made current, empty for none
+};
+
+class KeyboardSearchTest : public ::testing::TestWithParam<Search> {};
+
+// Typed letters make current the first file after the current one, wrapping at the end,
+// whose name as shown starts with them, whatever the case; legacy names by their text.
+TEST_P(KeyboardSearchTest, FindsTheFileTheLettersStart)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const QByteArray& name : {QByteArray("alpha.mp3"), QByteArray("Beta.mp3"), QByteArray("bravo.wav"),
+                                   QByteArray("caf\xc3\xa9 2.mp3"), QByteArray("caf\xe9 1.mp3"),
+                                   QByteArray("\xe2\x84\xaa" "elvin.mp3"), QByteArray("\xce\xa9mega.mp3")})
+        ASSERT_TRUE(makeRaw(dir.path(), name));
+    FileListModel model(FolderHandle::open(dir.path()), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+    FileListView view;
+    view.setModel(&model);
+    if (GetParam().from >= 0)
+        view.setCurrentIndex(model.index(GetParam().from));
+    view.keyboardSearch(GetParam().typed);
+    EXPECT_EQ(model.fileNameBytes(view.currentIndex().row()), GetParam().found);
+}
+
+INSTANTIATE_TEST_SUITE_P(Typed, KeyboardSearchTest, ::testing::Values(
+    Search{"FirstLetter", -1, u"b"_s, "Beta.mp3"},
+    Search{"LettersIgnoringCase", -1, u"BR"_s, "bravo.wav"},
+    Search{"AfterTheCurrentFile", 1, u"b"_s, "bravo.wav"},
+    Search{"WrapsAtTheEnd", 5, u"a"_s, "alpha.mp3"},
+    Search{"LegacyNameByItsText", -1, u"CAF\u00C9 1"_s, "caf\xe9 1.mp3"},
+    Search{"AsciiStartOfAnAccentedName", 3, u"caf"_s, "caf\xc3\xa9 2.mp3"},
+    Search{"AccentIsNoPlainLetter", -1, u"cafe"_s, ""},
+    Search{"SignThatFoldsToALetter", -1, u"k"_s, "\xe2\x84\xaa" "elvin.mp3"},
+    Search{"OtherScriptIgnoringCase", -1, u"\u03C9"_s, "\xce\xa9mega.mp3"},
+    Search{"NoFileStartsSo", -1, u"x"_s, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The pattern list splits at ';' and an empty list matches nothing.
 TEST(FileListModelTest, SplitsPatternList)
