@@ -1,6 +1,7 @@
 // DirTree against an in-memory machine: the nodes of the drive pass and of folder
 // listings, clicks, expansions, the refresh key and resizing.
 #include "dirtreefixture.h"
+#include "dirtreeprivate.h"
 
 #include <QScrollBar>
 
@@ -422,7 +423,7 @@ TEST_F(DirTreeTest, TreeFollowsTheControlsSize)
 TEST_F(DirTreeTest, EightPicturesInOrder)
 {
     make(standardMachine);
-    const ImageList& img = tree->imageList();
+    const ImageList& img = DirTreePrivate::of(*tree)->img;
     ASSERT_EQ(img.count(), 8);
     const QStringList keys{u"unknown"_s, u"fixed"_s, u"ram"_s, u"remove"_s,
                            u"cd"_s, u"folder"_s, u"open"_s, u"remote"_s};

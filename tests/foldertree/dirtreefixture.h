@@ -2,7 +2,7 @@
 
 // What the tests of DirTree share: an in-memory machine, a readable dump of the tree and
 // a fixture that records every Click with the path it reported.
-#include "dirtree.h"
+#include "DirTree/dirtree.h"
 #include "fakedrivesystem.h"
 
 #include <QTest>
@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+using namespace Cantorel;
 
 using Machine = std::function<void(FakeDriveSystem&)>;
 
