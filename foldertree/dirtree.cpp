@@ -136,8 +136,20 @@ DirTreePrivate::~DirTreePrivate()
 {
     // The view goes first, while the members its signals reach are still here.
     QObject::disconnect(m_tree, nullptr, q, nullptr);
-    delete m_tree;
-    m_tree = nullptr;
+    m_tree->removeEventFilter(q);
+    if (m_handling == 0 && !m_tree->inEvent()) {
+        delete m_tree;
+        return;
+    }
+    // A handler of Click deletes the control: code of the view (its mouse or key
+    // handling, or its expand() called by the host) is still on the stack and goes on
+    // using the view, and the nodes removed meanwhile, once the handler has returned.
+    // The view leaves the control and is freed by the event loop, with those nodes.
+    m_tree->hide();
+    m_tree->setParent(nullptr);
+    auto removed = std::make_shared<std::vector<std::unique_ptr<QTreeWidgetItem>>>(std::move(m_removed));
+    QObject::connect(m_tree, &QObject::destroyed, [removed] { removed->clear(); });
+    m_tree->deleteLater();
 }
 
 QSize DirTree::sizeHint() const

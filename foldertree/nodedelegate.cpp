@@ -45,7 +45,10 @@ QString NodeDelegate::shownText(const QString& text)
 
 QString NodeDelegate::displayText(const QVariant& value, const QLocale& locale) const
 {
-    return shownText(QStyledItemDelegate::displayText(value, locale));
+    // Before the base class, which turns line feeds into line separators of its own.
+    if (value.userType() == QMetaType::QString)
+        return QStyledItemDelegate::displayText(shownText(value.toString()), locale);
+    return QStyledItemDelegate::displayText(value, locale);
 }
 
 } // namespace Cantorel

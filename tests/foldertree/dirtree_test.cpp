@@ -4,6 +4,7 @@
 #include "dirtreeprivate.h"
 
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -98,6 +99,14 @@ INSTANTIATE_TEST_SUITE_P(Folders, Listing, ::testing::Values(
         fs.failAttributes("C:\\locked.sys");
         fs.addFolder("C:\\Data");
     }, "  2 'Data' folder/open\n  3 'Locked.sys' folder/open\n"},
+    // A folder that can be read but not searched: no attributes, yet each entry's type.
+    TreeCase{"EntryTypeDecidesBeforeUnreadableAttributes", [](FakeDriveSystem& fs) {
+        fs.listEntryTypes();
+        fs.addFile("C:\\locked.sys");
+        fs.failAttributes("C:\\locked.sys");
+        fs.addFolder("C:\\Data");
+        fs.failAttributes("C:\\Data");
+    }, "  2 'Data' folder/open\n"},
     TreeCase{"ListingThatBreaksOffKeepsWhatItRead", [](FakeDriveSystem& fs) {
         fs.addFolder("C:\\zeta");
         fs.addFolder("C:\\Alpha");
@@ -266,6 +275,29 @@ TEST_F(DirTreeTest, LongAndDeepNamesCanBeScrolledTo)
     EXPECT_GE(view->columnWidth(0), view->indentation() + metrics.horizontalAdvance(longest->text(0)));
     EXPECT_GT(view->horizontalScrollBar()->maximum(), 0);
     EXPECT_EQ(longest->text(0), longText);
+}
+
+// A line break inside a name would cut it after its first line in a row of one line: each
+// break is drawn as a mark, and the column is wide enough for the whole name.
+TEST_F(DirTreeTest, LineBreaksInNamesAreDrawnAsMarks)
+{
+    make([](FakeDriveSystem& fs) {
+        fs.addDrive('C', DriveSystem::Fixed, "SYSTEM");
+        fs.addFolder("C:\\new\nfolder");
+        fs.addFolder("C:\\old\r\nfiles");
+    });
+    tree->GoList();
+    tree->show();
+    tree->node(1)->setExpanded(true);
+    QTreeWidget* view = tree->tree();
+    const auto shown = [view](int index) {
+        return static_cast<QStyledItemDelegate*>(view->itemDelegate())
+            ->displayText(view->topLevelItem(0)->child(index)->text(0), QLocale());
+    };
+    EXPECT_EQ(view->topLevelItem(0)->child(0)->text(0), u"New\nFolder"_s);
+    EXPECT_EQ(shown(0), u"New\u21B5Folder"_s);
+    EXPECT_EQ(shown(1), u"Old\u21B5Files"_s);
+    EXPECT_GE(view->columnWidth(0), 2 * view->indentation() + view->fontMetrics().horizontalAdvance(shown(0)));
 }
 
 TEST_F(DirTreeTest, ColonInsideALabelDoesNotMisleadThePath)

@@ -65,7 +65,8 @@ protected:
         machine(*fake);
         fs = fake.get();
         tree = std::make_unique<DirTree>(std::move(fake));
-        QObject::connect(tree.get(), &DirTree::Click, [this] { clicks << tree->path(); });
+        DirTree* control = tree.get(); // `tree` may be let go of by a handler
+        QObject::connect(control, &DirTree::Click, control, [this, control] { clicks << control->path(); });
     }
 
     // The node with the given full path ('System (C:)\Windows').
