@@ -31,6 +31,9 @@ bool DirTreeView::counted(Handle handle)
 
 bool DirTreeView::event(QEvent* event)
 {
+    // The view's own deletion (deleteLater) ends with no view left to count on.
+    if (event->type() == QEvent::DeferredDelete)
+        return QTreeWidget::event(event);
     return counted([&] { return QTreeWidget::event(event); });
 }
 
