@@ -100,6 +100,7 @@ DirTree::DirTree(std::unique_ptr<DriveSystem> drives, QWidget* parent)
             [this](QTreeWidgetItem* item) { (void)d->handle(DirTreePrivate::Handling::Expand, item); });
     connect(view, &DirTreeView::currentMovedByKey, this,
             [this] { (void)d->handle(DirTreePrivate::Handling::Click, d->m_tree->currentItem()); });
+    connect(view, &DirTreeView::measuresChanged, this, [this] { d->countAllRows(); });
     connect(view, &DirTreeView::eventDone, this, [this] {
         // A handler that deleted the control has taken `d` with it.
         if (d->runPending())
@@ -342,6 +343,25 @@ void DirTreePrivate::countRows(const QTreeWidgetItem* parent)
         ++depth;
     for (int i = 0; i < parent->childCount(); ++i)
         countRow(parent->child(i), depth);
+}
+
+// Every row on view, measured afresh.
+void DirTreePrivate::countAllRows()
+{
+    m_widest = 0;
+    std::vector<std::pair<const QTreeWidgetItem*, int>> stack;
+    for (int i = m_tree->topLevelItemCount() - 1; i >= 0; --i)
+        stack.emplace_back(m_tree->topLevelItem(i), 0);
+    while (!stack.empty()) {
+        const auto [row, depth] = stack.back();
+        stack.pop_back();
+        countRow(row, depth);
+        if (row->isExpanded()) {
+            for (int i = row->childCount() - 1; i >= 0; --i)
+                stack.emplace_back(row->child(i), depth + 1);
+        }
+    }
+    applyColumnWidth();
 }
 
 void DirTreePrivate::countRow(const QTreeWidgetItem* row, int depth)

@@ -68,6 +68,7 @@ public:
     // The column's width: at least that of every row shown since the last refresh,
     // counted once per row as rows come into view, and set once per handling.
     void countRows(const QTreeWidgetItem* parent);
+    void countAllRows();
     void countRow(const QTreeWidgetItem* row, int depth);
     void applyColumnWidth();
 

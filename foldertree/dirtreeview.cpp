@@ -34,7 +34,18 @@ bool DirTreeView::event(QEvent* event)
     // The view's own deletion (deleteLater) ends with no view left to count on.
     if (event->type() == QEvent::DeferredDelete)
         return QTreeWidget::event(event);
-    return counted([&] { return QTreeWidget::event(event); });
+    const bool result = counted([&] { return QTreeWidget::event(event); });
+    switch (event->type()) {
+    case QEvent::Polish:
+    case QEvent::FontChange:
+    case QEvent::StyleChange:
+        remeasureRows();
+        Q_EMIT measuresChanged();
+        break;
+    default:
+        break;
+    }
+    return result;
 }
 
 bool DirTreeView::viewportEvent(QEvent* event)

@@ -37,6 +37,9 @@ Q_SIGNALS:
     void eventDone();
     // A key press of the user moved the current node (arrows, page keys, a typed letter).
     void currentMovedByKey();
+    // The rows' widths are to be measured anew: the view's font or style has changed, or
+    // it has been polished for showing (which settles both).
+    void measuresChanged();
 
 protected:
     bool event(QEvent* event) override;

@@ -300,6 +300,20 @@ TEST_F(DirTreeTest, LineBreaksInNamesAreDrawnAsMarks)
     EXPECT_GE(view->columnWidth(0), 2 * view->indentation() + view->fontMetrics().horizontalAdvance(shown(0)));
 }
 
+// The rows are measured with the font they are drawn in, also when it changes after the
+// tree was filled (a host's font, the style's on first showing).
+TEST_F(DirTreeTest, ColumnFollowsTheFont)
+{
+    make(standardMachine);
+    tree->GoList();
+    QFont big = tree->font();
+    big.setPointSize(big.pointSize() * 3);
+    tree->setFont(big);
+    tree->show();
+    QTreeWidget* view = tree->tree();
+    EXPECT_GE(view->columnWidth(0), view->indentation() + QFontMetrics(big).horizontalAdvance(u"System (C:)"_s));
+}
+
 TEST_F(DirTreeTest, ColonInsideALabelDoesNotMisleadThePath)
 {
     make([](FakeDriveSystem& fs) {
