@@ -1,7 +1,8 @@
-#include "dirtree.h"
+#include "DirTree/dirtree.h"
 
+#include "DirTree/drivesystem.h"
+#include "dirtreeprivate.h"
 #include "dirtreeview.h"
-#include "drivesystem.h"
 #include "treenode.h"
 #include "treetext.h"
 
@@ -9,10 +10,20 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QResizeEvent>
-#include <QScopeGuard>
 #include <QStringList>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
+
+// The pictures are compiled into the library; a static library keeps them only when
+// something refers to them. Outside any namespace, as the resource's name is global.
+static void initDirTreePictures()
+{
+    Q_INIT_RESOURCE(dirtree_pictures);
+}
+
+namespace Cantorel {
 
 namespace {
 
@@ -42,7 +53,7 @@ constexpr int kRefreshKeyCode = 116;
 // Keys that report the current node as a click does.
 bool isReportKey(int qtKey)
 {
-    return qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter || qtKey == Qt::Key_Space;
+    return qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter;
 }
 
 
@@ -73,20 +84,46 @@ int keyCodeOf(int qtKey)
 
 } // namespace
 
+
 DirTree::DirTree(QWidget* parent) : DirTree(DriveSystem::createPlatform(), parent) {}
 
 DirTree::DirTree(std::unique_ptr<DriveSystem> drives, QWidget* parent)
-    : QWidget(parent), m_tree(new DirTreeView(this)), m_drives(std::move(drives))
+    : QWidget(parent), d(std::make_unique<DirTreePrivate>(this, std::move(drives)))
+{
+    DirTreeView* view = d->m_tree;
+    view->installEventFilter(this);
+    setFocusProxy(view);
+
+    connect(view, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item, int) { (void)d->handle(DirTreePrivate::Handling::Click, item); });
+    connect(view, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* item) { (void)d->handle(DirTreePrivate::Handling::Expand, item); });
+    connect(view, &DirTreeView::currentMovedByKey, this,
+            [this] { (void)d->handle(DirTreePrivate::Handling::Click, d->m_tree->currentItem()); });
+    connect(view, &DirTreeView::measuresChanged, this, [this] { d->countAllRows(); });
+    connect(view, &DirTreeView::eventDone, this, [this] {
+        // A handler that deleted the control has taken `d` with it.
+        if (d->runPending())
+            d->releaseRemovedNodes();
+    });
+}
+
+DirTree::~DirTree() = default;
+
+DirTreePrivate::DirTreePrivate(DirTree* q, std::unique_ptr<DriveSystem> drives)
+    : q(q), m_tree(new DirTreeView(q)), m_drives(std::move(drives))
 {
     loadImages();
 
     m_tree->setObjectName(u"DirTree"_s);
     m_tree->setColumnCount(1);
     m_tree->header()->hide();
-    // The column is as wide as its longest visible row, indentation included, so a long
-    // or deep name is never cut: the view scrolls sideways instead.
+    // The column is as wide as the widest row shown, indentation included, so a long or
+    // deep name is never cut: the view scrolls sideways instead. The control sets the
+    // width itself, once per handling; the header measuring every row on every
+    // expansion would make '*' over many nodes take quadratic time.
     m_tree->header()->setStretchLastSection(false);
-    m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_tree->header()->setSectionResizeMode(0, QHeaderView::Fixed);
     m_tree->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_tree->setUniformRowHeights(true);
     m_tree->setIconSize(QSize(16, 16));
@@ -94,27 +131,26 @@ DirTree::DirTree(std::unique_ptr<DriveSystem> drives, QWidget* parent)
     // The tree covers the control from its top-left corner; the resize handling keeps
     // it as large as the control.
     m_tree->setGeometry(0, 0, pixels(kTreeWidthTwips), pixels(kTreeHeightTwips));
-    m_tree->installEventFilter(this);
-    setFocusProxy(m_tree);
-
-    connect(m_tree, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem* item, int) { handle(Handling::Click, item); });
-    connect(m_tree, &QTreeWidget::itemExpanded, this,
-            [this](QTreeWidgetItem* item) { handle(Handling::Expand, item); });
-    connect(m_tree, &DirTreeView::currentMovedByKey, this,
-            [this] { handle(Handling::Click, m_tree->currentItem()); });
-    connect(m_tree, &DirTreeView::eventDone, this, [this] {
-        runPending();
-        releaseRemovedNodes();
-    });
 }
 
-DirTree::~DirTree()
+DirTreePrivate::~DirTreePrivate()
 {
     // The view goes first, while the members its signals reach are still here.
-    disconnect(m_tree, nullptr, this, nullptr);
-    delete m_tree;
-    m_tree = nullptr;
+    QObject::disconnect(m_tree, nullptr, q, nullptr);
+    m_tree->removeEventFilter(q);
+    if (m_handling == 0 && !m_tree->inEvent()) {
+        delete m_tree;
+        return;
+    }
+    // A handler of Click deletes the control: code of the view (its mouse or key
+    // handling, or its expand() called by the host) is still on the stack and goes on
+    // using the view, and the nodes removed meanwhile, once the handler has returned.
+    // The view leaves the control and is freed by the event loop, with those nodes.
+    m_tree->hide();
+    m_tree->setParent(nullptr);
+    auto removed = std::make_shared<std::vector<std::unique_ptr<QTreeWidgetItem>>>(std::move(m_removed));
+    QObject::connect(m_tree, &QObject::destroyed, [removed] { removed->clear(); });
+    m_tree->deleteLater();
 }
 
 QSize DirTree::sizeHint() const
@@ -122,8 +158,9 @@ QSize DirTree::sizeHint() const
     return {pixels(kControlWidthTwips), pixels(kControlHeightTwips)};
 }
 
-void DirTree::loadImages()
+void DirTreePrivate::loadImages()
 {
+    initDirTreePictures();
     for (const char16_t* key : kImageKeys) {
         const QString name = QString::fromUtf16(key);
         img.add(name, kImageFolder + name + u".png"_s);
@@ -132,10 +169,25 @@ void DirTree::loadImages()
 
 void DirTree::GoList()
 {
-    ListDrives();
+    d->ListDrives();
+}
+
+QString DirTree::path() const
+{
+    return d->m_path;
+}
+
+QByteArray DirTree::nativePathBytes() const
+{
+    return d->m_nativePath;
 }
 
 QTreeWidgetItem* DirTree::node(int index) const
+{
+    return d->node(index);
+}
+
+QTreeWidgetItem* DirTreePrivate::node(int index) const
 {
     if (index < 1 || static_cast<std::size_t>(index) > m_nodes.size())
         return nullptr;
@@ -144,75 +196,77 @@ QTreeWidgetItem* DirTree::node(int index) const
 
 QTreeWidget* DirTree::tree() const
 {
-    return m_tree;
+    return d->m_tree;
 }
 
 QString DirTree::nativePath() const
 {
-    return TreeText::exactText(m_nativePath).value_or(QString());
+    return TreeText::exactText(d->m_nativePath).value_or(QString());
 }
 
-DirTree::NodeRef DirTree::refOf(const QTreeWidgetItem* node) const
+DirTreePrivate::NodeRef DirTreePrivate::refOf(const QTreeWidgetItem* node) const
 {
-    return {m_generation, node->data(0, IndexRole).toInt()};
+    return {m_generation, node->data(0, DirTree::IndexRole).toInt()};
 }
 
-QTreeWidgetItem* DirTree::resolve(NodeRef ref) const
+QTreeWidgetItem* DirTreePrivate::resolve(NodeRef ref) const
 {
     return ref.generation == m_generation ? node(ref.index) : nullptr;
 }
 
-bool DirTree::isNode(const QTreeWidgetItem* item) const
+bool DirTreePrivate::isNode(const QTreeWidgetItem* item) const
 {
     // A node of an earlier filling has left the view, and its index, if any, names
     // another node now.
-    return item && item->treeWidget() == m_tree && node(item->data(0, IndexRole).toInt()) == item;
+    return item && item->treeWidget() == m_tree && node(item->data(0, DirTree::IndexRole).toInt()) == item;
 }
 
 // Runs a handling the view raised. While the view is busy with an event its code still
 // holds indexes of the nodes it was working on, and a host that refreshes the tree from
 // Click would pull them from under it; such handlings wait until the view has returned.
-void DirTree::handle(Handling handling, QTreeWidgetItem* item)
+bool DirTreePrivate::handle(Handling handling, QTreeWidgetItem* item)
 {
     if (!isNode(item))
-        return;
+        return true;
     if (m_tree->inEvent()) {
         m_pending.emplace_back(handling, refOf(item));
-        return;
+        return true;
     }
-    if (handling == Handling::Click)
-        NodeClick(item);
-    else
-        Expand(item);
+    return handling == Handling::Click ? NodeClick(item) : Expand(item);
 }
 
-void DirTree::runPending()
+bool DirTreePrivate::runPending()
 {
     while (!m_pending.empty()) {
         const auto [handling, ref] = m_pending.front();
         m_pending.pop_front();
-        if (QTreeWidgetItem* item = resolve(ref))
-            handle(handling, item);
+        if (QTreeWidgetItem* item = resolve(ref)) {
+            if (!handle(handling, item))
+                return false;
+        }
     }
+    return true;
 }
 
-void DirTree::beginHandling()
+void DirTreePrivate::beginHandling()
 {
     ++m_handling;
 }
 
-void DirTree::endHandling()
+void DirTreePrivate::endHandling()
 {
-    if (--m_handling == 0)
+    if (--m_handling == 0) {
         releaseRemovedNodes();
+        applyColumnWidth();
+    }
 }
 
-QTreeWidgetItem* DirTree::nodeByKey(const QString& key) const
+QTreeWidgetItem* DirTreePrivate::nodeByKey(const QString& key) const
 {
     // Drive nodes are the top-level nodes, at most 26 of them.
     for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = m_tree->topLevelItem(i);
-        if (item->data(0, KeyRole).toString() == key)
+        if (item->data(0, DirTree::KeyRole).toString() == key)
             return item;
     }
     return nullptr;
@@ -226,43 +280,44 @@ QString DirTree::fullPath(const QTreeWidgetItem* node)
     return texts.join(kSeparator);
 }
 
-QString DirTree::folderPath(const QTreeWidgetItem* node) const
+QString DirTreePrivate::folderPath(const QTreeWidgetItem* node) const
 {
     const QTreeWidgetItem* drive = node;
     while (drive->parent())
         drive = drive->parent();
-    return TreeText::folderPath(drive->text(0), fullPath(node));
+    return TreeText::folderPath(drive->text(0), DirTree::fullPath(node));
 }
 
-QByteArray DirTree::nativeFolderBytes(const QTreeWidgetItem* node) const
+QByteArray DirTreePrivate::nativeFolderBytes(const QTreeWidgetItem* node) const
 {
     // Every node of the tree is made by makeNode.
     return static_cast<const TreeNode*>(node)->nativePath();
 }
 
-std::string DirTree::nativeFolder(const QTreeWidgetItem* node) const
+std::string DirTreePrivate::nativeFolder(const QTreeWidgetItem* node) const
 {
     return nativeFolderBytes(node).toStdString();
 }
 
-QTreeWidgetItem* DirTree::makeNode(const QString& text, const QString& key, const QString& image,
-                                   const QString& selectedImage, const QByteArray& name)
+QTreeWidgetItem* DirTreePrivate::makeNode(const QString& text, const QString& key, const QString& image,
+                                          const QString& selectedImage, const QByteArray& name)
 {
-    auto* item = new TreeNode(text, NameRole, m_drives->separator());
+    auto* item = new TreeNode(text, DirTree::NameRole, m_drives->separator());
     item->setIcon(0, img.icon(image, selectedImage));
-    item->setData(0, KeyRole, key);
-    item->setData(0, ImageRole, image);
-    item->setData(0, SelectedImageRole, selectedImage);
-    item->setData(0, NameRole, name);
+    item->setData(0, DirTree::KeyRole, key);
+    item->setData(0, DirTree::ImageRole, image);
+    item->setData(0, DirTree::SelectedImageRole, selectedImage);
+    item->setData(0, DirTree::NameRole, name);
     m_nodes.push_back(item);
-    item->setData(0, IndexRole, static_cast<int>(m_nodes.size()));
+    item->setData(0, DirTree::IndexRole, static_cast<int>(m_nodes.size()));
     return item;
 }
 
-void DirTree::removeAllNodes()
+void DirTreePrivate::removeAllNodes()
 {
     ++m_generation;
     m_nodes.clear();
+    m_widest = 0;
     // The nodes leave the view now, and are freed once neither the view nor a handling
     // further up the stack can hold one of them.
     for (QTreeWidgetItem* item : m_tree->invisibleRootItem()->takeChildren())
@@ -270,7 +325,7 @@ void DirTree::removeAllNodes()
     releaseRemovedNodes();
 }
 
-void DirTree::releaseRemovedNodes()
+void DirTreePrivate::releaseRemovedNodes()
 {
     if (m_removed.empty() || m_handling > 0 || m_tree->inEvent())
         return;
@@ -281,9 +336,50 @@ void DirTree::releaseRemovedNodes()
     m_removed.clear();
 }
 
-void DirTree::ListDrives()
+void DirTreePrivate::countRows(const QTreeWidgetItem* parent)
 {
+    int depth = 1;
+    for (const QTreeWidgetItem* n = parent->parent(); n; n = n->parent())
+        ++depth;
+    for (int i = 0; i < parent->childCount(); ++i)
+        countRow(parent->child(i), depth);
+}
+
+// Every row on view, measured afresh.
+void DirTreePrivate::countAllRows()
+{
+    m_widest = 0;
+    std::vector<std::pair<const QTreeWidgetItem*, int>> stack;
+    for (int i = m_tree->topLevelItemCount() - 1; i >= 0; --i)
+        stack.emplace_back(m_tree->topLevelItem(i), 0);
+    while (!stack.empty()) {
+        const auto [row, depth] = stack.back();
+        stack.pop_back();
+        countRow(row, depth);
+        if (row->isExpanded()) {
+            for (int i = row->childCount() - 1; i >= 0; --i)
+                stack.emplace_back(row->child(i), depth + 1);
+        }
+    }
+    applyColumnWidth();
+}
+
+void DirTreePrivate::countRow(const QTreeWidgetItem* row, int depth)
+{
+    m_widest = std::max(m_widest, m_tree->rowWidth(row, depth));
+}
+
+void DirTreePrivate::applyColumnWidth()
+{
+    if (m_tree->columnWidth(0) != m_widest)
+        m_tree->setColumnWidth(0, m_widest);
+}
+
+void DirTreePrivate::ListDrives()
+{
+    beginHandling();
     removeAllNodes();
+    m_tree->remeasureRows();
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         const int type = m_drives->driveType(letter);
         const QString image = imageOfDriveType(type);
@@ -294,7 +390,9 @@ void DirTree::ListDrives()
         if (type == DriveSystem::Removable) {
             // The medium is not touched: its folders are read on the first click.
             const QString text = TreeText::driveNodeText(QLatin1Char(letter), true, {});
-            m_tree->addTopLevelItem(makeNode(text, key, image, {}, root));
+            QTreeWidgetItem* drive = makeNode(text, key, image, {}, root);
+            m_tree->addTopLevelItem(drive);
+            countRow(drive, 0);
             continue;
         }
         // Reading the label and adding the node are one step: no label, no node.
@@ -303,26 +401,40 @@ void DirTree::ListDrives()
             continue;
         const QString text = TreeText::driveNodeText(QLatin1Char(letter), false,
                                                      TreeText::displayName(QByteArray::fromStdString(*label)));
-        m_tree->addTopLevelItem(makeNode(text, key, image, {}, root));
+        QTreeWidgetItem* added = makeNode(text, key, image, {}, root);
+        m_tree->addTopLevelItem(added);
+        countRow(added, 0);
         // The drive's top-level folders, found again through the node's key.
         if (QTreeWidgetItem* drive = nodeByKey(key))
             ListSubfolders(nativeFolder(drive), drive);
     }
+    endHandling();
 }
 
 // Adds the subfolders of `path` (a native folder path ending in the separator) as the
 // children of `parent`, in List1's order. Files, hidden and system entries, "." and
-// ".." are left out; an entry whose attributes cannot be read is taken as a folder. A
-// listing that cannot start adds nothing; one that fails halfway adds what it read.
-void DirTree::ListSubfolders(const std::string& path, QTreeWidgetItem* parent)
+// ".." are left out. The type the listing gives an entry decides where it gives one;
+// otherwise its attributes do, and an entry whose attributes cannot be read is taken as a
+// folder. A listing that cannot start adds nothing; one that fails halfway adds what it
+// read.
+void DirTreePrivate::ListSubfolders(const std::string& path, QTreeWidgetItem* parent)
 {
     if (const std::unique_ptr<FolderEnumeration> entries = m_drives->enumerate(path)) {
         std::string name;
         while (entries->next(name) == FolderEnumeration::Step::Entry) {
             if (name == "." || name == "..")
                 continue;
-            const std::optional<DriveSystem::Attributes> attributes = m_drives->attributes(path + name);
-            if (!attributes || attributes->directory)
+            bool folder = false;
+            switch (entries->entryType()) {
+            case FolderEnumeration::EntryType::Folder: folder = true; break;
+            case FolderEnumeration::EntryType::File: folder = false; break;
+            case FolderEnumeration::EntryType::Unknown: {
+                const std::optional<DriveSystem::Attributes> attributes = m_drives->attributes(path + name);
+                folder = !attributes || attributes->directory;
+                break;
+            }
+            }
+            if (folder)
                 List1.addItem(TreeText::properCase(TreeText::displayName(name)), QByteArray::fromStdString(name));
         }
     }
@@ -333,15 +445,17 @@ void DirTree::ListSubfolders(const std::string& path, QTreeWidgetItem* parent)
         for (const ScratchList::Item& item : List1.items())
             children.append(makeNode(item.text, {}, kFolderImage, kOpenImage, item.realName));
         parent->addChildren(children);
+        // Children added below an open node are on view at once.
+        if (!children.isEmpty() && parent->isExpanded())
+            countRows(parent);
     }
     List1.clear();
 }
 
-void DirTree::NodeClick(QTreeWidgetItem* node)
+bool DirTreePrivate::NodeClick(QTreeWidgetItem* node)
 {
     beginHandling();
-    const auto done = qScopeGuard([this] { endHandling(); });
-    const QString key = node->data(0, KeyRole).toString();
+    const QString key = node->data(0, DirTree::KeyRole).toString();
     const bool isDrive = key.left(4) == kDriveKeyPrefix;
     // A drive node with children goes straight to its path. One without is listed by its
     // key, and, if that found nothing, once more by its index like any folder node.
@@ -349,7 +463,7 @@ void DirTree::NodeClick(QTreeWidgetItem* node)
         if (isDrive)
             ListSubfolders(nativeFolder(node), nodeByKey(key));
         if (node->childCount() == 0)
-            ListSubfolders(nativeFolder(node), this->node(node->data(0, IndexRole).toInt()));
+            ListSubfolders(nativeFolder(node), this->node(node->data(0, DirTree::IndexRole).toInt()));
     }
 
     QString folder = folderPath(node);
@@ -357,36 +471,52 @@ void DirTree::NodeClick(QTreeWidgetItem* node)
         folder += kSeparator;
     m_path = folder;
     m_nativePath = nativeFolderBytes(node);
-    Q_EMIT Click();
+    // A handler may delete the control: then nothing of it may be touched any more.
+    const QPointer<DirTree> alive(q);
+    Q_EMIT q->Click();
+    if (!alive)
+        return false;
+    endHandling();
+    return true;
 }
 
-void DirTree::Expand(QTreeWidgetItem* node)
+bool DirTreePrivate::Expand(QTreeWidgetItem* node)
 {
     beginHandling();
-    const auto done = qScopeGuard([this] { endHandling(); });
     const quint64 generation = m_generation;
     // The range is fixed now; the children's own listings add nodes beyond it.
     const int childCount = node->childCount();
-    const int first = childCount ? node->child(0)->data(0, IndexRole).toInt() : 1;
-    const int last = childCount ? node->child(childCount - 1)->data(0, IndexRole).toInt() : 0;
+    const int first = childCount ? node->child(0)->data(0, DirTree::IndexRole).toInt() : 1;
+    const int last = childCount ? node->child(childCount - 1)->data(0, DirTree::IndexRole).toInt() : 0;
+    // The children are on view now.
+    countRows(node);
     for (int index = first; index <= last; ++index) {
-        if (QTreeWidgetItem* child = this->node(index))
-            NodeClick(child);
+        if (QTreeWidgetItem* child = this->node(index)) {
+            if (!NodeClick(child))
+                return false;
+        }
         // A Click handler that refreshed the tree took the remaining nodes with it.
-        if (m_generation != generation)
-            return;
+        if (m_generation != generation) {
+            endHandling();
+            return true;
+        }
     }
-    NodeClick(node);
-    if (m_generation != generation)
-        return;
-    m_tree->setCurrentItem(node);
+    if (!NodeClick(node))
+        return false;
+    if (m_generation == generation && !m_batch) {
+        // Making a node current may open its parents, and a handler may run then.
+        const QPointer<DirTree> alive(q);
+        m_tree->setCurrentItem(node);
+        if (!alive)
+            return false;
+    }
+    endHandling();
+    return true;
 }
 
-void DirTree::KeyDown(int keyCode, Qt::KeyboardModifiers shift)
+void DirTreePrivate::KeyDown(int keyCode, Qt::KeyboardModifiers shift)
 {
     Q_UNUSED(shift);
-    beginHandling();
-    const auto done = qScopeGuard([this] { endHandling(); });
     if (keyCode == kRefreshKeyCode) {
         removeAllNodes();
         ListDrives();
@@ -394,10 +524,12 @@ void DirTree::KeyDown(int keyCode, Qt::KeyboardModifiers shift)
 }
 
 // Expands `top` and every node below it that is listed now, each node after the nodes
-// below it, so that the last Click reports `top` and leaves it selected. The nodes are
+// below it, so that the last Click reports `top` and leaves it current. The nodes are
 // chosen before the first expansion, so the look-ahead listings it causes are shown by
-// the next '*' at the earliest: one level per press, however deep the drive.
-void DirTree::expandListed(QTreeWidgetItem* top)
+// the next '*' at the earliest: one level per press, however deep the drive. No node but
+// `top` is made current meanwhile: that would open the nodes above it first, and their
+// expansions would report them amid their children.
+bool DirTreePrivate::expandListed(QTreeWidgetItem* top)
 {
     std::vector<NodeRef> nodes;
     std::vector<QTreeWidgetItem*> stack{top};
@@ -411,47 +543,74 @@ void DirTree::expandListed(QTreeWidgetItem* top)
             stack.push_back(item->child(i));
     }
     const NodeRef topRef = refOf(top);
+    const QPointer<DirTree> alive(q);
+    beginHandling();
+    m_batch = true;
     bool topExpanded = false;
     for (auto ref = nodes.rbegin(); ref != nodes.rend(); ++ref) {
         // Resolves to nothing once a Click handler has refreshed the tree.
         QTreeWidgetItem* item = resolve(*ref);
         if (!item)
-            return;
+            break;
         if (!item->isExpanded()) {
             item->setExpanded(true);
-            topExpanded = ref->index == topRef.index;
+            if (!alive)
+                return false;
+            if (ref->index == topRef.index)
+                topExpanded = true;
         }
     }
-    // An open node was not expanded again: it is reported here instead.
-    if (QTreeWidgetItem* item = resolve(topRef); item && !topExpanded) {
+    m_batch = false;
+    if (QTreeWidgetItem* item = resolve(topRef)) {
         m_tree->setCurrentItem(item);
-        NodeClick(item);
+        if (!alive)
+            return false;
+        // An open node was not expanded again: it is reported here instead.
+        if (!topExpanded && !NodeClick(item))
+            return false;
     }
+    endHandling();
+    return true;
 }
 
 // Keys reach the control before the view: what the control does here runs while no code
-// of the view is on the stack.
-bool DirTree::eventFilter(QObject* watched, QEvent* event)
+// of the view is on the stack. Returns whether the view is to be spared the key.
+bool DirTreePrivate::filterKey(QEvent* event)
 {
-    if (watched != m_tree || event->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     KeyDown(keyCodeOf(key->key()), key->modifiers());
     QTreeWidgetItem* current = m_tree->currentItem();
-    if (key->key() == Qt::Key_Asterisk) {
+    switch (key->key()) {
+    case Qt::Key_Asterisk:
         // The view's own '*' expands every descendant, and each expansion lists one level
         // more for it to expand: it would walk the whole drive.
         if (isNode(current))
-            expandListed(current);
+            (void)expandListed(current);
         return true;
+    case Qt::Key_Space:
+        // The view would search for a name starting with a blank (' (D:)', a drive
+        // without a label) and move there.
+        return true;
+    default:
+        break;
     }
-    if (isReportKey(key->key()))
-        handle(Handling::Click, current);
+    // A handler that deleted the control took the view with it.
+    if (isReportKey(key->key()) && !handle(Handling::Click, current))
+        return true;
     return false;
+}
+
+bool DirTree::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != d->m_tree || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    return d->filterKey(event);
 }
 
 void DirTree::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    m_tree->resize(width(), height());
+    d->m_tree->resize(width(), height());
 }
+
+} // namespace Cantorel

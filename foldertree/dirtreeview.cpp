@@ -1,15 +1,29 @@
 #include "dirtreeview.h"
 
-#include <QKeyEvent>
-#include <QPersistentModelIndex>
+#include "nodedelegate.h"
 
-DirTreeView::DirTreeView(QWidget* parent) : QTreeWidget(parent) {}
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+namespace Cantorel {
+
+DirTreeView::DirTreeView(QWidget* parent) : QTreeWidget(parent)
+{
+    setItemDelegate(new NodeDelegate(this));
+    const auto reported = [this] { m_reportedSincePress = true; };
+    connect(this, &QTreeWidget::itemClicked, this, reported);
+    connect(this, &QTreeWidget::itemExpanded, this, reported);
+}
 
 template <typename Handle>
 bool DirTreeView::counted(Handle handle)
 {
     ++m_eventDepth;
     const bool result = handle();
+    // Nothing of the view may be touched after eventDone: its handler may delete it.
     if (--m_eventDepth == 0)
         Q_EMIT eventDone();
     return result;
@@ -17,7 +31,21 @@ bool DirTreeView::counted(Handle handle)
 
 bool DirTreeView::event(QEvent* event)
 {
-    return counted([&] { return QTreeWidget::event(event); });
+    // The view's own deletion (deleteLater) ends with no view left to count on.
+    if (event->type() == QEvent::DeferredDelete)
+        return QTreeWidget::event(event);
+    const bool result = counted([&] { return QTreeWidget::event(event); });
+    switch (event->type()) {
+    case QEvent::Polish:
+    case QEvent::FontChange:
+    case QEvent::StyleChange:
+        remeasureRows();
+        Q_EMIT measuresChanged();
+        break;
+    default:
+        break;
+    }
+    return result;
 }
 
 bool DirTreeView::viewportEvent(QEvent* event)
@@ -32,3 +60,70 @@ void DirTreeView::keyPressEvent(QKeyEvent* event)
     if (currentIndex().isValid() && currentIndex() != before)
         Q_EMIT currentMovedByKey();
 }
+
+void DirTreeView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    m_currentAtPress = currentIndex();
+    m_leftPressed = true;
+    m_reportedSincePress = false;
+    QTreeWidget::mousePressEvent(event);
+}
+
+void DirTreeView::mouseMoveEvent(QMouseEvent* event)
+{
+    // Dragging with a button held would move the current node along.
+    if (event->buttons() != Qt::NoButton) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseMoveEvent(event);
+}
+
+void DirTreeView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseReleaseEvent(event);
+    if (!m_leftPressed)
+        return;
+    m_leftPressed = false;
+    // Pressed on one node and released on another, or outside: not a click, so the
+    // node the press made current is not the host's choice.
+    if (!m_reportedSincePress && currentIndex() != m_currentAtPress) {
+        if (m_currentAtPress.isValid()) {
+            setCurrentIndex(m_currentAtPress);
+        } else {
+            selectionModel()->clearCurrentIndex();
+            clearSelection();
+        }
+    }
+}
+
+void DirTreeView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseDoubleClickEvent(event);
+}
+
+int DirTreeView::rowWidth(const QTreeWidgetItem* item, int depth)
+{
+    const QString text = NodeDelegate::shownText(item->text(0));
+    const int textWidth = fontMetrics().horizontalAdvance(text);
+    if (m_rowOverhead < 0) {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        m_rowOverhead = std::max(0, itemDelegate()->sizeHint(option, indexFromItem(item)).width() - textWidth);
+    }
+    return (depth + (rootIsDecorated() ? 1 : 0)) * indentation() + m_rowOverhead + textWidth;
+}
+
+} // namespace Cantorel

@@ -1,7 +1,7 @@
 // The drive-and-folder layer on POSIX systems (Linux): drive letters for the mounted
 // volumes as MountTable assigns them, folders read with opendir/readdir, attributes
 // with stat.
-#include "drivesystem.h"
+#include "DirTree/drivesystem.h"
 #include "mounttable.h"
 
 #include <dirent.h>
@@ -16,6 +16,8 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+
+namespace Cantorel {
 
 namespace {
 
@@ -131,12 +133,27 @@ public:
             if (isHiddenName(entry) || isSystemEntry(*e))
                 continue;
             name = std::move(entry);
+            m_type = typeOf(e->d_type);
             return Step::Entry;
         }
         return Step::End;
     }
 
+    EntryType entryType() const override { return m_type; }
+
 private:
+    // The directory entry's own type, where the file system gives one: a folder that
+    // can be read but not searched still tells its files from its folders this way. A
+    // link is left to the attributes, which follow it.
+    static EntryType typeOf(unsigned char type)
+    {
+        switch (type) {
+        case DT_DIR: return EntryType::Folder;
+        case DT_REG: return EntryType::File;
+        default: return EntryType::Unknown;
+        }
+    }
+
     bool isSystemEntry(const dirent& e) const
     {
         switch (e.d_type) {
@@ -164,6 +181,7 @@ private:
     }
 
     DIR* m_dir;
+    EntryType m_type = EntryType::Unknown;
 };
 
 class PosixDriveSystem : public DriveSystem
@@ -227,3 +245,5 @@ std::unique_ptr<DriveSystem> DriveSystem::createPlatform()
 {
     return std::make_unique<PosixDriveSystem>();
 }
+
+} // namespace Cantorel

@@ -9,9 +9,11 @@
 #endif
 #include <windows.h>
 
-#include "drivesystem.h"
+#include "DirTree/drivesystem.h"
 
 #include <string>
+
+namespace Cantorel {
 
 namespace {
 
@@ -181,3 +183,5 @@ std::unique_ptr<DriveSystem> DriveSystem::createPlatform()
 {
     return std::make_unique<WinDriveSystem>();
 }
+
+} // namespace Cantorel

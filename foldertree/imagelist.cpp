@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+namespace Cantorel {
+
 void ImageList::add(const QString& key, const QString& fileName)
 {
     QString doubledName = fileName;
@@ -52,3 +54,5 @@ QIcon ImageList::icon(const QString& key, const QString& selectedKey) const
         addTo(icon, selected, QIcon::Selected);
     return icon;
 }
+
+} // namespace Cantorel

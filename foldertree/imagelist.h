@@ -6,6 +6,8 @@
 
 #include <vector>
 
+namespace Cantorel {
+
 // The node pictures of the folder tree, in the order they were added and addressed by
 // key. Indexes are 1-based, as the tree's own numbering is. Each picture is an icon that
 // may hold a variant at twice the size for screens of twice the pixel density.
@@ -35,3 +37,5 @@ private:
     };
     std::vector<Image> m_images;
 };
+
+} // namespace Cantorel

@@ -1,10 +1,12 @@
 #include "mounttable.h"
 
-#include "drivesystem.h"
+#include "DirTree/drivesystem.h"
 
 #include <algorithm>
 #include <map>
 #include <utility>
+
+namespace Cantorel {
 
 namespace {
 
@@ -230,3 +232,5 @@ std::string MountTable::decodeLabel(std::string_view name)
     }
     return out;
 }
+
+} // namespace Cantorel

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+namespace Cantorel {
+
 // The mount table of a POSIX system, read from the text of /proc/self/mountinfo, and
 // the drive letters the folder tree gives its volumes. Pure: it reads nothing itself,
 // so every rule can be tried with lines written out by hand.
@@ -64,3 +66,5 @@ public:
 private:
     std::vector<Mount> m_mounts;
 };
+
+} // namespace Cantorel

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <numeric>
 
+namespace Cantorel {
+
 ScratchList::ScratchList()
 {
     // The user's locale orders the letters, as the sorted list box of the desktop does.
@@ -53,3 +55,5 @@ void ScratchList::clear()
     m_items.clear();
     m_sorted = true;
 }
+
+} // namespace Cantorel

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+namespace Cantorel {
+
 // The sorted scratch list a folder listing passes through: the proper-cased names of
 // one listing, each beside the entry's name as it is on disk. Items are kept in the
 // ascending order of a sorted list box, in which case is not significant; they are
@@ -33,3 +35,5 @@ private:
     QCollator m_collator;
     bool m_sorted = true;
 };
+
+} // namespace Cantorel

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace Cantorel {
+
 TreeNode::TreeNode(const QString& text, int nameRole, char separator)
     : QTreeWidgetItem(QStringList{text}), m_nameRole(nameRole), m_separator(separator)
 {
@@ -27,3 +29,5 @@ QVariant TreeNode::data(int column, int role) const
     const QString name = parent() ? TreeText::displayName(data(0, m_nameRole).toByteArray()) : text(0);
     return QString(name + u'\n' + TreeText::displayPath(nativePath(), m_separator));
 }
+
+} // namespace Cantorel

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QTreeWidgetItem>
 
+namespace Cantorel {
+
 // A node of the folder tree: its data is that of a QTreeWidgetItem, and its tooltip (the
 // name as on disk and the native path, on two lines) is made when asked for rather than
 // for each of the thousands of nodes a listing may add.
@@ -23,3 +25,5 @@ private:
     int m_nameRole;
     char m_separator;
 };
+
+} // namespace Cantorel

@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+namespace Cantorel {
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -107,3 +109,5 @@ QString folderPath(QStringView driveText, QStringView fullPath)
 }
 
 } // namespace TreeText
+
+} // namespace Cantorel

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace Cantorel {
+
 // The texts of the folder tree: how names are shown and how a node's folder path is
 // read back from the texts of its node and the nodes above it.
 namespace TreeText {
@@ -46,3 +48,5 @@ QString drivePath(QStringView driveText);
 QString folderPath(QStringView driveText, QStringView fullPath);
 
 } // namespace TreeText
+
+} // namespace Cantorel

@@ -2,7 +2,7 @@
 // expansion of that drive in a tree on screen (a look-ahead listing per child, the column
 // sized to its widest row, a paint), the listing without the tree, and a plain directory
 // read of the same folder.
-#include "dirtree.h"
+#include "DirTree/dirtree.h"
 #include "rooteddrivesystem.h"
 #include "scratchlist.h"
 #include "treetext.h"
@@ -20,6 +20,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using namespace Cantorel;
 
 namespace {
 

@@ -2,7 +2,7 @@
 // a line below it shows the folder of every click, as the control reports it and as the
 // platform names it. With the box ticked the host refreshes the tree from every Click,
 // as a careless host might; the control copes with that at any point of a handling.
-#include "dirtree.h"
+#include <DirTree/dirtree.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,7 +18,7 @@ int main(int argc, char** argv)
 
     QWidget window;
     window.setWindowTitle(u"Folder tree"_s);
-    auto* tree = new DirTree;
+    auto* tree = new Cantorel::DirTree;
     auto* label = new QLabel(u"Click a drive or a folder."_s);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* refresh = new QCheckBox(u"Refresh the tree from Click"_s);
@@ -29,7 +29,7 @@ int main(int argc, char** argv)
     layout->addWidget(label);
     layout->addWidget(refresh);
 
-    QObject::connect(tree, &DirTree::Click, label, [tree, label, refresh] {
+    QObject::connect(tree, &Cantorel::DirTree::Click, label, [tree, label, refresh] {
         const QString native = tree->nativePath().isEmpty() ? QString::fromLatin1(tree->nativePathBytes().toPercentEncoding("/\\:"))
                                                             : tree->nativePath();
         label->setText(u"path: %1\nnative path: %2"_s.arg(tree->path(), native));

@@ -1,5 +1,5 @@
 // DirTree against real folders on disk, seen as drive C:.
-#include "dirtree.h"
+#include "DirTree/dirtree.h"
 #include "rooteddrivesystem.h"
 
 #include <QDir>
@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
+using namespace Cantorel;
 
 namespace {
 

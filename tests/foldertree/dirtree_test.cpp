@@ -1,8 +1,10 @@
 // DirTree against an in-memory machine: the nodes of the drive pass and of folder
 // listings, clicks, expansions, the refresh key and resizing.
 #include "dirtreefixture.h"
+#include "dirtreeprivate.h"
 
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -97,6 +99,14 @@ INSTANTIATE_TEST_SUITE_P(Folders, Listing, ::testing::Values(
         fs.failAttributes("C:\\locked.sys");
         fs.addFolder("C:\\Data");
     }, "  2 'Data' folder/open\n  3 'Locked.sys' folder/open\n"},
+    // A folder that can be read but not searched: no attributes, yet each entry's type.
+    TreeCase{"EntryTypeDecidesBeforeUnreadableAttributes", [](FakeDriveSystem& fs) {
+        fs.listEntryTypes();
+        fs.addFile("C:\\locked.sys");
+        fs.failAttributes("C:\\locked.sys");
+        fs.addFolder("C:\\Data");
+        fs.failAttributes("C:\\Data");
+    }, "  2 'Data' folder/open\n"},
     TreeCase{"ListingThatBreaksOffKeepsWhatItRead", [](FakeDriveSystem& fs) {
         fs.addFolder("C:\\zeta");
         fs.addFolder("C:\\Alpha");
@@ -267,6 +277,43 @@ TEST_F(DirTreeTest, LongAndDeepNamesCanBeScrolledTo)
     EXPECT_EQ(longest->text(0), longText);
 }
 
+// A line break inside a name would cut it after its first line in a row of one line: each
+// break is drawn as a mark, and the column is wide enough for the whole name.
+TEST_F(DirTreeTest, LineBreaksInNamesAreDrawnAsMarks)
+{
+    make([](FakeDriveSystem& fs) {
+        fs.addDrive('C', DriveSystem::Fixed, "SYSTEM");
+        fs.addFolder("C:\\new\nfolder");
+        fs.addFolder("C:\\old\r\nfiles");
+    });
+    tree->GoList();
+    tree->show();
+    tree->node(1)->setExpanded(true);
+    QTreeWidget* view = tree->tree();
+    const auto shown = [view](int index) {
+        return static_cast<QStyledItemDelegate*>(view->itemDelegate())
+            ->displayText(view->topLevelItem(0)->child(index)->text(0), QLocale());
+    };
+    EXPECT_EQ(view->topLevelItem(0)->child(0)->text(0), u"New\nFolder"_s);
+    EXPECT_EQ(shown(0), u"New\u21B5Folder"_s);
+    EXPECT_EQ(shown(1), u"Old\u21B5Files"_s);
+    EXPECT_GE(view->columnWidth(0), 2 * view->indentation() + view->fontMetrics().horizontalAdvance(shown(0)));
+}
+
+// The rows are measured with the font they are drawn in, also when it changes after the
+// tree was filled (a host's font, the style's on first showing).
+TEST_F(DirTreeTest, ColumnFollowsTheFont)
+{
+    make(standardMachine);
+    tree->GoList();
+    QFont big = tree->font();
+    big.setPointSize(big.pointSize() * 3);
+    tree->setFont(big);
+    tree->show();
+    QTreeWidget* view = tree->tree();
+    EXPECT_GE(view->columnWidth(0), view->indentation() + QFontMetrics(big).horizontalAdvance(u"System (C:)"_s));
+}
+
 TEST_F(DirTreeTest, ColonInsideALabelDoesNotMisleadThePath)
 {
     make([](FakeDriveSystem& fs) {
@@ -422,7 +469,7 @@ TEST_F(DirTreeTest, TreeFollowsTheControlsSize)
 TEST_F(DirTreeTest, EightPicturesInOrder)
 {
     make(standardMachine);
-    const ImageList& img = tree->imageList();
+    const ImageList& img = DirTreePrivate::of(*tree)->img;
     ASSERT_EQ(img.count(), 8);
     const QStringList keys{u"unknown"_s, u"fixed"_s, u"ram"_s, u"remove"_s,
                            u"cd"_s, u"folder"_s, u"open"_s, u"remote"_s};

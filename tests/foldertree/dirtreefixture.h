@@ -2,7 +2,7 @@
 
 // What the tests of DirTree share: an in-memory machine, a readable dump of the tree and
 // a fixture that records every Click with the path it reported.
-#include "dirtree.h"
+#include "DirTree/dirtree.h"
 #include "fakedrivesystem.h"
 
 #include <QTest>
@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+using namespace Cantorel;
 
 using Machine = std::function<void(FakeDriveSystem&)>;
 
@@ -64,7 +65,8 @@ protected:
         machine(*fake);
         fs = fake.get();
         tree = std::make_unique<DirTree>(std::move(fake));
-        QObject::connect(tree.get(), &DirTree::Click, [this] { clicks << tree->path(); });
+        DirTree* control = tree.get(); // `tree` may be let go of by a handler
+        QObject::connect(control, &DirTree::Click, control, [this, control] { clicks << control->path(); });
     }
 
     // The node with the given full path ('System (C:)\Windows').

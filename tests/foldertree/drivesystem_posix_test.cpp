@@ -1,6 +1,6 @@
 // The POSIX drive-and-folder layer against real folders: what a listing yields, what
 // the attributes say, and failures that happen for every user, root included.
-#include "drivesystem.h"
+#include "DirTree/drivesystem.h"
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -13,6 +13,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+
+using namespace Cantorel;
 #include <set>
 
 namespace fs = std::filesystem;

@@ -1,13 +1,20 @@
 #include "fakedrivesystem.h"
 
+using namespace Cantorel;
+
 namespace {
 
 class FakeEnumeration : public FolderEnumeration
 {
 public:
-    FakeEnumeration(std::vector<std::string> names, int breakAfter)
-        : m_names(std::move(names)), m_breakAfter(breakAfter)
+    FakeEnumeration(std::vector<std::string> names, std::vector<EntryType> types, int breakAfter)
+        : m_names(std::move(names)), m_types(std::move(types)), m_breakAfter(breakAfter)
     {
+    }
+
+    EntryType entryType() const override
+    {
+        return m_given > 0 && !m_types.empty() ? m_types[static_cast<std::size_t>(m_given - 1)] : EntryType::Unknown;
     }
 
     Step next(std::string& name) override
@@ -28,6 +35,7 @@ public:
 
 private:
     std::vector<std::string> m_names;
+    std::vector<EntryType> m_types; // empty when the listing gives no types
     int m_breakAfter;
     int m_given = 0;
     bool m_done = false;
@@ -117,17 +125,24 @@ std::unique_ptr<FolderEnumeration> FakeDriveSystem::enumerate(const std::string&
     // Like the desktop's own listing: "." and ".." first below a root, no hidden or
     // system entries.
     std::vector<std::string> names;
-    if (!isRoot)
+    std::vector<FolderEnumeration::EntryType> types;
+    if (!isRoot) {
         names = {".", ".."};
+        types = {FolderEnumeration::EntryType::Folder, FolderEnumeration::EntryType::Folder};
+    }
     if (const auto children = m_children.find(path); children != m_children.end()) {
         for (const std::string& name : children->second) {
             const Attributes& a = m_entries.at(path + '\\' + name);
-            if (!a.hidden && !a.system)
+            if (!a.hidden && !a.system) {
                 names.push_back(name);
+                types.push_back(a.directory ? FolderEnumeration::EntryType::Folder : FolderEnumeration::EntryType::File);
+            }
         }
     }
+    if (!m_entryTypesListed)
+        types.clear();
     const auto breakAfter = m_breakAfter.find(path);
-    return std::make_unique<FakeEnumeration>(std::move(names),
+    return std::make_unique<FakeEnumeration>(std::move(names), std::move(types),
                                              breakAfter == m_breakAfter.end() ? -1 : breakAfter->second);
 }
 

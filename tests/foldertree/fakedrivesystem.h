@@ -1,6 +1,6 @@
 #pragma once
 
-#include "drivesystem.h"
+#include "DirTree/drivesystem.h"
 
 #include <map>
 #include <optional>
@@ -13,9 +13,12 @@
 // cannot start or breaks off, entries whose attributes cannot be read. Names are
 // compared exactly, case included, so a test sees whether the tree reaches a folder by
 // its name on disk. It counts the reads the tree makes.
-class FakeDriveSystem : public DriveSystem
+class FakeDriveSystem : public Cantorel::DriveSystem
 {
 public:
+    // Listings give each entry's type (folder or file), as a directory entry does.
+    void listEntryTypes() { m_entryTypesListed = true; }
+
     // A drive whose label is nullopt cannot have it read (no medium).
     void addDrive(char letter, int type, std::optional<std::string> label);
 
@@ -36,7 +39,7 @@ public:
     std::optional<std::string> volumeLabel(char letter) const override;
     std::string rootPath(char letter) const override;
     char separator() const override { return '\\'; }
-    std::unique_ptr<FolderEnumeration> enumerate(const std::string& folder) const override;
+    std::unique_ptr<Cantorel::FolderEnumeration> enumerate(const std::string& folder) const override;
     std::optional<Attributes> attributes(const std::string& path) const override;
 
 private:
@@ -55,6 +58,7 @@ private:
     std::set<std::string> m_unlistable;
     std::map<std::string, int> m_breakAfter;
     std::set<std::string> m_unreadable;
+    bool m_entryTypesListed = false;
     mutable std::map<std::string, int> m_enumerations;
     mutable std::map<char, int> m_labelReads;
 };

@@ -1,12 +1,14 @@
 // The mount table parser and the drive letters it hands out, with lines as the kernel
 // writes them into /proc/self/mountinfo.
-#include "drivesystem.h"
+#include "DirTree/drivesystem.h"
 #include "mounttable.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+using namespace Cantorel;
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
+using namespace Cantorel;
 
 namespace {
 

@@ -1,19 +1,102 @@
-// A host of DirTree from another project. It shows the tree and prints the native path of
+// A host of DirTree from another project, written in C++17, with classes of its own named
+// TreeNode, ImageList and MountTable. It shows the tree and prints the native path of
 // every Click, and refreshes the tree from the first one. With --check it drives the tree
-// itself (offscreen is enough): it expands the first drive by the keyboard, presses F5,
-// and exits with 0 when the control answered and its pictures were built in.
-#include <dirtree.h>
+// itself (offscreen is enough) and exits with 0 when everything held:
+//  - its own classes and the library's live side by side;
+//  - the tree lists the drives with their pictures, expands by the keyboard, refreshes;
+//  - a handler that deletes the control from its first Click ends every action cleanly
+//    (a sanitizer build of the host sees any use of the freed control).
+#include <DirTree/dirtree.h>
+#include <dirtree.h> // the older include path, still there
+
+#include "imagelist.h"
+#include "mounttable.h"
+#include "treenode.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QTreeWidget>
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
+
+static_assert(DIRTREE_VERSION_MAJOR == 0 && DIRTREE_VERSION >= 0x000100, "DirTree 0.1 or later");
+
+namespace {
+
+using Cantorel::DirTree;
+
+void sendKey(QWidget* to, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(to, &press);
+}
+
+void sendClick(QWidget* to, QPoint at)
+{
+    const QPointer<QWidget> alive(to);
+    QMouseEvent press(QEvent::MouseButtonPress, at, to->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(to, &press);
+    if (!alive)
+        return;
+    QMouseEvent release(QEvent::MouseButtonRelease, at, to->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, {});
+    QApplication::sendEvent(to, &release);
+}
+
+// Each action on a fresh control whose host deletes it from the first Click.
+bool deletesCleanly()
+{
+    const std::pair<const char*, std::function<void(DirTree*)>> actions[] = {
+        {"left click", [](DirTree* t) {
+             QTreeView* view = t->tree();
+             sendClick(view->viewport(), view->visualRect(view->model()->index(0, 0)).center());
+         }},
+        {"Return", [](DirTree* t) { sendKey(t->tree(), Qt::Key_Return); }},
+        {"Right", [](DirTree* t) { sendKey(t->tree(), Qt::Key_Right); }},
+        {"'*'", [](DirTree* t) { sendKey(t->tree(), Qt::Key_Asterisk, Qt::KeypadModifier); }},
+        {"expansion by the host", [](DirTree* t) { t->tree()->topLevelItem(0)->setExpanded(true); }},
+    };
+    bool ok = true;
+    for (const auto& [name, act] : actions) {
+        auto* tree = new DirTree;
+        tree->GoList();
+        tree->resize(300, 300);
+        tree->show();
+        tree->tree()->setCurrentItem(tree->tree()->topLevelItem(0));
+        int clicks = 0;
+        QObject::connect(tree, &DirTree::Click, tree, [&clicks, tree] {
+            ++clicks;
+            delete tree;
+        });
+        const QPointer<DirTree> alive(tree);
+        act(tree);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        std::printf("delete from Click, %s: %d Click, control %s\n", name, clicks, alive ? "alive" : "gone");
+        if (clicks != 1 || alive) {
+            delete alive.data();
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    std::printf("DirTree %s\n", DIRTREE_VERSION_STRING);
+
+    // The host's own classes, alive beside the library's.
+    TreeNode ownNode(7);
+    ImageList ownImages;
+    ownImages.add("logo");
+    const MountTable ownMounts;
+
     DirTree tree;
     int clicks = 0;
     QObject::connect(&tree, &DirTree::Click, &tree, [&] {
@@ -26,18 +109,22 @@ int main(int argc, char** argv)
     if (argc < 2 || std::strcmp(argv[1], "--check") != 0)
         return app.exec();
 
-    const QPixmap folder = tree.imageList().picture(QStringLiteral("folder"));
-    if (folder.size() != QSize(16, 16) || tree.tree()->topLevelItemCount() == 0) {
-        std::fprintf(stderr, "dirtree-host: no pictures or no drives\n");
+    QTreeWidgetItem* drive = tree.tree()->topLevelItem(0);
+    if (!drive || drive->icon(0).pixmap(16, 16).isNull()) {
+        std::fprintf(stderr, "dirtree-host: no drives or no pictures\n");
         return 1;
     }
     for (const int key : {int(Qt::Key_Right), int(Qt::Key_Right), int(Qt::Key_Down), int(Qt::Key_F5)}) {
         if (!tree.tree()->currentItem())
             tree.tree()->setCurrentItem(tree.tree()->topLevelItem(0));
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(tree.tree(), &press);
+        sendKey(tree.tree(), key);
         QApplication::processEvents();
     }
     std::printf("%d Clicks, path %s\n", clicks, qPrintable(tree.path()));
-    return clicks > 0 ? 0 : 1;
+
+    const QTreeWidgetItem* ownItem = &ownNode; // through the vtable
+    bool ok = clicks > 0 && ownItem->data(0, Qt::UserRole).toInt() == 7 && ownImages.count() == 1
+        && ownMounts.describe() == "host mount table";
+    ok = deletesCleanly() && ok;
+    return ok ? 0 : 1;
 }

@@ -9,7 +9,7 @@ mkdir -p "$out"
 
 cxx=x86_64-w64-mingw32-g++
 "$cxx" -std=c++20 -O1 -Wall -Wextra -Wpedantic -Werror -D_WIN32_WINNT=0x0601 \
-  -I"$top/foldertree" \
+  -I"$top/foldertree/include" -I"$top/foldertree" \
   "$top/foldertree/drivesystem_win.cpp" "$here/drivesystem_check.cpp" \
   -static -o "$out/drivesystem_check.exe"
 echo "check-windows: built $out/drivesystem_check.exe with $($cxx -dumpversion | head -1) (mingw-w64)"

@@ -6,11 +6,13 @@
 #endif
 #include <windows.h>
 
-#include "drivesystem.h"
+#include "DirTree/drivesystem.h"
 
 #include <cstdio>
 #include <set>
 #include <string>
+
+using namespace Cantorel;
 
 namespace {
 

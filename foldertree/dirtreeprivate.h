@@ -1,0 +1,103 @@
+#pragma once
+
+#include "DirTree/dirtree.h"
+#include "imagelist.h"
+#include "scratchlist.h"
+
+#include <QPointer>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Cantorel {
+
+class DirTreeView;
+
+// What DirTree holds and does, out of the installed header. Everything that raises Click
+// returns whether the control is still alive afterwards: a handler may have deleted it,
+// and then no member may be touched any more.
+class DirTreePrivate
+{
+public:
+    DirTreePrivate(DirTree* q, std::unique_ptr<DriveSystem> drives);
+    ~DirTreePrivate();
+    DirTreePrivate(const DirTreePrivate&) = delete;
+    DirTreePrivate& operator=(const DirTreePrivate&) = delete;
+
+    // For tests, which look at the inner parts.
+    static DirTreePrivate* of(const DirTree& tree) { return tree.d.get(); }
+
+    void ListDrives();
+    void ListSubfolders(const std::string& path, QTreeWidgetItem* parent);
+
+    [[nodiscard]] bool NodeClick(QTreeWidgetItem* node);
+    [[nodiscard]] bool Expand(QTreeWidgetItem* node);
+    void KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+    [[nodiscard]] bool expandListed(QTreeWidgetItem* top);
+    bool filterKey(QEvent* event);
+
+    // A node named by its index in one filling of the tree: it resolves to nothing once
+    // the tree has been refreshed.
+    struct NodeRef
+    {
+        quint64 generation = 0;
+        int index = 0;
+    };
+    enum class Handling { Click, Expand };
+    NodeRef refOf(const QTreeWidgetItem* node) const;
+    QTreeWidgetItem* resolve(NodeRef ref) const;
+    bool isNode(const QTreeWidgetItem* item) const;
+    [[nodiscard]] bool handle(Handling handling, QTreeWidgetItem* item);
+    [[nodiscard]] bool runPending();
+    void beginHandling();
+    void endHandling();
+
+    void loadImages();
+    QTreeWidgetItem* makeNode(const QString& text, const QString& key, const QString& image,
+                              const QString& selectedImage, const QByteArray& name);
+    QTreeWidgetItem* nodeByKey(const QString& key) const;
+    QTreeWidgetItem* node(int index) const;
+    void removeAllNodes();
+    void releaseRemovedNodes();
+    QByteArray nativeFolderBytes(const QTreeWidgetItem* node) const;
+    std::string nativeFolder(const QTreeWidgetItem* node) const;
+    QString folderPath(const QTreeWidgetItem* node) const;
+
+    // The column's width: at least that of every row shown since the last refresh,
+    // counted once per row as rows come into view, and set once per handling.
+    void countRows(const QTreeWidgetItem* parent);
+    void countAllRows();
+    void countRow(const QTreeWidgetItem* row, int depth);
+    void applyColumnWidth();
+
+    DirTree* const q;
+    DirTreeView* m_tree = nullptr; // the control's tree view
+    ScratchList List1;
+    ImageList img;
+
+    std::unique_ptr<DriveSystem> m_drives;
+    std::vector<QTreeWidgetItem*> m_nodes; // by index - 1
+    QString m_path;
+    QByteArray m_nativePath;
+
+    // Bumped whenever every node is removed, so that a handling in progress can tell
+    // that the nodes it still meant to visit are gone.
+    quint64 m_generation = 0;
+    // How deep the handlings of this control are nested right now.
+    int m_handling = 0;
+    // True while '*' expands a batch of nodes: only its last step makes a node current
+    // (making a node current opens its parents, whose expansions would run too early).
+    bool m_batch = false;
+    // Clicks and expansions the view raised while it was busy with an event; run once
+    // it has returned from it.
+    std::deque<std::pair<Handling, NodeRef>> m_pending;
+    // Nodes removed while the view or a handling may still hold them; freed as soon as
+    // neither does.
+    std::vector<std::unique_ptr<QTreeWidgetItem>> m_removed;
+    int m_widest = 0;       // the widest row counted, indentation included
+    int m_rowOverhead = -1; // a row's width beyond its text, measured once per filling
+};
+
+} // namespace Cantorel

@@ -1,0 +1,146 @@
+#pragma once
+
+/// @file
+/// Cantorel::DirTree, the folder tree control. Include it as `<DirTree/dirtree.h>`.
+
+#include <DirTree/dirtree_export.h>
+#include <DirTree/dirtree_version.h>
+
+#include <QByteArray>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+/// Everything of the DirTree library.
+namespace Cantorel {
+
+class DirTreePrivate;
+class DriveSystem;
+
+/// The folder tree control: the machine's drives as the top-level nodes of a tree and
+/// their folders below them, read one level at a time as the user clicks and expands
+/// nodes. A host fills it with GoList(), handles Click() and reads path() or, to reach
+/// the folder, nativePath() / nativePathBytes().
+///
+/// **Nodes.** A drive node has the key "root" + the character code of its letter
+/// ('root67' for C:), the text 'System (C:)' ('(A:)' for a removable drive) and its drive
+/// type's picture. A folder node has no key, the folder's proper-cased name as its text
+/// and the folder pictures; the name as it is on disk is kept beside the text, and the
+/// disk is always reached through those names, so 'Music' and 'music' on a
+/// case-sensitive file system stay two folders. Every node has a 1-based index, in order
+/// of addition; the children of one node are added in one run, so their indexes are
+/// consecutive. Names on disk that are not valid UTF-8 are shown with their bytes read as
+/// Windows-1252 ('caf\\xe9' shows as 'Café'); a line break inside a name is drawn as a
+/// visible mark, so no name is cut.
+///
+/// **When Click comes.** Click() is raised, after path() has been set:
+/// - once for a left click on a node (press and release on the same node);
+/// - once for a keyboard move onto a node (arrows, page keys, Home, End, a typed letter);
+/// - once for Return or Enter on the current node;
+/// - n + 1 times for the expansion of a node with n children (mouse, Right, '+', a
+///   double click): once for each child, whose subfolders are read then, and last for
+///   the node itself, which ends current;
+/// - for '*': each node below the current one that is listed already is expanded as
+///   above, every node after the nodes below it, and the current node comes last, once.
+///
+/// Nothing else moves the current node: a right or middle click, and a left press that
+/// is released on another node or outside the tree, leave it where it was. Space does
+/// nothing. F5 lists the drives afresh and raises nothing. Every change of the current
+/// node is thus reported, once, in the order it happened.
+///
+/// **Handlers may refresh or delete.** A handler of Click() may call GoList(), run a
+/// modal dialog, or destroy the control, at any Click of any of these actions: the
+/// handling in progress ends there, and nothing removed is touched afterwards. Both
+/// `delete tree` and `tree->deleteLater()` are safe from a handler; deleteLater() is the
+/// one to choose when the handler is not the last code of the host that uses the control
+/// in that event.
+///
+/// **Threads.** Everything runs on the thread that owns the control (the GUI thread),
+/// inside its event handling; nothing is read in the background. A slow drive holds
+/// that thread for as long as it takes to answer. The control posts no work of its own.
+class DIRTREE_EXPORT DirTree : public QWidget
+{
+    Q_OBJECT
+    /// The folder path of the node last reported by Click(), as path() gives it.
+    Q_PROPERTY(QString path READ path)
+
+public:
+    /// What each node of the inner tree carries, for hosts and tests that look at it.
+    /// Qt::ToolTipRole holds the name as on disk and the node's native path, on two lines.
+    enum NodeRole {
+        KeyRole = Qt::UserRole + 1, ///< QString: 'root65'..'root90' for drives, empty otherwise
+        ImageRole,                  ///< QString: key of the node's picture
+        SelectedImageRole,          ///< QString: key of the picture while selected, or empty
+        IndexRole,                  ///< int: 1-based, in order of addition
+        NameRole,                   ///< QByteArray: a drive's native root, a folder's name on disk
+    };
+
+    /// Makes an empty control that reads the platform's drives and folders.
+    explicit DirTree(QWidget* parent = nullptr);
+    /// Makes an empty control that reads `drives` instead, for instance a fake machine in
+    /// tests. The control owns it.
+    explicit DirTree(std::unique_ptr<DriveSystem> drives, QWidget* parent = nullptr);
+    /// Frees the control, its nodes and its drive layer; safe from a handler of Click().
+    ~DirTree() override;
+
+    /// Removes every node and lists the drives afresh (as F5 does): the drive nodes with
+    /// the top-level folders of every drive that is not removable. Raises nothing;
+    /// path() keeps its value.
+    Q_INVOKABLE void GoList();
+
+    /// The folder path of the node last reported by Click(), in the form 'C:\\Windows\\'
+    /// (drive letter, colon, the node texts joined by "\", a final "\"); empty before
+    /// the first Click(). A display form: the texts are proper-cased and a "\" inside a
+    /// name looks like a separator, so it cannot tell 'MUSIC' from 'music' on Linux.
+    /// Reach the folder through nativePath() or nativePathBytes().
+    QString path() const;
+
+    /// The same folder as the platform names it, through the names on disk:
+    /// '/home/ann/Music/' on Linux for the node 'System (C:)\\Home\\Ann\\Music';
+    /// 'C:\\Program Files\\' on Windows. On Linux QFile::encodeName gives back exactly
+    /// nativePathBytes(). Empty before the first Click(), and empty when a name on the
+    /// way is not valid UTF-8, as no string names it then: nativePathBytes() does.
+    QString nativePath() const;
+
+    /// The same folder as bytes, exact for every name on disk: the file system's own
+    /// bytes on POSIX (open it with them as they are), UTF-8 on Windows. Empty before
+    /// the first Click().
+    QByteArray nativePathBytes() const;
+
+    /// The inner tree view, to look at the nodes (they carry NodeRole data). Connect to
+    /// Click(), not to the view's signals, and leave its nodes as they are.
+    QTreeWidget* tree() const;
+
+    /// The node with a 1-based index, or nullptr. Indexes start again at 1 with every
+    /// GoList() or F5.
+    QTreeWidgetItem* node(int index) const;
+
+    /// The full path of a node: the texts from its drive node down to it, joined by "\"
+    /// ('System (C:)\\Program Files').
+    static QString fullPath(const QTreeWidgetItem* node);
+
+    /// The control's design size.
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    /// Raised at the end of every click handling, after path() has been set; see the
+    /// class description for when. A handler may call GoList(), run a modal window,
+    /// delete the control or do all of these; a handling in progress then ends at once.
+    void Click();
+
+protected:
+    /// Keeps the inner tree as large as the control.
+    void resizeEvent(QResizeEvent* event) override;
+    /// Sees the keys of the inner tree before the tree does.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class DirTreePrivate;
+    std::unique_ptr<DirTreePrivate> d;
+};
+
+} // namespace Cantorel

@@ -1,0 +1,79 @@
+#pragma once
+
+/// @file
+/// DriveSystem: the drives and folders that DirTree shows.
+
+#include "folderenumeration.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace Cantorel {
+
+/// The machine's drives and folders as the folder tree sees them: a drive letter per
+/// volume, a type per drive, a volume label, the entries of a folder and the attributes
+/// of one entry. Free of Qt so that every platform's implementation builds with any
+/// C++17 compiler. Every call reads the platform afresh; nothing is cached. A host may
+/// hand DirTree an implementation of its own (a fake machine in tests, a remote one).
+///
+/// Paths are native and end in the separator when they name a folder: a drive's root is
+/// what rootPath gives ("C:\" on Windows, "/" or "/media/usb/" on POSIX); a folder below
+/// it is that root, the entry names and a separator after each.
+class DriveSystem
+{
+public:
+    /// Drive types, numbered as the Windows drive-type service numbers them. driveType
+    /// may return a value outside this list; callers treat it like NoRootDir.
+    enum DriveType : int {
+        Unknown = 0,   ///< a drive of a kind not known
+        NoRootDir = 1, ///< no drive: gets no node
+        Removable = 2, ///< a floppy, card or stick drive: its medium is read only on a click
+        Fixed = 3,     ///< a hard disk
+        Remote = 4,    ///< a network drive
+        CdRom = 5,     ///< an optical drive
+        RamDisk = 6,   ///< a drive in memory
+    };
+
+    /// The attributes of one entry of a folder.
+    struct Attributes
+    {
+        bool directory = false; ///< the entry is a folder (or a link to one)
+        bool hidden = false;    ///< the entry is hidden
+        bool system = false;    ///< the entry belongs to the system (or is a device, pipe, socket)
+    };
+
+    /// Frees the implementation.
+    virtual ~DriveSystem() = default;
+
+    /// The type of the drive whose root is letter + ":\" ('A' to 'Z').
+    virtual int driveType(char letter) const = 0;
+
+    /// The volume label of the drive, as stored (not re-cased). nullopt when it cannot be
+    /// read, for instance a drive without a medium or a letter without a drive; an empty
+    /// string when the volume has no label.
+    virtual std::optional<std::string> volumeLabel(char letter) const = 0;
+
+    /// The native path of the drive's root, ending in the separator; empty when the
+    /// letter names no drive.
+    virtual std::string rootPath(char letter) const = 0;
+
+    /// The separator of native paths.
+    virtual char separator() const = 0;
+
+    /// Starts a pass over the entries of `folder` (a native path ending in the
+    /// separator). nullptr when the pass cannot start: the folder is missing, is not a
+    /// folder, cannot be read, or its medium is absent.
+    virtual std::unique_ptr<FolderEnumeration> enumerate(const std::string& folder) const = 0;
+
+    /// The attributes of the entry at `path` (a folder's path plus the entry's name).
+    /// nullopt when they cannot be read; a failure is never reported as attributes.
+    virtual std::optional<Attributes> attributes(const std::string& path) const = 0;
+
+    /// The implementation for the platform this program was built for (what
+    /// DirTree(QWidget*) reads). Part of the library's inner layer: a host of the shared
+    /// library hands DirTree an implementation of its own instead.
+    static std::unique_ptr<DriveSystem> createPlatform();
+};
+
+} // namespace Cantorel

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+// The host's own mount table.
+class MountTable
+{
+public:
+    virtual ~MountTable() = default;
+    virtual std::string describe() const { return "host mount table"; }
+};

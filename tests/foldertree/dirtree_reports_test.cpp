@@ -1,0 +1,247 @@
+// Every change of DirTree's current node is reported once, in order, and a host may
+// delete the control from any Click of any action (ASan and valgrind see every read of
+// the freed control).
+#include "dirtreefixture.h"
+
+#include <QPointer>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum class Action {
+    LeftClick,     // on C:
+    ExpandMark,    // a click on C:'s expand mark
+    DoubleClick,   // on C:: a click, then the expansion
+    KeyDown,       // from A: onto C:
+    Return,        // on C:
+    Right,         // on C:, collapsed
+    Plus,          // on C:, collapsed
+    StarCollapsed, // on C:, collapsed, its children listed with theirs
+    StarExpanded,  // on C:, open
+    SetExpanded,   // C: opened by the host's code
+};
+
+class DirTreeActionTest : public DirTreeTest
+{
+protected:
+    // Fills the tree (standard machine) and readies it for `action`.
+    void start(Action action)
+    {
+        make(standardMachine);
+        tree->GoList();
+        QTreeWidgetItem* drive = find(u"System (C:)"_s);
+        if (action == Action::StarCollapsed || action == Action::StarExpanded) {
+            drive->setExpanded(true);
+            drive->setExpanded(action == Action::StarExpanded);
+        }
+        tree->resize(300, 300);
+        tree->show();
+        tree->tree()->setFocus();
+        tree->tree()->setCurrentItem(action == Action::KeyDown ? find(u"(A:)"_s) : drive);
+        clicks.clear();
+    }
+
+    // Runs `action` as the user (or the host) does it; stops as soon as the control is
+    // gone, as the events would then go to a deleted widget.
+    void act(Action action)
+    {
+        const QPointer<DirTree> alive(tree.get());
+        QTreeWidget* view = tree->tree(); // `tree` may be let go of by a handler
+        QWidget* viewport = view->viewport();
+        QTreeWidgetItem* drive = find(u"System (C:)"_s);
+        const QRect rect = view->visualItemRect(drive);
+        const QPoint mark(rect.left() - view->indentation() / 2, rect.center().y());
+        // The style may open a node on the press already.
+        const auto click = [&](QPoint at) {
+            QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+            if (alive)
+                QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+        };
+        const auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyPress(view, k, modifiers);
+            if (alive)
+                QTest::keyRelease(view, k, modifiers);
+        };
+        switch (action) {
+        case Action::LeftClick: click(rect.center()); break;
+        case Action::ExpandMark: click(mark); break;
+        case Action::DoubleClick:
+            click(rect.center());
+            if (alive)
+                QTest::mouseDClick(viewport, Qt::LeftButton, {}, rect.center());
+            if (alive)
+                QTest::mouseRelease(viewport, Qt::LeftButton, {}, rect.center());
+            break;
+        case Action::KeyDown: key(Qt::Key_Down); break;
+        case Action::Return: key(Qt::Key_Return); break;
+        case Action::Right: key(Qt::Key_Right); break;
+        case Action::Plus: key(Qt::Key_Plus); break;
+        case Action::StarCollapsed:
+        case Action::StarExpanded: key(Qt::Key_Asterisk, Qt::KeypadModifier); break;
+        case Action::SetExpanded: drive->setExpanded(true); break;
+        }
+    }
+};
+
+struct DeleteCase
+{
+    std::string name;
+    Action action;
+    int deleteOnClick;
+    bool later;     // deleteLater() instead of delete
+    int clicks;     // Clicks raised in all
+};
+
+class DeleteFromClick : public DirTreeActionTest, public ::testing::WithParamInterface<DeleteCase> {};
+
+TEST_P(DeleteFromClick, EndsTheHandlingCleanly)
+{
+    const DeleteCase& c = GetParam();
+    start(c.action);
+    const QPointer<DirTree> alive(tree.get());
+    QObject::connect(tree.get(), &DirTree::Click, tree.get(), [&] {
+        if (clicks.size() != c.deleteOnClick)
+            return;
+        if (c.later)
+            tree.release()->deleteLater();
+        else
+            tree.reset();
+    });
+    act(c.action);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(clicks.size(), c.clicks);
+    EXPECT_TRUE(alive.isNull());
+}
+
+std::vector<DeleteCase> deleteCases()
+{
+    struct Counted
+    {
+        const char* name;
+        Action action;
+        int clicks; // what the action raises when nobody deletes
+    };
+    const Counted actions[] = {
+        {"LeftClick", Action::LeftClick, 1},   {"ExpandMark", Action::ExpandMark, 4},
+        {"DoubleClick", Action::DoubleClick, 5}, {"KeyDown", Action::KeyDown, 1},
+        {"Return", Action::Return, 1},         {"Right", Action::Right, 4},
+        {"Plus", Action::Plus, 4},             {"StarCollapsed", Action::StarCollapsed, 8},
+        {"StarExpanded", Action::StarExpanded, 5}, {"SetExpanded", Action::SetExpanded, 4},
+    };
+    std::vector<DeleteCase> cases;
+    for (const Counted& a : actions) {
+        for (int at = 1; at <= a.clicks; ++at)
+            cases.push_back({std::string(a.name) + "OnClick" + std::to_string(at), a.action, at, false, at});
+        // deleteLater: the action runs to its end, and the control goes afterwards.
+        cases.push_back({std::string(a.name) + "LaterOnClick1", a.action, 1, true, a.clicks});
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Actions, DeleteFromClick, ::testing::ValuesIn(deleteCases()),
+                         [](const auto& info) { return info.param.name; });
+
+// The Clicks of each action, in order, when nobody deletes: the counts above hold, and
+// '*' reports every node after the nodes below it and the current node last, once.
+struct SequenceCase
+{
+    const char* name;
+    Action action;
+    QStringList expected;
+};
+
+class ClickSequence : public DirTreeActionTest, public ::testing::WithParamInterface<SequenceCase> {};
+
+TEST_P(ClickSequence, ReportsEachNodeInOrder)
+{
+    start(GetParam().action);
+    act(GetParam().action);
+    EXPECT_EQ(clicks, GetParam().expected);
+    EXPECT_EQ(tree->tree()->currentItem(), find(u"System (C:)"_s));
+}
+
+const QString kPf = u"C:\\Program Files\\"_s;
+const QString kCf = u"C:\\Program Files\\Common Files\\"_s;
+const QString kUsers = u"C:\\Users\\"_s;
+const QString kAnn = u"C:\\Users\\Ann\\"_s;
+const QString kWin = u"C:\\Windows\\"_s;
+const QString kC = u"C:\\"_s;
+
+INSTANTIATE_TEST_SUITE_P(Actions, ClickSequence, ::testing::Values(
+    SequenceCase{"LeftClick", Action::LeftClick, {kC}},
+    SequenceCase{"ExpandMark", Action::ExpandMark, {kPf, kUsers, kWin, kC}},
+    SequenceCase{"DoubleClick", Action::DoubleClick, {kC, kPf, kUsers, kWin, kC}},
+    SequenceCase{"KeyDown", Action::KeyDown, {kC}},
+    SequenceCase{"Right", Action::Right, {kPf, kUsers, kWin, kC}},
+    SequenceCase{"StarCollapsed", Action::StarCollapsed, {kCf, kPf, kAnn, kUsers, kPf, kUsers, kWin, kC}},
+    SequenceCase{"StarExpanded", Action::StarExpanded, {kCf, kPf, kAnn, kUsers, kC}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Mouse actions that are not a left click on one node leave the current node, and path,
+// as they were; a left click moves both.
+struct MouseCase
+{
+    const char* name;
+    Qt::MouseButton button;
+    const char* pressOn;   // full path of the node pressed, or nullptr below the rows
+    const char* releaseOn; // likewise
+    QStringList expected;
+    const char* current;
+};
+
+class MouseMoves : public DirTreeTest, public ::testing::WithParamInterface<MouseCase> {};
+
+TEST_P(MouseMoves, CurrentNodeMovesOnlyWithAClick)
+{
+    const MouseCase& c = GetParam();
+    make(standardMachine);
+    tree->GoList();
+    find(u"System (C:)"_s)->setExpanded(true);
+    tree->resize(300, 300);
+    mouseClick(find(u"System (C:)\\Windows"_s));
+    clicks.clear();
+    QWidget* viewport = tree->tree()->viewport();
+    const auto at = [&](const char* node) {
+        return node ? tree->tree()->visualItemRect(find(QString::fromUtf8(node))).center()
+                    : QPoint(viewport->width() / 2, viewport->height() - 2);
+    };
+    QTest::mousePress(viewport, c.button, {}, at(c.pressOn));
+    QMouseEvent drag(QEvent::MouseMove, at(c.releaseOn), viewport->mapToGlobal(at(c.releaseOn)), Qt::NoButton,
+                     c.button, {});
+    QCoreApplication::sendEvent(viewport, &drag);
+    QTest::mouseRelease(viewport, c.button, {}, at(c.releaseOn));
+    EXPECT_EQ(clicks, c.expected);
+    EXPECT_EQ(tree->tree()->currentItem(), find(QString::fromUtf8(c.current)));
+    EXPECT_EQ(tree->tree()->selectedItems(), QList<QTreeWidgetItem*>{tree->tree()->currentItem()});
+}
+
+INSTANTIATE_TEST_SUITE_P(Mouse, MouseMoves, ::testing::Values(
+    MouseCase{"LeftClick", Qt::LeftButton, "System (C:)\\Users", "System (C:)\\Users", {kUsers}, "System (C:)\\Users"},
+    MouseCase{"RightClick", Qt::RightButton, "System (C:)\\Users", "System (C:)\\Users", {}, "System (C:)\\Windows"},
+    MouseCase{"MiddleClick", Qt::MiddleButton, "System (C:)\\Users", "System (C:)\\Users", {}, "System (C:)\\Windows"},
+    MouseCase{"DragOntoAnotherNode", Qt::LeftButton, "System (C:)\\Users", "System (C:)\\Program Files", {},
+              "System (C:)\\Windows"},
+    MouseCase{"ReleasedBelowTheRows", Qt::LeftButton, "System (C:)\\Users", nullptr, {}, "System (C:)\\Windows"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Drives without labels read ' (C:)', ' (D:)': Space must not search for a blank and
+// jump to the next of them, nor report anything.
+TEST_F(DirTreeTest, SpaceOnDrivesWithEmptyLabelsDoesNothing)
+{
+    make([](FakeDriveSystem& fs) {
+        for (const char letter : {'C', 'D', 'E'})
+            fs.addDrive(letter, DriveSystem::Fixed, "");
+    });
+    tree->GoList();
+    tree->show();
+    tree->tree()->setFocus();
+    tree->tree()->setCurrentItem(find(u" (C:)"_s));
+    for (int i = 0; i < 2; ++i)
+        QTest::keyClick(tree->tree(), Qt::Key_Space);
+    EXPECT_EQ(clicks, QStringList{});
+    EXPECT_EQ(tree->tree()->currentItem(), find(u" (C:)"_s));
+}
+
+} // namespace
