@@ -75,7 +75,7 @@ QString kindOf(QByteArrayView head)
     if (startsWith(head, 0, QByteArrayView("\0\0\1\xBA", 4)) || startsWith(head, 0, QByteArrayView("\0\0\1\xB3", 4)))
         return u"MPEG video"_s;
     if ((startsWith(head, 0, "FWS") || startsWith(head, 0, "CWS") || startsWith(head, 0, "ZWS"))
-        && head.size() > 3 && hasBinaryByte(head, 3, 4))
+        && hasBinaryByte(head, 3, 8))
         return u"Flash (SWF)"_s;
     if (startsWith(head, 0, QByteArrayView("OggS\0", 5)))
         return u"Ogg"_s;
