@@ -201,6 +201,9 @@ public:
         return syncFd(m_fd.get());
     }
 
+    // Closes the file once placed; returns 0 or the errno of the close (a late write error).
+    int closePlaced() { return m_fd.close(); }
+
     // Closes the file, reporting a late write error; the content stays reachable by name.
     int close()
     {
@@ -576,6 +579,10 @@ Result Save::saveNew(const Place& place, const QByteArray& bytes)
             return refused(u"Something else was saved under that name while the playlist was "
                            "being saved; it was left alone."_s);
         return failed(u"The new playlist could not be put in place"_s, error);
+    }
+    if (const int error = file.closePlaced()) {
+        ::unlinkat(place.dir, place.name.constData(), 0); // ours, made an instant ago
+        return failed(u"Closing the new playlist failed"_s, error);
     }
     syncFd(place.dir); // the name lasts; a folder that cannot be synced does not undo it
     return {true, {}};
