@@ -23,6 +23,7 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -456,49 +457,61 @@ INSTANTIATE_TEST_SUITE_P(Cases, AppearTest, ::testing::Values(
     AppearCase{"media_replaces_the_playlist", u"keep.m3u"_s, true, false, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
-// --- a file system without permission bits ------------------------------------------
+// --- file systems that refuse what a rename would need ------------------------------
 
-struct NoModeCase {
+struct RefusingCase {
     const char* label;
-    mode_t mode; // the first save's file is given this mode behind the file system's back
+    QByteArray refusal;   // the file system's command
+    mode_t mode;          // the first save's file is given this mode behind its back
+    bool withAttribute;   // and a user attribute
 };
 
-void PrintTo(const NoModeCase& c, std::ostream* os)
+void PrintTo(const RefusingCase& c, std::ostream* os)
 {
     *os << c.label;
 }
 
-class NoModeTest : public ::testing::TestWithParam<NoModeCase> {};
+class RefusingFsTest : public ::testing::TestWithParam<RefusingCase> {};
 
-// Where modes cannot be set, saving over an existing playlist still works, and the file
-// keeps the mode it has.
-TEST_P(NoModeTest, SecondSaveSucceeds)
+// Where modes or attributes cannot be set on a new file, saving over an existing playlist
+// still works, and the file keeps its mode and attributes (rewritten in place if need be).
+TEST_P(RefusingFsTest, SecondSaveSucceedsAndKeepsWhatTheOwnerSet)
 {
-    const NoModeCase& c = GetParam();
+    const RefusingCase& c = GetParam();
     TestFs fs;
     if (!fs.mount()) {
         GTEST_SKIP() << fs.skipReason.toStdString();
     }
-    fs.command("chmod off");
     Process first;
     QByteArray output;
     ASSERT_TRUE(fs.startSave(first, u"list.m3u"_s, kOld));
     ASSERT_EQ(first.finish(&output), 0) << output.constData();
-    ASSERT_EQ(::chmod(QFile::encodeName(fs.backing(u"list.m3u"_s)).constData(), c.mode), 0);
+    const QByteArray file = QFile::encodeName(fs.backing(u"list.m3u"_s));
+    ASSERT_EQ(::chmod(file.constData(), c.mode), 0);
+    if (c.withAttribute && ::setxattr(file.constData(), "user.cantorel.note", "kept", 4, 0) != 0) {
+        GTEST_SKIP() << "no user attributes here: " << std::strerror(errno);
+    }
+    fs.command(c.refusal);
 
     Process second;
     ASSERT_TRUE(fs.startSave(second, u"list.m3u"_s, kNew));
     EXPECT_EQ(second.finish(&output), 0) << output.constData();
     EXPECT_EQ(readFile(fs.backing(u"list.m3u"_s)), kNew);
     struct stat st {};
-    ::stat(QFile::encodeName(fs.backing(u"list.m3u"_s)).constData(), &st);
+    ::stat(file.constData(), &st);
     EXPECT_EQ(st.st_mode & 07777, c.mode);
+    if (c.withAttribute) {
+        char value[16] = {};
+        EXPECT_EQ(::getxattr(file.constData(), "user.cantorel.note", value, sizeof value), 4);
+        EXPECT_STREQ(value, "kept");
+    }
     EXPECT_EQ(fs.temporaries(), QStringList());
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, NoModeTest, ::testing::Values(
-    NoModeCase{"as_new_files_get", 0644},
-    NoModeCase{"another_mode", 0600}),
+INSTANTIATE_TEST_SUITE_P(Refusals, RefusingFsTest, ::testing::Values(
+    RefusingCase{"no_chmod_mode_as_new_files_get", "chmod off", 0644, false},
+    RefusingCase{"no_chmod_another_mode", "chmod off", 0600, false},
+    RefusingCase{"no_attributes_on_new_files", "setxattr off", 0644, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace

@@ -14,6 +14,7 @@
 //   drop           the held writes fail (EIO) without writing: what a killed writer leaves
 //   chmod off|on   changing a mode fails with ENOSYS (FAT through FUSE), or works
 //   noreplace off|on  renaming with RENAME_NOREPLACE fails with EINVAL, or works
+//   setxattr off|on   setting an extended attribute fails with EOPNOTSUPP, or works
 // At the end of its input it drops the held writes, unmounts and exits.
 //
 // Every file is opened for direct I/O, so each write of a program reaches the write
@@ -39,11 +40,13 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
 
 int g_root = -1;
+std::string g_backingPath; // for the attribute calls, which have no folder-relative form
 constexpr std::chrono::seconds kLongest{30};
 std::string g_mountPoint;
 
@@ -55,6 +58,7 @@ struct Control {
     std::map<int, bool> dropped;         // generation ended -> whether its writes failed
     std::atomic<bool> noChmod{false};
     std::atomic<bool> noReplaceFlag{false};
+    std::atomic<bool> noSetXattr{false};
 } g_control;
 
 std::mutex g_outMutex;
@@ -251,6 +255,35 @@ int tfsWrite(const char* path, const char* buf, size_t size, off_t offset, fuse_
     return n < 0 ? fail() : int(n);
 }
 
+std::string backingPath(const char* path)
+{
+    return g_backingPath + path;
+}
+
+int tfsSetxattr(const char* path, const char* name, const char* value, size_t size, int flags)
+{
+    if (g_control.noSetXattr)
+        return -EOPNOTSUPP;
+    return ::lsetxattr(backingPath(path).c_str(), name, value, size, flags) == 0 ? 0 : fail();
+}
+
+int tfsGetxattr(const char* path, const char* name, char* value, size_t size)
+{
+    const ssize_t n = ::lgetxattr(backingPath(path).c_str(), name, value, size);
+    return n < 0 ? fail() : int(n);
+}
+
+int tfsListxattr(const char* path, char* list, size_t size)
+{
+    const ssize_t n = ::llistxattr(backingPath(path).c_str(), list, size);
+    return n < 0 ? fail() : int(n);
+}
+
+int tfsRemovexattr(const char* path, const char* name)
+{
+    return ::lremovexattr(backingPath(path).c_str(), name) == 0 ? 0 : fail();
+}
+
 int tfsStatfs(const char*, struct statvfs* st)
 {
     return ::fstatvfs(g_root, st) == 0 ? 0 : fail();
@@ -290,6 +323,8 @@ void readCommands(fuse* fs)
             g_control.noChmod = line == "chmod off";
         } else if (line.rfind("noreplace ", 0) == 0) {
             g_control.noReplaceFlag = line == "noreplace off";
+        } else if (line.rfind("setxattr ", 0) == 0) {
+            g_control.noSetXattr = line == "setxattr off";
         } else {
             say("unknown " + line);
             continue;
@@ -316,6 +351,7 @@ int main(int argc, char** argv)
         return 1;
     }
     g_mountPoint = argv[2];
+    g_backingPath = argv[1];
 
     fuse_operations ops {};
     ops.init = tfsInit;
@@ -340,6 +376,10 @@ int main(int argc, char** argv)
     ops.statfs = tfsStatfs;
     ops.release = tfsRelease;
     ops.fsync = tfsFsync;
+    ops.setxattr = tfsSetxattr;
+    ops.getxattr = tfsGetxattr;
+    ops.listxattr = tfsListxattr;
+    ops.removexattr = tfsRemovexattr;
 
     char arg0[] = "cantorel_testfs";
     char optFlag[] = "-o";
