@@ -14,15 +14,27 @@ class FolderHandle;
 // a name that is one component of a path: never into another folder. What a write does
 // with the name it is given:
 // - a name that cannot name a file of its own here (see nameProblem()) is refused;
-// - a symbolic link is followed to the file it points to; a link to nothing is refused;
-// - an existing media file (a name the file list shows, in any letter case), a folder, a
-//   pipe, a device or a socket is refused without writing anything; a read-only file too;
-// - otherwise the new content goes to a temporary file beside the target, is synced to the
-//   disk and renamed over the target, which keeps the target's permission bits;
-// - where a rename would change the file's identity (other hard links, an owner or group
-//   that a new file would not get, a folder where no new file can be made), the file is
-//   rewritten in place instead, after keeping its old content in memory; a failure puts
-//   the old content back.
+// - a symbolic link is followed to the file it points to; a link to nothing is refused,
+//   and so is a link in a shared sticky folder (like /tmp) that belongs neither to the
+//   user saving nor to the folder's owner;
+// - an existing media file (a name the file list shows, in any letter case, or a file
+//   whose first bytes are media or binary data, see MediaContent), a folder, a pipe, a
+//   device or a socket is refused without writing anything; a read-only file too;
+// - a new name gets the new content only if nothing took that name meanwhile: whatever
+//   appeared during the save is left alone and the save says so;
+// - otherwise the new content goes to a file beside the target, is synced to the disk and
+//   renamed over the target, which keeps the target's permission bits, ACL and extended
+//   attributes, provided the name still holds the file examined (else the save says so);
+// - where a rename would change the file or lose what its owner set (other hard links, an
+//   owner or group that a new file would not get, a folder where no new file can be made,
+//   a mode or attribute the new file cannot take), the file is rewritten in place instead:
+//   its old content is first written to a synced backup beside it (backupName()), or, where
+//   no backup can be made, kept in memory; a failure puts the old content back.
+// - one writer at a time: the existing file is locked for the whole save; another save of
+//   it waits for lockWait and then reports that another program is writing it.
+// Content is written unnamed where the system allows, and named only just before it takes
+// its place; leftovers of killed saves (this writer's temporary names, over a minute old)
+// are removed from the folder saved into.
 //
 // One implementation per platform, chosen by the build: playlistwriter_posix.cpp and
 // playlistwriter_win.cpp.
@@ -52,8 +64,19 @@ public:
     // (too long, say) is left for the system to report.
     static QString nameProblem(const QString& name);
 
+    // The name of the backup an in-place rewrite of `name` keeps beside it while it runs,
+    // left behind only when the program dies during the rewrite. A save never overwrites
+    // or removes a backup it did not make.
+    static QString backupName(const QString& name)
+    {
+        return QLatin1Char('.') + name + QStringLiteral(".cantorel-backup");
+    }
+
     void setWriteFault(const WriteFault& fault) { m_fault = fault; }
+    // How long a save waits for another writer of the same file (the platform's lock).
+    void setLockWait(int milliseconds) { m_lockWaitMs = milliseconds; }
 
 private:
     WriteFault m_fault;
+    int m_lockWaitMs = 3000;
 };

@@ -1,14 +1,17 @@
 // The playlist writer on Windows: QSaveFile's write-then-rename, with the same refusals as
-// elsewhere. Windows reports a failed flush from QSaveFile::commit, and has no owners or
-// hard links that a rename would lose in the common case, so no in-place rewrite is made
-// here. The write fault seam is not used on this platform. The folder handle keeps the
+// elsewhere (media content included). Windows reports a failed flush from
+// QSaveFile::commit, and has no owners or hard links that a rename would lose in the common
+// case, so no in-place rewrite (and so no backup) is made here, and no lock is taken. The
+// write fault seam and the lock wait are not used on this platform. The folder handle keeps the
 // folder from being removed or renamed while the program runs, so its path still names it.
 #include "playlistwriter.h"
 
 #include "filenametext.h"
 #include "folderhandle.h"
+#include "mediacontent.h"
 #include "playlistformat.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -45,6 +48,15 @@ PlaylistWriter::Result PlaylistWriter::write(const FolderHandle& folder, const Q
                            "overwrites."_s};
         if (!target.isWritable())
             return {false, u"The file is read-only."_s};
+        // Whatever its name, a file whose content is media is never written over.
+        QFile existing(target.filePath());
+        if (!existing.open(QIODevice::ReadOnly))
+            return {false, u"The file could not be read to check what it holds: %1."_s
+                               .arg(existing.errorString())};
+        const QString kind = MediaContent::kindOf(existing.read(MediaContent::kHeadSize));
+        if (!kind.isEmpty())
+            return {false, u"The file looks like a media file (%1), not a playlist, and a "
+                           "playlist never overwrites one."_s.arg(kind)};
     }
 
     QSaveFile file(target.filePath());

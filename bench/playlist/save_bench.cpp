@@ -1,7 +1,9 @@
 // A save of 100,000 entries, sync to disk included, measured side by side with dd writing
 // the same bytes into the same folder with conv=fsync. The counter "ratio" is the save's
 // time over dd's. The folder is a temporary one under TMPDIR (default /tmp): point TMPDIR
-// at the disk you care about.
+// at the disk you care about. Two saves: the ordinary one (a new file renamed over the
+// old), and the rewrite in place of a file with a second hard link, which first writes and
+// syncs a backup of the old content.
 #include "playlistbuilder.h"
 
 #include <QCheckBox>
@@ -14,7 +16,9 @@
 #include <benchmark/benchmark.h>
 
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -80,7 +84,7 @@ void BM_PlaylistBytes100kEntries(benchmark::State& state)
 
 BENCHMARK(BM_PlaylistBytes100kEntries)->Unit(benchmark::kMillisecond);
 
-void BM_Save100kEntriesBesideDd(benchmark::State& state)
+void saveBesideDd(benchmark::State& state, bool hardLinked)
 {
     Box box;
     PlaylistBuilder& builder = box.builder;
@@ -94,6 +98,15 @@ void BM_Save100kEntriesBesideDd(benchmark::State& state)
         if (!dir.isValid() || !file.open(QIODevice::WriteOnly)
             || file.write(builder.PlaylistBytes()) < 0) {
             state.SkipWithError("cannot prepare the folder");
+            return;
+        }
+    }
+
+    if (hardLinked) {
+        builder.SavePlaylist(FolderHandle::open(dir.path()));
+        if (!saved || ::link(QFile::encodeName(dir.filePath(u"bench.m3u"_s)).constData(),
+                   QFile::encodeName(dir.filePath(u"other-link.m3u"_s)).constData()) != 0) {
+            state.SkipWithError("cannot make the hard link");
             return;
         }
     }
@@ -118,9 +131,26 @@ void BM_Save100kEntriesBesideDd(benchmark::State& state)
     state.counters["dd_ms"] = 1e3 * ddTotal / double(state.iterations());
     state.counters["ratio"] = saveTotal / ddTotal;
     state.counters["bytes"] = double(QFile(dir.filePath(u"bench.m3u"_s)).size());
+    struct stat saved1 {}, link1 {};
+    ::stat(QFile::encodeName(dir.filePath(u"bench.m3u"_s)).constData(), &saved1);
+    ::stat(QFile::encodeName(dir.filePath(u"other-link.m3u"_s)).constData(), &link1);
+    if (hardLinked && saved1.st_ino != link1.st_ino)
+        state.SkipWithError("the file was not rewritten in place");
+}
+
+void BM_Save100kEntriesBesideDd(benchmark::State& state)
+{
+    saveBesideDd(state, false);
+}
+
+void BM_SaveInPlaceWithBackup100kEntriesBesideDd(benchmark::State& state)
+{
+    saveBesideDd(state, true);
 }
 
 BENCHMARK(BM_Save100kEntriesBesideDd)->UseManualTime()->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveInPlaceWithBackup100kEntriesBesideDd)->UseManualTime()->Iterations(20)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -20,6 +21,7 @@
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -273,6 +275,70 @@ const std::function<bool(Disk&)> kOldPlaylist = [](Disk& d) {
     return true;
 };
 
+const QByteArray kMp3 = "ID3\x04\0\0\0\0\x10\x7F"_ba + QByteArray(64, '\x55');
+
+// `name` is a second hard link to a media file holding `content`.
+std::function<bool(Disk&)> hardLinkTo(const QString& media, const QByteArray& content)
+{
+    return [media, content](Disk& d) {
+        d.write(media, content);
+        return ::link(QFile::encodeName(d.path(media)).constData(),
+                      QFile::encodeName(d.path(u"mix.m3u"_s)).constData())
+            == 0;
+    };
+}
+
+// Runs a tool of the acl or attr package on a file of the test's folder.
+bool runTool(Disk& d, const QString& tool, const QStringList& args)
+{
+    QProcess process;
+    process.start(tool, args);
+    if (!process.waitForFinished() || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0) {
+        d.skipReason = tool + u" refused: "_s + QString::fromLocal8Bit(process.readAllStandardError());
+        return false;
+    }
+    return true;
+}
+
+QByteArray attribute(const Disk& d, const QString& rel, const char* name)
+{
+    QByteArray value(4096, '\0');
+    const ssize_t n = ::getxattr(QFile::encodeName(d.path(rel)).constData(), name, value.data(),
+                                 size_t(value.size()));
+    return n < 0 ? "<none>"_ba : value.left(n);
+}
+
+// A playlist whose ACL lets one more user write it, with a narrower owning group, and a
+// user attribute; the save must keep all three and the mode as it was.
+bool withAclAndAttribute(Disk& d)
+{
+    kOldPlaylist(d);
+    const QString file = d.path(u"keep.m3u"_s);
+    return ::chmod(QFile::encodeName(file).constData(), 0640) == 0
+        && runTool(d, u"setfacl"_s, {u"-m"_s, u"u:1234:rw,g::r,m::rw"_s, file})
+        && runTool(d, u"setfattr"_s, {u"-n"_s, u"user.cantorel.note"_s, u"-v"_s, u"kept"_s, file});
+}
+
+// A sticky folder everyone may write (like /tmp), holding a link to a playlist elsewhere
+// made by the user `linkOwner`; the folder belongs to `folderOwner`.
+std::function<bool(Disk&)> stickyFolderLink(uid_t linkOwner, uid_t folderOwner)
+{
+    return [=](Disk& d) {
+        d.write(u"home/list.m3u"_s, kOld);
+        QDir().mkpath(d.path(u"shared"_s));
+        const QByteArray folder = QFile::encodeName(d.path(u"shared"_s));
+        const QByteArray link = QFile::encodeName(d.path(u"shared/party.m3u"_s));
+        if (::chmod(folder.constData(), 01777) != 0 || ::symlink("../home/list.m3u", link.constData()) != 0
+            || ::lchown(link.constData(), linkOwner, linkOwner) != 0
+            || ::chown(folder.constData(), folderOwner, folderOwner) != 0) {
+            d.skipReason = u"cannot give a link to another user: "_s + reasonFor(errno);
+            return false;
+        }
+        return true;
+    };
+}
+
 INSTANTIATE_TEST_SUITE_P(Cases, SaveDiskTest, ::testing::Values(
     // A full disk: a temporary file can be made (tmpfs counts inodes apart), no byte fits.
     DiskCase{"full_disk", u"small"_s, u"keep.m3u"_s, 1,
@@ -365,7 +431,33 @@ INSTANTIATE_TEST_SUITE_P(Cases, SaveDiskTest, ::testing::Values(
              false, reasonFor(EIO), {{u"keep.m3u"_s, kOld}, {u"other.m3u"_s, kOld}},
              stillLinked(u"keep.m3u"_s), Fault{1000, EIO, 300}},
     DiskCase{"in_place_short_writes", {}, u"keep.m3u"_s, 20, hardLinked,
-             true, {}, {{u"keep.m3u"_s, kNew}, {u"other.m3u"_s, kNew}}, nullptr, Fault{-1, 0, 5}}),
+             true, {}, {{u"keep.m3u"_s, kNew}, {u"other.m3u"_s, kNew}}, nullptr, Fault{-1, 0, 5}},
+    // Media is known by its content too, whatever the name it is reached by.
+    DiskCase{"hard_link_to_a_wav", {}, u"mix.m3u"_s, 1, hardLinkTo(u"song.wav"_s, kMedia),
+             false, u"looks like a media file"_s, {{u"song.wav"_s, kMedia}, {u"mix.m3u"_s, kMedia}}},
+    DiskCase{"hard_link_to_an_mp3", {}, u"mix.m3u"_s, 1, hardLinkTo(u"song.mp3"_s, kMp3),
+             false, u"looks like a media file"_s, {{u"song.mp3"_s, kMp3}}},
+    DiskCase{"media_renamed_like_a_playlist", {}, u"song.m3u"_s, 1,
+             [](Disk& d) { d.write(u"song.m3u"_s, kMedia); return true; },
+             false, u"looks like a media file"_s, {{u"song.m3u"_s, kMedia}}},
+    DiskCase{"acl_and_attributes_kept", {}, u"keep.m3u"_s, 3, withAclAndAttribute,
+             true, {}, {{u"keep.m3u"_s, kNew}},
+             [](const Disk& d) {
+                 EXPECT_EQ(d.stat(u"keep.m3u"_s).st_mode & 07777, 0660u) << "group bits = ACL mask";
+                 EXPECT_EQ(attribute(d, u"keep.m3u"_s, "user.cantorel.note"), "kept"_ba);
+                 QProcess getfacl;
+                 getfacl.start(u"getfacl"_s, {u"-c"_s, u"-n"_s, d.path(u"keep.m3u"_s)});
+                 getfacl.waitForFinished();
+                 const QByteArray acl = getfacl.readAllStandardOutput();
+                 EXPECT_TRUE(acl.contains("user:1234:rw-") && acl.contains("group::r--")
+                             && acl.contains("mask::rw-")) << acl.constData();
+             }},
+    DiskCase{"other_users_link_in_a_sticky_folder", u"shared"_s, u"party.m3u"_s, 1,
+             stickyFolderLink(1234, 0),
+             false, u"link made by another user"_s, {{u"home/list.m3u"_s, kOld}}},
+    DiskCase{"folder_owners_link_in_a_sticky_folder", u"shared"_s, u"party.m3u"_s, 1,
+             stickyFolderLink(1234, 1234),
+             true, {}, {{u"home/list.m3u"_s, kNew}}}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace
