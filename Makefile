@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Cantorel developers
+#
+# SPDX-License-Identifier: MIT
+
 # The two commands a newcomer needs: `make run` and `make test`.
 # Both install what is missing first (Debian packages), then configure and build.
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // The drive-and-folder layer on POSIX systems (Linux): drive letters for the mounted
 // volumes as MountTable assigns them, folders read with opendir/readdir, attributes
 // with stat.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // The drive-and-folder layer on Windows. Every call goes through the wide-character
 // functions, so names outside the ANSI code page survive; names and paths cross the
 // interface as UTF-8.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // The folder handle on Windows. The folder is held open without sharing its deletion, so
 // it can be neither removed nor renamed while the program runs; the playlist writer and
 // the file list, which have no handle-relative calls here, then reach it by the path it

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // The playlist writer on POSIX systems. It talks to the system directly: Qt's file classes
 // lose the error of the final flush and cannot rewrite a file in place with a way back.
 #include "playlistwriter.h"

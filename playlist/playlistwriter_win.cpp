@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // The playlist writer on Windows: QSaveFile's write-then-rename, with the same refusals as
 // elsewhere (media content included). Windows reports a failed flush from
 // QSaveFile::commit, and has no owners or hard links that a rename would lose in the common

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // Cantorel: makes an M3U playlist from the media files of the folder it is started in.
 #include "frmmain.h"
 #include "frmsplash.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // Writes a few short WAV files (16-bit mono PCM, a soft tone each) into the folder named
 // on the command line, creating it if needed. Plain standard C++: no Qt needed to build it.
 #include <cmath>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // Listing a folder of 10,000 subfolders: the whole tree (GoList puts them under C:), the
 // expansion of that drive in a tree on screen (a look-ahead listing per child, the column
 // sized to its widest row, a paint), the listing without the tree, and a plain directory

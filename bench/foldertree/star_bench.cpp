@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // '*' on a node with 4,000 listed children, each holding one subfolder: every child is
 // expanded (a look-ahead listing each) in one press, in a tree on screen. And '*' pressed
 // again and again on a folder that holds a link to itself, which grows by one level per

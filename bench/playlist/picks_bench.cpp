@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // The cost of one pick as the playlist grows: a pick appends at the end of the box, so the
 // 10,000th pick must cost about what the 10th does. The box is shown, and every pick is
 // followed by the event processing (layout, paint) a real pick gets.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // A save of 100,000 entries, sync to disk included, measured side by side with dd writing
 // the same bytes into the same folder with conv=fsync. The counter "ratio" is the save's
 // time over dd's. The folder is a temporary one under TMPDIR (default /tmp): point TMPDIR

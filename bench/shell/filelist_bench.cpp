@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // How long the main window's file list takes to come up for a big folder of media files,
 // and what it holds: reading, filtering and sorting the folder against `ls -f` and a bare
 // readdir of the same folder in the same run; the whole program from the splash click to

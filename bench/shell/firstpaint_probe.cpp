@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // One start of the program as a user makes it, for bench_filelist: the splash shown in the
 // folder given as the argument, then clicked; prints the time from the click to the end of
 // the main window's first paint of its file list, and the process's resident set then.

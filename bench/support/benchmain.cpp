@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // The main of every benchmark: a QApplication on Qt's offscreen platform (unless the
 // environment names another), then Google Benchmark's usual run.
 #include <QApplication>

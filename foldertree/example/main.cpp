@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // Hosts the folder tree control in a window of its own: the tree fills the window, and
 // a line below it shows the folder of every click, as the control reports it and as the
 // platform names it. With the box ticked the host refreshes the tree from every Click,

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Cantorel developers
+#
+# SPDX-License-Identifier: MIT
+
 # The file managers' menus of a folder, as a package installs them under USR: Dolphin's
 # service menu, Nemo's action and the FileManager-Actions entry (PCManFM-Qt, Caja). Each
 # has the keys its file manager needs to offer "Make a playlist here" on one folder, and

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Cantorel developers
+#
+# SPDX-License-Identifier: MIT
+
 # The launcher cantorel-open, with a stand-in Cantorel beside it that records the folder it
 # was started in and the arguments it got, and a stand-in notify-send that records the
 # desktop's error messages.

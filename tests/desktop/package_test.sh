@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Cantorel developers
+#
+# SPDX-License-Identifier: MIT
+
 # The Debian package as a user gets it: built with CPack from this build tree, its
 # Depends naming the distribution's Qt packages, its files, lintian's verdict, the
 # hardening of the program, its manual pages, its desktop entry and metainfo valid, the

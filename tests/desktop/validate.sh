@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Cantorel developers
+#
+# SPDX-License-Identifier: MIT
+
 # The desktop entry and the AppStream metainfo as installed: both validators pass, the
 # entry runs the launcher by its bare name (any install prefix), and the metainfo names
 # the licence.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // DirTree in Qt Designer: the built plugin loads, offers the control in a group of its
 // own with its picture, and its createWidget gives a working control; a form that uses
 // the control compiles with uic and runs.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // DirTree against real folders on disk, seen as drive C:.
 #include "DirTree/dirtree.h"
 #include "rooteddrivesystem.h"

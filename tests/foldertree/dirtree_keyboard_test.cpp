@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // DirTree driven by the keyboard: moves and keys that report the current node, expansion
 // by Right and '*', and hosts that refresh the tree or run a modal loop from Click at
 // every point of a handling.

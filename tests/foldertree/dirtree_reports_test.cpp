@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // Every change of DirTree's current node is reported once, in order, and a host may
 // delete the control from any Click of any action (ASan and valgrind see every read of
 // the freed control).

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // DirTree against an in-memory machine: the nodes of the drive pass and of folder
 // listings, clicks, expansions, the refresh key and resizing.
 #include "dirtreefixture.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // What the tests of DirTree share: an in-memory machine, a readable dump of the tree and

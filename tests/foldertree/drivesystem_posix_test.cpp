@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // The POSIX drive-and-folder layer against real folders: what a listing yields, what
 // the attributes say, and failures that happen for every user, root included.
 #include "DirTree/drivesystem.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // The mount table parser and the drive letters it hands out, with lines as the kernel
 // writes them into /proc/self/mountinfo.
 #include "DirTree/drivesystem.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // Proper-casing, the decoding of names on disk, the texts of drive nodes, the folder path
 // read back from node texts, and the order of the scratch list.
 #include "scratchlist.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // Saves against real file systems: tiny and read-only mounts made by the test itself,
 // immutable folders and files, hard links, other owners, links and pipes, and write faults
 // injected through the writer. Mounting needs root; where the machine refuses, the case is

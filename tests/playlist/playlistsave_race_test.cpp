@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // Saves killed part way and saves racing other writers, made deterministic by a FUSE file
 // system (cantorel_testfs) that holds a write at a chosen byte until the test lets it go.
 // Each save runs in a process of its own (cantorel_savehelper), so it can be killed while

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // cantorel_savehelper: one save through PlaylistWriter, in a process of its own, so that a
 // test can kill a save part way or run two at once.
 //

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // The folder the main window lists is the folder it saves into, whatever its path: bytes
 // that are not UTF-8, a path longer than the system gives out, a folder renamed or removed
 // after the window was made. Folders are reached by bytes and descriptors here, as a

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // cantorel_testfs: a FUSE file system for the save tests, passing everything through to a
 // backing folder, that on the test's command holds writes at a chosen byte and refuses
 // what some real file systems refuse.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // assetgen: draws every picture of the program and writes them into the folder named on
 // the command line (the repository's assets/). Deterministic: the same build writes the
 // same bytes on every run, so regenerated pictures show up in version control only when

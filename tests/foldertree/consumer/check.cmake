@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Cantorel developers
+#
+# SPDX-License-Identifier: MIT
+
 # Builds the host project of this folder against DirTree and runs it offscreen.
 #   MODE=static        installs the DirTree component of BUILD_DIR (a static library)
 #                      into a clean prefix; the host finds it with find_package(DirTree)

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // A host of DirTree from another project, written in C++17, with classes of its own named
 // TreeNode, ImageList and MountTable. It shows the tree and prints the native path of
 // every Click, and refreshes the tree from the first one. With --check it drives the tree

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Cantorel developers
+#
+# SPDX-License-Identifier: MIT
+
 # Builds the Windows drive-and-folder layer and its check program with mingw-w64, then
 # runs the check under Wine when Wine is there and starts; otherwise says why it did not.
 set -euo pipefail

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
 // Checks the Windows drive-and-folder layer on Windows (or Wine): builds a small folder
 // tree with hidden, system and non-ASCII names in the temporary folder and reads it back
 // through DriveSystem. Prints one line per failed check; exits 1 if any failed.

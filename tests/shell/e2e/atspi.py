@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Cantorel developers
+#
+# SPDX-License-Identifier: MIT
+
 """Drives a running Cantorel through AT-SPI, as a screen reader or voice control would.
 
 usage: atspi.py PID

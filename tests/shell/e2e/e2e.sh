@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Cantorel developers
+#
+# SPDX-License-Identifier: MIT
+
 # End-to-end tests of the real Cantorel program, driven as a user would drive it: its own
 # X server (Xvfb, on a free display, with no window manager unless the scenario starts
 # openbox), mouse and keyboard through xdotool, screenshots through ImageMagick, the
