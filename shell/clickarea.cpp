@@ -4,45 +4,20 @@
 
 #include "clickarea.h"
 
+#include "pressaccessible.h"
+
 #include <QAccessible>
-#include <QAccessibleWidget>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// What assistive technology sees of a click area: a button whose one action, press,
-// clicks it the way the mouse does. The action has no key binding, so the keyboard still
-// cannot click it.
-//
-// The click runs after the action returns, from the event loop: a click may show a modal
-// message box, and run inside the call it would hold the caller (a screen reader, voice
-// control) until the box is closed.
-class ClickAreaAccessible : public QAccessibleWidget
-{
-public:
-    explicit ClickAreaAccessible(ClickArea* area)
-        : QAccessibleWidget(area, QAccessible::Button)
-    {
-    }
-
-    QStringList actionNames() const override { return {pressAction()}; }
-
-    void doAction(const QString& actionName) override
-    {
-        if (actionName != pressAction())
-            return;
-        auto* area = static_cast<ClickArea*>(widget());
-        QMetaObject::invokeMethod(area, [area] { Q_EMIT area->Click(); }, Qt::QueuedConnection);
-    }
-
-    QStringList keyBindingsForAction(const QString&) const override { return {}; }
-};
-
 QAccessibleInterface* clickAreaAccessible(const QString& className, QObject* object)
 {
     if (className == u"ClickArea"_s && object && object->isWidgetType())
-        return new ClickAreaAccessible(static_cast<ClickArea*>(object));
+        // A button whose press clicks it, as the mouse does.
+        return new PressAccessible(static_cast<QWidget*>(object), QAccessible::Button,
+                                   [](QWidget* area) { Q_EMIT static_cast<ClickArea*>(area)->Click(); });
     return nullptr;
 }
 

@@ -5,14 +5,13 @@
 #include "frmsplash.h"
 
 #include "module1.h"
+#include "pressaccessible.h"
 #include "twips.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QStyleHints>
 
 using namespace Qt::StringLiterals;
@@ -25,37 +24,12 @@ constexpr int kClientHeight = 2220;
 const QString kSpokenName = u"Cantorel"_s;
 const QString kSpokenDescription = u"The start-up picture; press it to continue to the playlist maker"_s;
 
-// The splash as assistive technology sees it: a window whose one action, press, clicks it.
-// The click runs after the action returns, from the event loop, as a click from the mouse
-// would; the action has no key binding, since no key passes the splash.
-class SplashAccessible : public QAccessibleWidget
-{
-public:
-    explicit SplashAccessible(frmSplash* splash)
-        : QAccessibleWidget(splash, QAccessible::Window)
-    {
-    }
-
-    QStringList actionNames() const override { return {pressAction()}; }
-
-    void doAction(const QString& actionName) override
-    {
-        if (actionName != pressAction())
-            return;
-        QPointer<frmSplash> splash = static_cast<frmSplash*>(widget());
-        QMetaObject::invokeMethod(splash, [splash] {
-            if (splash)
-                splash->Form_Click();
-        }, Qt::QueuedConnection);
-    }
-
-    QStringList keyBindingsForAction(const QString&) const override { return {}; }
-};
-
 QAccessibleInterface* splashAccessible(const QString& className, QObject* object)
 {
     if (className == u"frmSplash"_s && object && object->isWidgetType())
-        return new SplashAccessible(static_cast<frmSplash*>(object));
+        // A window whose press clicks it, as the mouse does; no key passes the splash.
+        return new PressAccessible(static_cast<QWidget*>(object), QAccessible::Window,
+                                   [](QWidget* splash) { static_cast<frmSplash*>(splash)->Form_Click(); });
     return nullptr;
 }
 
