@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 
 class FolderHandle;
@@ -38,7 +39,7 @@ class FolderHandle;
 //   it waits for lockWait and then reports that another program is writing it.
 // Content is written unnamed where the system allows, and named only just before it takes
 // its place; leftovers of killed saves (this writer's temporary names, over a minute old)
-// are removed from the folder saved into.
+// are removed from the folder saved into, at the writer's first save there.
 //
 // One implementation per platform, chosen by the build: playlistwriter_posix.cpp and
 // playlistwriter_win.cpp.
@@ -83,4 +84,6 @@ public:
 private:
     WriteFault m_fault;
     int m_lockWaitMs = 3000;
+    // The folders (device and inode) whose leftovers of killed saves were already removed.
+    mutable QSet<QByteArray> m_sweptFolders;
 };

@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
@@ -553,7 +554,10 @@ struct Target {
 class Save
 {
 public:
-    Save(const WriteFault& fault, int lockWaitMs) : m_fault(fault), m_lockWaitMs(lockWaitMs) {}
+    Save(const WriteFault& fault, int lockWaitMs, QSet<QByteArray>& sweptFolders)
+        : m_fault(fault), m_lockWaitMs(lockWaitMs), m_sweptFolders(sweptFolders)
+    {
+    }
 
     // Set when the name changed hands between its examination and its lock: start again.
     bool again = false;
@@ -565,10 +569,26 @@ private:
     Result replaceByRename(const Place& place, Target& target, const QByteArray& bytes);
     Result rewriteInPlace(const Place& place, Target& target, const QByteArray& bytes);
     QByteArray makeBackup(const Place& place, const QByteArray& old);
+    void sweepOnce(int dirFd);
 
     const WriteFault& m_fault;
     int m_lockWaitMs;
+    QSet<QByteArray>& m_sweptFolders;
 };
+
+// Leftovers are those of saves killed before: one look per folder is enough, so a save in
+// a folder of a million files reads it only the first time.
+void Save::sweepOnce(int dirFd)
+{
+    struct stat st {};
+    if (::fstat(dirFd, &st) != 0)
+        return;
+    const QByteArray key = QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino));
+    if (m_sweptFolders.contains(key))
+        return;
+    m_sweptFolders.insert(key);
+    removeLeftovers(dirFd);
+}
 
 // The new file goes in under a name that was free: never over what took it meanwhile.
 Result Save::saveNew(const Place& place, const QByteArray& bytes)
@@ -728,7 +748,7 @@ Result Save::run(int listed, const QString& name, const QByteArray& bytes)
     if (::fstatat(listed, typed.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno != ENOENT)
             return failed(u"The name cannot be used"_s, errno);
-        removeLeftovers(listed);
+        sweepOnce(listed);
         return saveNew(place, bytes);
     }
 
@@ -763,7 +783,7 @@ Result Save::run(int listed, const QString& name, const QByteArray& bytes)
         return refused(u"The file is read-only."_s);
     if (::faccessat(place.dir, place.name.constData(), W_OK, 0) != 0)
         return failed(u"The file cannot be changed"_s, errno);
-    removeLeftovers(place.dir);
+    sweepOnce(place.dir);
 
     Target target;
     target.fd.reset(::openat(place.dir, place.name.constData(),
@@ -820,7 +840,7 @@ PlaylistWriter::Result PlaylistWriter::write(const FolderHandle& folder, const Q
     // attempt examines what is there then.
     Result result;
     for (int attempt = 0; attempt < 5; ++attempt) {
-        Save save(m_fault, m_lockWaitMs);
+        Save save(m_fault, m_lockWaitMs, m_sweptFolders);
         result = save.run(int(folder.native()), name, bytes);
         if (!save.again)
             break;
