@@ -5,9 +5,46 @@
 #include "playlistbytesbuilder.h"
 
 #include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Printable ASCII is its own byte in every local encoding a playlist is saved in (UTF-8, and
+// the Windows code pages, whose multi-byte sequences start at 0x80); nearly every character
+// of a playlist is one.
+bool plainAscii(char16_t c)
+{
+    return c >= 0x20 && c < 0x80;
+}
+
+// Whether the four characters at `p` are all printable ASCII; if so, `bytes` holds them as
+// four bytes in memory order. One 64-bit word at a time: the test of each character is a
+// test of its 16 bits within the word, and the same on either byte order.
+bool plainAsciiFour(const char16_t* p, quint32& bytes)
+{
+    quint64 word;
+    std::memcpy(&word, p, 8);
+    constexpr quint64 kAboveAscii = 0xFF80FF80FF80FF80;
+    constexpr quint64 kBit7 = 0x0080008000800080;
+    constexpr quint64 kFrom0x20ToBit7 = 0x0060006000600060; // 0x20 + 0x60 = 0x80
+    if ((word & kAboveAscii) != 0 || ((word + kFrom0x20ToBit7) & kBit7) != kBit7)
+        return false;
+    const quint64 pairs = (word | (word >> 8)) & 0x0000FFFF0000FFFF;
+    bytes = quint32(pairs | (pairs >> 16));
+    return true;
+}
+
+bool lineBreak(char16_t c)
+{
+    return c == u'\r' || c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+} // namespace
 
 PlaylistBytesBuilder::PlaylistBytesBuilder(qsizetype expectedChars)
-    : m_encoder(QStringConverter::System)
+    // Stateless: a run given to the encoder ends where it ends, so an unpaired surrogate at its
+    // end becomes a replacement there instead of waiting for the next run.
+    : m_encoder(QStringConverter::System, QStringConverter::Flag::Stateless)
 {
     // Room for a playlist of plain ASCII names and CR LF breaks; more only when a run of
     // text needs it. Reserving the worst case (three bytes a character) up front would
@@ -15,40 +52,65 @@ PlaylistBytesBuilder::PlaylistBytesBuilder(qsizetype expectedChars)
     m_bytes.resize(expectedChars + expectedChars / 16 + 64);
 }
 
-void PlaylistBytesBuilder::makeRoomFor(QStringView run)
+char* PlaylistBytesBuilder::makeRoom(qsizetype bytes)
 {
-    // The run's worst case, and its CR LF.
-    const qsizetype need = m_used + m_encoder.requiredSpace(run.size()) + 2;
+    const qsizetype need = m_used + bytes;
     if (need > m_bytes.size())
         m_bytes.resize(std::max(need, 2 * m_bytes.size()));
+    return m_bytes.data() + m_used;
 }
 
 void PlaylistBytesBuilder::addLine(QStringView line)
 {
-    const QChar* data = line.data();
-    const qsizetype size = line.size();
-    qsizetype runStart = 0;
-    const auto addRun = [&](qsizetype end) {
-        const QStringView run = line.sliced(runStart, end - runStart);
-        makeRoomFor(run);
-        char* out = m_encoder.appendToBuffer(m_bytes.data() + m_used, run);
-        *out++ = '\r';
-        *out++ = '\n';
+    const char16_t* p = line.utf16();
+    const char16_t* const end = p + line.size();
+    // Pieces of at most kPiece characters, each given room for the worst case of ASCII and
+    // line breaks (two bytes a character); a run of other characters makes its own room.
+    constexpr qsizetype kPiece = 4096;
+    while (p < end) {
+        const char16_t* const pieceEnd = p + std::min<qsizetype>(end - p, kPiece);
+        char* out = makeRoom(2 * (pieceEnd - p) + 2);
+        while (p < pieceEnd) {
+            // Four characters at a time while all are printable ASCII.
+            quint32 four = 0;
+            while (pieceEnd - p >= 4 && plainAsciiFour(p, four)) {
+                std::memcpy(out, &four, 4);
+                p += 4;
+                out += 4;
+            }
+            if (p == pieceEnd)
+                break;
+            const char16_t c = *p;
+            if (plainAscii(c) || (c < 0x20 && c != u'\r' && c != u'\n')) {
+                *out++ = char(c);
+                ++p;
+            } else if (lineBreak(c)) {
+                *out++ = '\r';
+                *out++ = '\n';
+                ++p;
+                if (c == u'\r' && p < end && *p == u'\n')
+                    ++p;
+            } else {
+                // A run of other characters, encoded whole (a surrogate pair stays together).
+                const char16_t* runEnd = p + 1;
+                while (runEnd < end && *runEnd >= 0x80 && !lineBreak(*runEnd))
+                    ++runEnd;
+                const QStringView run(p, runEnd - p);
+                m_used = out - m_bytes.constData();
+                out = makeRoom(m_encoder.requiredSpace(run.size())
+                               + 2 * std::max<qsizetype>(pieceEnd - runEnd, 0) + 2);
+                out = m_encoder.appendToBuffer(out, run);
+                p = runEnd;
+                if (p > pieceEnd)
+                    break; // the run went past the piece: start a new one where it ended
+            }
+        }
         m_used = out - m_bytes.constData();
-    };
-    // Runs between line breaks are encoded whole.
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = data[i].unicode();
-        if ((c > u'\r' && c < QChar::LineSeparator) // nearly every character: one test
-            || (c != u'\r' && c != u'\n' && c != QChar::LineSeparator
-                && c != QChar::ParagraphSeparator))
-            continue;
-        addRun(i);
-        if (c == u'\r' && i + 1 < size && data[i + 1] == u'\n')
-            ++i;
-        runStart = i + 1;
     }
-    addRun(size);
+    char* out = makeRoom(2);
+    *out++ = '\r';
+    *out++ = '\n';
+    m_used += 2;
 }
 
 QByteArray PlaylistBytesBuilder::finish(const QString& tail)

@@ -12,6 +12,8 @@
 // Builds the bytes of a saved playlist line by line, encoding each line straight into one
 // buffer in the local 8-bit encoding. A long playlist is thus copied once on its way to the
 // disk instead of once per conversion step, which is most of what a large save costs.
+// Printable ASCII, nearly all of a playlist, is copied without the encoder; other characters
+// go to it in runs, so an unpaired surrogate becomes a replacement character where it stands.
 //
 // Every line ends in CR LF; a line break inside a line (CR LF, CR, LF, U+2028, U+2029)
 // becomes CR LF as well.
@@ -27,7 +29,8 @@ public:
     QByteArray finish(const QString& tail);
 
 private:
-    void makeRoomFor(QStringView run);
+    // Makes room for `bytes` more bytes; returns where they go.
+    char* makeRoom(qsizetype bytes);
 
     QStringEncoder m_encoder;
     QByteArray m_bytes;

@@ -116,7 +116,17 @@ INSTANTIATE_TEST_SUITE_P(Files, SavedBytesTest, ::testing::Values(
     BytesCase{"empty_text", QString(), {}, QByteArray("\r\n")},
     BytesCase{"asx_tail", u"<ASX>"_s, u"</ASX>"_s, QByteArray("<ASX>\r\n</ASX>\r\n")},
     BytesCase{"utf8_no_bom", u"#EXTM3U\r\nÄ.mp3"_s, {},
-              QByteArray("#EXTM3U\r\n\xC3\x84.mp3\r\n")}),
+              QByteArray("#EXTM3U\r\n\xC3\x84.mp3\r\n")},
+    // ASCII is copied four characters at a time, in pieces of 4096 characters; other
+    // characters go to the encoder in runs. Breaks and runs on those edges:
+    BytesCase{"controls_and_breaks_inside_a_word", u"ab\tc\x7F\u2028\r\r\nd\u0085e"_s, {},
+              QByteArray("ab\tc\x7F\r\n\r\n\r\nd\xC2\x85" "e\r\n")},
+    BytesCase{"pair_and_lone_surrogate", u"x\U0001F3B5y\xD800\nz\xDC00"_s, {},
+              QByteArray("x\xF0\x9F\x8E\xB5y\xEF\xBF\xBD\r\nz\xEF\xBF\xBD\r\n")},
+    BytesCase{"cr_lf_across_pieces", QString(4095, u'a') + u"\r\nb"_s, {},
+              QByteArray(4095, 'a') + "\r\nb\r\n"},
+    BytesCase{"run_across_pieces", QString(4094, u'a') + QString(5000, u'é') + u"\u2029z"_s, {},
+              QByteArray(4094, 'a') + QByteArray("\xC3\xA9").repeated(5000) + "\r\nz\r\n"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace
