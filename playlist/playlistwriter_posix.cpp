@@ -688,10 +688,10 @@ QByteArray Save::makeBackup(const Place& place, const QByteArray& old)
     NewFile backup(place.dir, 0600);
     if (backup.error() || backup.fill(old, nullptr) != 0 || backup.placeAsNew(name) != 0)
         return {};
-    if (syncFd(place.dir) != 0) {
-        ::unlinkat(place.dir, name.constData(), 0);
-        return {};
-    }
+    // Its content is on the disk. A folder that cannot be synced (one held by path only, as a
+    // folder that may be searched but not read is, or a file system that refuses) leaves its
+    // name to the system's next flush: the backup still outlives a killed program.
+    syncFd(place.dir);
     return name;
 }
 

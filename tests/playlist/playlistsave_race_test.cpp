@@ -6,11 +6,12 @@
 // system (cantorel_testfs) that holds a write at a chosen byte until the test lets it go.
 // Each save runs in a process of its own (cantorel_savehelper), so it can be killed while
 // its write is held. Mounting needs /dev/fuse; where the machine has none, the tests are
-// skipped with the reason.
+// skipped with the reason. A process of its own also lets a save run as another user.
 #include "playlistwriter.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -516,6 +517,80 @@ INSTANTIATE_TEST_SUITE_P(Refusals, RefusingFsTest, ::testing::Values(
     RefusingCase{"no_chmod_mode_as_new_files_get", "chmod off", 0644, false},
     RefusingCase{"no_chmod_another_mode", "chmod off", 0600, false},
     RefusingCase{"no_attributes_on_new_files", "setxattr off", 0644, true}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+
+// --- a folder that may be searched and written, but not read ------------------------
+
+struct SearchOnlyCase {
+    const char* label;
+    bool existing;   // a playlist of the same user is there already
+    bool hardLinked; // with a second link, so that it is rewritten in place
+};
+
+void PrintTo(const SearchOnlyCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class SearchOnlyFolderTest : public ::testing::TestWithParam<SearchOnlyCase> {};
+
+// Such a folder is held by a path-only descriptor, which can be neither listed nor synced;
+// saves there work as anywhere else. Root may read any folder, so as root they run as nobody.
+TEST_P(SearchOnlyFolderTest, SavesWithoutReadingTheFolder)
+{
+    const SearchOnlyCase& c = GetParam();
+    QList<QByteArray> asUser;
+    if (::geteuid() == 0) {
+        if (::access("/usr/bin/setpriv", X_OK) != 0) {
+            GTEST_SKIP() << "no setpriv to run the save as another user";
+        }
+        asUser = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    }
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(u"f"_s);
+    // The helper is copied beside the folder: the build may lie where that user cannot go.
+    const QString helper = dir.filePath(u"savehelper"_s);
+    ASSERT_TRUE(QDir().mkdir(folder));
+    ASSERT_TRUE(QFile::copy(QFile::decodeName(CANTOREL_SAVEHELPER), helper));
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0711), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0333), 0);
+    const auto readable = qScopeGuard([&] { ::chmod(QFile::encodeName(folder).constData(), 0755); });
+    const auto save = [&](const QByteArray& content) {
+        const QString source = dir.filePath(u"content"_s);
+        QList<QByteArray> args = asUser;
+        args << QFile::encodeName(helper) << QFile::encodeName(folder) << "list.m3u"
+             << QFile::encodeName(source);
+        Process process;
+        QByteArray output;
+        const bool ran = writeFile(source, content)
+            && ::chmod(QFile::encodeName(source).constData(), 0644) == 0 && process.start(args, false);
+        const int status = ran ? process.finish(&output) : -1;
+        return (status == 0 ? output : output + " (exit " + QByteArray::number(status) + ')').toStdString();
+    };
+
+    if (c.existing) {
+        ASSERT_EQ(save(kOld), "saved");
+    }
+    if (c.hardLinked) {
+        ASSERT_EQ(::link(QFile::encodeName(folder + u"/list.m3u"_s).constData(),
+                         QFile::encodeName(folder + u"/other.m3u"_s).constData()), 0);
+    }
+    EXPECT_EQ(save(kNew), "saved");
+    EXPECT_EQ(readFile(folder + u"/list.m3u"_s), kNew);
+    QStringList expected = {u"list.m3u"_s};
+    if (c.hardLinked) {
+        EXPECT_EQ(readFile(folder + u"/other.m3u"_s), kNew);
+        expected << u"other.m3u"_s;
+    }
+    ::chmod(QFile::encodeName(folder).constData(), 0755); // to list it whoever runs the test
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Saves, SearchOnlyFolderTest, ::testing::Values(
+    SearchOnlyCase{"new_name", false, false},
+    SearchOnlyCase{"replaced", true, false},
+    SearchOnlyCase{"rewritten_in_place", true, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace
