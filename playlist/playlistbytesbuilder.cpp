@@ -9,14 +9,10 @@
 
 namespace {
 
-// Printable ASCII is its own byte in every local encoding a playlist is saved in (UTF-8, and
-// the Windows code pages, whose multi-byte sequences start at 0x80); nearly every character
-// of a playlist is one.
-bool plainAscii(char16_t c)
-{
-    return c >= 0x20 && c < 0x80;
-}
-
+// Printable ASCII is its own byte in every encoding a playlist is saved in (UTF-8, and the
+// Windows code pages, whose multi-byte sequences start at 0x80); nearly every character of
+// a playlist is one.
+//
 // Whether the four characters at `p` are all printable ASCII; if so, `bytes` holds them as
 // four bytes in memory order. One 64-bit word at a time: the test of each character is a
 // test of its 16 bits within the word, and the same on either byte order.
@@ -39,13 +35,44 @@ bool lineBreak(char16_t c)
     return c == u'\r' || c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
 }
 
+// Writes the character at `p` (at or above U+0080) as UTF-8 and returns past what it read:
+// a surrogate pair is one character, an unpaired surrogate U+FFFD, as Qt's encoder has it.
+const char16_t* putUtf8(const char16_t* p, const char16_t* end, char*& out)
+{
+    char32_t c = *p++;
+    if (c < 0x800) {
+        *out++ = char(0xC0 | (c >> 6));
+        *out++ = char(0x80 | (c & 0x3F));
+        return p;
+    }
+    if (QChar::isSurrogate(c)) {
+        if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p)) {
+            c = QChar::surrogateToUcs4(char16_t(c), *p++);
+            *out++ = char(0xF0 | (c >> 18));
+            *out++ = char(0x80 | ((c >> 12) & 0x3F));
+            *out++ = char(0x80 | ((c >> 6) & 0x3F));
+            *out++ = char(0x80 | (c & 0x3F));
+            return p;
+        }
+        c = QChar::ReplacementCharacter;
+    }
+    *out++ = char(0xE0 | (c >> 12));
+    *out++ = char(0x80 | ((c >> 6) & 0x3F));
+    *out++ = char(0x80 | (c & 0x3F));
+    return p;
+}
+
 } // namespace
 
-PlaylistBytesBuilder::PlaylistBytesBuilder(qsizetype expectedChars)
+PlaylistBytesBuilder::PlaylistBytesBuilder(qsizetype expectedChars, QStringConverter::Encoding encoding)
     // Stateless: a run given to the encoder ends where it ends, so an unpaired surrogate at its
     // end becomes a replacement there instead of waiting for the next run.
-    : m_encoder(QStringConverter::System, QStringConverter::Flag::Stateless)
+    : m_encoder(encoding, QStringConverter::Flag::Stateless)
 {
+    // UTF-8 (the local encoding on every Unix) is written here, a character at a time, which
+    // costs far less than a call of the encoder for each run of other characters.
+    m_utf8 = QByteArray(QStringEncoder(encoding).encode(u"\u00e9\u4e2d\U0001F3B5"))
+        == "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x8E\xB5";
     // Room for a playlist of plain ASCII names and CR LF breaks; more only when a run of
     // text needs it. Reserving the worst case (three bytes a character) up front would
     // take four times the memory the bytes need.
@@ -64,12 +91,12 @@ void PlaylistBytesBuilder::addLine(QStringView line)
 {
     const char16_t* p = line.utf16();
     const char16_t* const end = p + line.size();
-    // Pieces of at most kPiece characters, each given room for the worst case of ASCII and
-    // line breaks (two bytes a character); a run of other characters makes its own room.
+    // Pieces of at most kPiece characters, each given room for its worst case in UTF-8 (three
+    // bytes a character); a run given to the encoder makes its own room.
     constexpr qsizetype kPiece = 4096;
     while (p < end) {
         const char16_t* const pieceEnd = p + std::min<qsizetype>(end - p, kPiece);
-        char* out = makeRoom(2 * (pieceEnd - p) + 2);
+        char* out = makeRoom(3 * (pieceEnd - p));
         while (p < pieceEnd) {
             // Four characters at a time while all are printable ASCII.
             quint32 four = 0;
@@ -81,7 +108,7 @@ void PlaylistBytesBuilder::addLine(QStringView line)
             if (p == pieceEnd)
                 break;
             const char16_t c = *p;
-            if (plainAscii(c) || (c < 0x20 && c != u'\r' && c != u'\n')) {
+            if (c < 0x80 && c != u'\r' && c != u'\n') {
                 *out++ = char(c);
                 ++p;
             } else if (lineBreak(c)) {
@@ -90,15 +117,18 @@ void PlaylistBytesBuilder::addLine(QStringView line)
                 ++p;
                 if (c == u'\r' && p < end && *p == u'\n')
                     ++p;
+            } else if (m_utf8) {
+                p = putUtf8(p, end, out);
             } else {
-                // A run of other characters, encoded whole (a surrogate pair stays together).
+                // The encoder takes the rest of the line at once: runs of other characters
+                // are short and many, and its cost is mostly per call.
                 const char16_t* runEnd = p + 1;
-                while (runEnd < end && *runEnd >= 0x80 && !lineBreak(*runEnd))
+                while (runEnd < end && !lineBreak(*runEnd))
                     ++runEnd;
                 const QStringView run(p, runEnd - p);
                 m_used = out - m_bytes.constData();
                 out = makeRoom(m_encoder.requiredSpace(run.size())
-                               + 2 * std::max<qsizetype>(pieceEnd - runEnd, 0) + 2);
+                               + 3 * std::max<qsizetype>(pieceEnd - runEnd, 0));
                 out = m_encoder.appendToBuffer(out, run);
                 p = runEnd;
                 if (p > pieceEnd)

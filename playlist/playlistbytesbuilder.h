@@ -12,8 +12,8 @@
 // Builds the bytes of a saved playlist line by line, encoding each line straight into one
 // buffer in the local 8-bit encoding. A long playlist is thus copied once on its way to the
 // disk instead of once per conversion step, which is most of what a large save costs.
-// Printable ASCII, nearly all of a playlist, is copied without the encoder; other characters
-// go to it in runs, so an unpaired surrogate becomes a replacement character where it stands.
+// Printable ASCII, nearly all of a playlist, is copied without the encoder, and so is UTF-8
+// written; an unpaired surrogate becomes a replacement character where it stands.
 //
 // Every line ends in CR LF; a line break inside a line (CR LF, CR, LF, U+2028, U+2029)
 // becomes CR LF as well.
@@ -21,7 +21,9 @@ class PlaylistBytesBuilder
 {
 public:
     // `expectedChars`: about how many characters will be added (a hint, not a limit).
-    explicit PlaylistBytesBuilder(qsizetype expectedChars = 0);
+    // `encoding`: the local 8-bit encoding unless another is given.
+    explicit PlaylistBytesBuilder(qsizetype expectedChars = 0,
+                                  QStringConverter::Encoding encoding = QStringConverter::System);
 
     void addLine(QStringView line);
 
@@ -33,6 +35,7 @@ private:
     char* makeRoom(qsizetype bytes);
 
     QStringEncoder m_encoder;
+    bool m_utf8 = false;
     QByteArray m_bytes;
     qsizetype m_used = 0;
 };

@@ -55,7 +55,7 @@ double timeDd(const QByteArray& from, const QByteArray& to)
 // The main window's controls holding a playlist of 100,000 entries, as picks leave it
 // (picking them one by one would take minutes).
 struct Box {
-    Box()
+    explicit Box(const QString& entry = u"Artist Name - Some Track Title (Remastered) %1.mp3"_s)
     {
         check4.setChecked(true);
         QObject::connect(&text2, &QLineEdit::textChanged, &builder,
@@ -66,7 +66,7 @@ struct Box {
         builder.InitPlaylist();
         QString text = u"#EXTM3U"_s;
         for (int i = 0; i < kEntries; ++i)
-            text += u"\nArtist Name - Some Track Title (Remastered) %1.mp3"_s.arg(i, 6, 10, QChar(u'0'));
+            text += u'\n' + entry.arg(i, 6, 10, QChar(u'0'));
         text1.setPlainText(text);
         text2.setText(u"bench.m3u"_s);
     }
@@ -87,6 +87,24 @@ void BM_PlaylistBytes100kEntries(benchmark::State& state)
 }
 
 BENCHMARK(BM_PlaylistBytes100kEntries)->Unit(benchmark::kMillisecond);
+
+// Names with letters beyond ASCII among ASCII ones, and names mostly in another script.
+void BM_PlaylistBytes100kAccentedEntries(benchmark::State& state)
+{
+    Box box(u"Ärzte – Señorita, Café del Mar %1.mp3"_s);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(box.builder.PlaylistBytes());
+}
+
+void BM_PlaylistBytes100kCjkEntries(benchmark::State& state)
+{
+    Box box(u"日本語の歌 東京の夜 %1 アーティスト.mp3"_s);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(box.builder.PlaylistBytes());
+}
+
+BENCHMARK(BM_PlaylistBytes100kAccentedEntries)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlaylistBytes100kCjkEntries)->Unit(benchmark::kMillisecond);
 
 void saveBesideDd(benchmark::State& state, bool hardLinked)
 {

@@ -2,6 +2,7 @@
 //
 // SPDX-License-Identifier: MIT
 
+#include "playlistbytesbuilder.h"
 #include "playlistformat.h"
 
 #include <gtest/gtest.h>
@@ -128,5 +129,24 @@ INSTANTIATE_TEST_SUITE_P(Files, SavedBytesTest, ::testing::Values(
     BytesCase{"run_across_pieces", QString(4094, u'a') + QString(5000, u'é') + u"\u2029z"_s, {},
               QByteArray(4094, 'a') + QByteArray("\xC3\xA9").repeated(5000) + "\r\nz\r\n"}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// A local encoding other than UTF-8 (a Windows code page) goes through Qt's encoder, from
+// the first character of a line that is not ASCII to the line's end. Latin-1 stands in here.
+TEST(PlaylistBytesBuilderTest, OtherEncodingsGoThroughTheEncoder)
+{
+    const struct {
+        QString text;
+        QByteArray expected;
+    } rows[] = {
+        {u"caf\u00e9 \u4e2d x\r\n\u00c4\U0001F3B5\xD800."_s, "caf\xe9 ? x\r\n\xc4???.\r\n"},
+        {QString(4094, u'a') + QString(5000, u'\u00e9') + u"b\u2029z"_s,
+         QByteArray(4094, 'a') + QByteArray(5000, '\xe9') + "b\r\nz\r\n"},
+    };
+    for (const auto& row : rows) {
+        PlaylistBytesBuilder bytes(0, QStringConverter::Latin1);
+        bytes.addLine(row.text);
+        EXPECT_EQ(bytes.finish(QString()), row.expected) << row.text.left(40).toStdString();
+    }
+}
 
 } // namespace
