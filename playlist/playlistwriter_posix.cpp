@@ -652,8 +652,8 @@ Result Save::replaceByRename(const Place& place, Target& target, const QByteArra
         return rewriteInPlace(place, target, bytes);
 
     // The old content is about to be replaced: its cached pages go first, so the new
-    // content takes their memory instead of fresh pages beside them (for a large playlist
-    // that costs more than the rest of the write). Its bytes stay on the disk meanwhile.
+    // content takes their memory instead of fresh pages beside them (on some machines fresh
+    // pages cost more than the rest of the write). Its bytes stay on the disk meanwhile.
     ::posix_fadvise(target.fd.get(), 0, 0, POSIX_FADV_DONTNEED);
     if (const int error = file.fill(bytes, &m_fault))
         return failed(u"Writing the playlist failed"_s, error);
