@@ -92,11 +92,12 @@ void PlaylistBytesBuilder::addLine(QStringView line)
     const char16_t* p = line.utf16();
     const char16_t* const end = p + line.size();
     // Pieces of at most kPiece characters, each given room for its worst case in UTF-8 (three
-    // bytes a character); a run given to the encoder makes its own room.
+    // bytes a character, and one more for a surrogate pair across its end); a run given to
+    // the encoder makes its own room.
     constexpr qsizetype kPiece = 4096;
     while (p < end) {
         const char16_t* const pieceEnd = p + std::min<qsizetype>(end - p, kPiece);
-        char* out = makeRoom(3 * (pieceEnd - p));
+        char* out = makeRoom(3 * (pieceEnd - p) + 1);
         while (p < pieceEnd) {
             // Four characters at a time while all are printable ASCII.
             quint32 four = 0;
