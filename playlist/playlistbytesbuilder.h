@@ -12,8 +12,9 @@
 // Builds the bytes of a saved playlist line by line, encoding each line straight into one
 // buffer in the local 8-bit encoding. A long playlist is thus copied once on its way to the
 // disk instead of once per conversion step, which is most of what a large save costs.
-// Printable ASCII, nearly all of a playlist, is copied without the encoder, and so is UTF-8
-// written; an unpaired surrogate becomes a replacement character where it stands.
+// Printable ASCII, nearly all of a playlist, is copied without the encoder, and UTF-8 is
+// written without it too; an unpaired surrogate becomes a replacement character where it
+// stands.
 //
 // Every line ends in CR LF; a line break inside a line (CR LF, CR, LF, U+2028, U+2029)
 // becomes CR LF as well.
