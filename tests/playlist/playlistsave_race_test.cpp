@@ -257,10 +257,13 @@ public:
             ::utimensat(AT_FDCWD, QFile::encodeName(backing(name)).constData(), twoMinutesAgo, 0);
     }
 
-    bool hardLink(const QString& from, const QString& to) const
+    // The old playlist keep.m3u, with a second link other.m3u when asked.
+    bool holdPlaylist(bool hardLinked) const
     {
-        return ::link(QFile::encodeName(backing(from)).constData(),
-                      QFile::encodeName(backing(to)).constData()) == 0;
+        return writeFile(backing(u"keep.m3u"_s), kOld)
+            && (!hardLinked
+                || ::link(QFile::encodeName(backing(u"keep.m3u"_s)).constData(),
+                          QFile::encodeName(backing(u"other.m3u"_s)).constData()) == 0);
     }
 
 private:
@@ -276,6 +279,14 @@ ino_t inodeOf(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
+// Test parameters are shown by their label.
+template <typename Case>
+    requires requires(const Case& c) { c.label; }
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
 // --- kill -9 part way ---------------------------------------------------------------
 
 struct KillCase {
@@ -283,11 +294,6 @@ struct KillCase {
     bool hardLinked; // the in-place path (with its backup) instead of the rename
     int stallAt;     // the byte at which the save's writes are held when it is killed
 };
-
-void PrintTo(const KillCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
 
 class SaveKilledTest : public ::testing::TestWithParam<KillCase> {};
 
@@ -300,10 +306,7 @@ TEST_P(SaveKilledTest, LeavesTheOldOrTheNewContent)
     if (!fs.mount()) {
         GTEST_SKIP() << fs.skipReason.toStdString();
     }
-    ASSERT_TRUE(writeFile(fs.backing(u"keep.m3u"_s), kOld));
-    if (c.hardLinked) {
-        ASSERT_TRUE(fs.hardLink(u"keep.m3u"_s, u"other.m3u"_s));
-    }
+    ASSERT_TRUE(fs.holdPlaylist(c.hardLinked));
     const QString backupRel = PlaylistWriter::backupName(u"keep.m3u"_s);
 
     fs.command("stall " + QByteArray::number(c.stallAt));
@@ -351,11 +354,6 @@ struct TwoSavesCase {
     bool hardLinked;
 };
 
-void PrintTo(const TwoSavesCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
-
 class TwoSavesTest : public ::testing::TestWithParam<TwoSavesCase> {};
 
 // While one save of a file is held mid-write, a second one of the same file waits and
@@ -367,10 +365,7 @@ TEST_P(TwoSavesTest, OneWriterAtATime)
     if (!fs.mount()) {
         GTEST_SKIP() << fs.skipReason.toStdString();
     }
-    ASSERT_TRUE(writeFile(fs.backing(u"keep.m3u"_s), kOld));
-    if (c.hardLinked) {
-        ASSERT_TRUE(fs.hardLink(u"keep.m3u"_s, u"other.m3u"_s));
-    }
+    ASSERT_TRUE(fs.holdPlaylist(c.hardLinked));
 
     fs.command("stall 1000");
     Process first;
@@ -407,11 +402,6 @@ struct AppearCase {
     bool noReplaceFlag;   // the file system refuses RENAME_NOREPLACE
     bool mediaAppears;    // a media file takes the name while the save is held
 };
-
-void PrintTo(const AppearCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
 
 class AppearTest : public ::testing::TestWithParam<AppearCase> {};
 
@@ -471,11 +461,6 @@ struct RefusingCase {
     bool withAttribute;   // and a user attribute
 };
 
-void PrintTo(const RefusingCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
-
 class RefusingFsTest : public ::testing::TestWithParam<RefusingCase> {};
 
 // Where modes or attributes cannot be set on a new file, saving over an existing playlist
@@ -527,11 +512,6 @@ struct SearchOnlyCase {
     bool existing;   // a playlist of the same user is there already
     bool hardLinked; // with a second link, so that it is rewritten in place
 };
-
-void PrintTo(const SearchOnlyCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
 
 class SearchOnlyFolderTest : public ::testing::TestWithParam<SearchOnlyCase> {};
 
