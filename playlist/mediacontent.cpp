@@ -4,6 +4,8 @@
 
 #include "mediacontent.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -170,18 +172,23 @@ bool isAdts(QByteArrayView head)
 // such a mark. UTF-32 comes first: its little-endian mark begins with UTF-16's.
 std::optional<Kind> unicodeTextKind(QByteArrayView head)
 {
-    qsizetype width = 0;
-    bool bigEndian = false;
-    if (startsWith(head, 0, QByteArrayView("\xFF\xFE\0\0", 4)))
-        width = 4;
-    else if (startsWith(head, 0, QByteArrayView("\0\0\xFE\xFF", 4)))
-        width = 4, bigEndian = true;
-    else if (startsWith(head, 0, "\xFF\xFE"))
-        width = 2;
-    else if (startsWith(head, 0, "\xFE\xFF"))
-        width = 2, bigEndian = true;
-    else
+    struct Mark {
+        QByteArrayView bytes;
+        qsizetype width;
+        bool bigEndian;
+    };
+    static const Mark kMarks[] = {
+        {QByteArrayView("\xFF\xFE\0\0", 4), 4, false},
+        {QByteArrayView("\0\0\xFE\xFF", 4), 4, true},
+        {QByteArrayView("\xFF\xFE", 2), 2, false},
+        {QByteArrayView("\xFE\xFF", 2), 2, true},
+    };
+    const auto mark = std::find_if(std::begin(kMarks), std::end(kMarks),
+                                   [&](const Mark& m) { return startsWith(head, 0, m.bytes); });
+    if (mark == std::end(kMarks))
         return std::nullopt;
+    const qsizetype width = mark->width;
+    const bool bigEndian = mark->bigEndian;
     for (qsizetype at = width; at + width <= head.size(); at += width) {
         quint32 unit = 0;
         for (qsizetype i = 0; i < width; ++i)
