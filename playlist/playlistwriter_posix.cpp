@@ -824,9 +824,9 @@ Result Save::run(int listed, const QString& name, const QByteArray& bytes)
     QByteArray head;
     if (const int error = readAll(target.fd.get(), MediaContent::kHeadSize, head))
         return failed(u"The file could not be read to check what it holds"_s, error);
-    if (const QString kind = MediaContent::kindOf(head); !kind.isEmpty())
-        return refused(u"The file looks like a media file (%1), not a playlist, and a playlist "
-                       "never overwrites one."_s.arg(kind));
+    const MediaContent::Verdict verdict = MediaContent::classify(head);
+    if (verdict.kind != MediaContent::Kind::Text)
+        return refused(verdict.refusal());
 
     // A rename gives the name a new file: other hard links would keep the old text.
     if (target.st.st_nlink > 1)

@@ -57,10 +57,10 @@ PlaylistWriter::Result PlaylistWriter::write(const FolderHandle& folder, const Q
         if (!existing.open(QIODevice::ReadOnly))
             return {false, u"The file could not be read to check what it holds: %1."_s
                                .arg(existing.errorString())};
-        const QString kind = MediaContent::kindOf(existing.read(MediaContent::kHeadSize));
-        if (!kind.isEmpty())
-            return {false, u"The file looks like a media file (%1), not a playlist, and a "
-                           "playlist never overwrites one."_s.arg(kind)};
+        const MediaContent::Verdict verdict =
+            MediaContent::classify(existing.read(MediaContent::kHeadSize));
+        if (verdict.kind != MediaContent::Kind::Text)
+            return {false, verdict.refusal()};
     }
 
     QSaveFile file(target.filePath());
