@@ -11,19 +11,39 @@
 // writes over a recording whatever the file is called or linked as.
 //
 // Media is recognised by the signatures its containers begin with (RIFF WAVE and AVI,
-// ID3 and MPEG audio frames, the ASF header of WMA and WMV, MPEG program and video
-// streams, SWF, Ogg, FLAC, MP4 and other ISO media, Matroska and WebM, AIFF, FLV, MIDI)
-// and, for everything else, by a NUL byte among the first kHeadSize bytes, which no
-// playlist text holds. A signature made only of letters counts only together with the
-// binary bytes that follow it in a real file, so any text a user could type into a
-// playlist (any of its formats, any encoding without NUL bytes) is never taken for media.
+// ID3 and MPEG audio frames, AAC in ADTS, the ASF header of WMA and WMV, MPEG program and
+// video streams, SWF, Ogg, FLAC, MP4 and other ISO media, Matroska and WebM, AIFF, FLV,
+// MIDI). A signature that text could begin with counts only once the structure behind it
+// holds: an ID3 tag's version, flags and size; FLAC's first metadata block header; a
+// second MPEG or ADTS frame exactly where the first one ends, or a Xing, Info or VBRI header
+// in the first; the binary size fields after letters. So text a user could type into a
+// playlist, in any encoding without NUL bytes, is never taken for media.
+//
+// Anything else holding a NUL among the first kHeadSize bytes is binary data, which no
+// playlist text holds; UTF-16 and UTF-32 text that begins with its byte-order mark is text
+// as long as no character of it is NUL.
 namespace MediaContent {
 
-// How many leading bytes kindOf() looks at; reading more changes nothing.
+// How many leading bytes classify() looks at; reading more changes nothing.
 inline constexpr qsizetype kHeadSize = 4096;
 
-// What `head` (a file's first bytes, up to kHeadSize) looks like, in words for the user
-// ("WAV or AVI", "binary data", ...); empty when it may be playlist text.
-QString kindOf(QByteArrayView head);
+enum class Kind {
+    Text, // may be playlist text: a playlist may be written over it
+    Media, // a media file's signature with its structure
+    Binary, // no media signature, but bytes no playlist text holds
+};
+
+struct Verdict {
+    Kind kind = Kind::Text;
+    // In words for the user: the media format ("WAV or AVI", "MP3", ...) or "binary data";
+    // empty for text.
+    QString words;
+
+    // The sentence that refuses to write a playlist over such a file; empty for text.
+    QString refusal() const;
+};
+
+// What `head` (a file's first bytes, up to kHeadSize) holds.
+Verdict classify(QByteArrayView head);
 
 } // namespace MediaContent

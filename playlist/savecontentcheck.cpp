@@ -6,8 +6,6 @@
 
 #include "mediacontent.h"
 
-using namespace Qt::Literals::StringLiterals;
-
 namespace SaveContentCheck {
 
 qsizetype headSize()
@@ -17,11 +15,8 @@ qsizetype headSize()
 
 QString refusal(QByteArrayView head)
 {
-    const QString kind = MediaContent::kindOf(head);
-    if (kind.isEmpty())
-        return {};
-    return u"The file looks like a media file (%1), not a playlist, and a playlist never "
-           "overwrites one."_s.arg(kind);
+    const MediaContent::Verdict verdict = MediaContent::classify(head);
+    return verdict.kind == MediaContent::Kind::Text ? QString() : verdict.refusal();
 }
 
 } // namespace SaveContentCheck

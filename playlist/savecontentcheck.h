@@ -8,8 +8,8 @@
 #include <QString>
 #include <QtGlobal>
 
-// What an existing file must hold for a save to write over it: never media, whatever the
-// file is called or linked as (MediaContent tells by the first bytes).
+// What an existing file must hold for a save to write over it: never media nor other binary
+// data, whatever the file is called or linked as (MediaContent tells by the first bytes).
 namespace SaveContentCheck {
 
 // How many leading bytes of the file refusal() wants.
