@@ -423,6 +423,15 @@ INSTANTIATE_TEST_SUITE_P(Cases, SaveDiskTest, ::testing::Values(
                  return d.setImmutable(d.path(u"locked"_s), true);
              },
              true, {}, {{u"locked/keep.m3u"_s, kNew}}},
+    // Nowhere to keep a copy of the old content (no new file in the folder, no state
+    // folder): the file is not rewritten at all.
+    DiskCase{"no_copy_anywhere_is_refused", u"locked"_s, u"keep.m3u"_s, 3,
+             [](Disk& d) {
+                 d.write(u"locked/keep.m3u"_s, kOld);
+                 qputenv("XDG_STATE_HOME", "/proc/cantorel-state");
+                 return d.setImmutable(d.path(u"locked"_s), true);
+             },
+             false, u"no copy of its old content could be kept"_s, {{u"locked/keep.m3u"_s, kOld}}},
     DiskCase{"immutable_file", {}, u"keep.m3u"_s, 3,
              [](Disk& d) { return kOldPlaylist(d) && d.setImmutable(d.path(u"keep.m3u"_s), true); },
              false, reasonFor(EPERM), {{u"keep.m3u"_s, kOld}}},
