@@ -163,12 +163,14 @@ void PlaylistBuilder::SavePlaylist(const FolderHandle& folder)
 
     const PlaylistWriter::Result result =
         m_writer.write(folder, m_playlistName, PlaylistBytes());
+    // What the writer has to tell besides (older copies of the file it keeps) comes last.
+    const QString notice = result.notice.isEmpty() ? QString() : u"\n\n"_s + result.notice;
     if (!result.saved) {
         showMessage(SaveOutcome::Failed,
-                    u"The playlist was not saved.\n\n%1\n\n%2"_s.arg(shownPath, result.reason));
+                    u"The playlist was not saved.\n\n%1\n\n%2"_s.arg(shownPath, result.reason) + notice);
         return;
     }
-    showMessage(SaveOutcome::Saved, kSavedText);
+    showMessage(SaveOutcome::Saved, result.notice.isEmpty() ? kSavedText : kSavedText + u'\n' + result.notice);
 }
 
 void PlaylistBuilder::ResetPlaylist()

@@ -32,14 +32,23 @@ class FolderHandle;
 //   attributes, provided the name still holds the file examined (else the save says so);
 // - where a rename would change the file or lose what its owner set (other hard links, an
 //   owner or group that a new file would not get, a folder where no new file can be made,
-//   a mode or attribute the new file cannot take), the file is rewritten in place instead:
-//   its old content is first written to a synced backup beside it (backupName()), or, where
-//   no backup can be made, kept in memory; a failure puts the old content back.
+//   a mode or attribute the new file cannot take), the file is rewritten in place instead,
+//   and only once a whole copy of its old content is synced to the disk: beside it
+//   (backupName()), or where that cannot be, in the user's state folder
+//   ($XDG_STATE_HOME/cantorel/backups/). Where no copy can be made, the save is refused
+//   and the file not touched. A failure puts the old content back; the message then says
+//   what the file holds, read back, and where the copy is kept when it is damaged;
+// - a copy left by a cut-off save is never reused or overwritten: the save makes another,
+//   and tells the user once where the older one is kept (Result::notice);
 // - one writer at a time: the existing file is locked for the whole save; another save of
-//   it waits for lockWait and then reports that another program is writing it.
-// Content is written unnamed where the system allows, and named only just before it takes
-// its place; leftovers of killed saves (this writer's temporary names, over a minute old)
-// are removed from the folder saved into, at the writer's first save there.
+//   it waits for lockWait and then reports that another program is writing it (or reading
+//   or using it, for a reader's lock or a lease).
+// Every file a save makes is made with mode 0600 and given its final mode afterwards, and
+// "saved" means the new name is synced too. Content is written unnamed where the system
+// allows, and named only just before it takes its place; leftovers of killed saves (this
+// writer's temporary names exactly, over a minute old) are removed from the folder saved
+// into, at the writer's first save there. Copies of old content are never removed as
+// leftovers.
 //
 // One implementation per platform, chosen by the build: playlistwriter_posix.cpp and
 // playlistwriter_win.cpp.
@@ -49,6 +58,9 @@ public:
     struct Result {
         bool saved = false;
         QString reason; // when not saved: what stopped the save, in a sentence for the user
+        // Saved or not, what the user should know besides: where older copies of the file's
+        // content, left by saves that were cut off, are kept. Empty almost always.
+        QString notice;
     };
 
     // Test seam for failures a real file system cannot be made to produce on demand. It
@@ -69,12 +81,13 @@ public:
     // (too long, say) is left for the system to report.
     static QString nameProblem(const QString& name);
 
-    // The name of the backup an in-place rewrite of `name` keeps beside it while it runs,
-    // left behind only when the program dies during the rewrite. A save never overwrites
-    // or removes a backup it did not make.
-    static QString backupName(const QString& name)
+    // The name of the copy of `name`'s old content that an in-place rewrite keeps beside
+    // it while it runs, made from the name's bytes (so two names never share one), left
+    // behind only when the program dies during the rewrite. A save never overwrites or
+    // removes a copy it did not make.
+    static QByteArray backupName(const QByteArray& name)
     {
-        return QLatin1Char('.') + name + QStringLiteral(".cantorel-backup");
+        return '.' + name + ".cantorel-backup";
     }
 
     void setWriteFault(const WriteFault& fault) { m_fault = fault; }
@@ -86,4 +99,6 @@ private:
     int m_lockWaitMs = 3000;
     // The folders (device and inode) whose leftovers of killed saves were already removed.
     mutable QSet<QByteArray> m_sweptFolders;
+    // The files (folder's device and inode, and name) whose older copies the user was told of.
+    mutable QSet<QByteArray> m_toldLeftovers;
 };

@@ -3,7 +3,7 @@
 // SPDX-License-Identifier: MIT
 
 // The playlist writer on Windows: QSaveFile's write-then-rename, with the same refusals as
-// elsewhere (media content included). Windows reports a failed flush from
+// elsewhere (what the file holds included). Windows reports a failed flush from
 // QSaveFile::commit, and has no owners or hard links that a rename would lose in the common
 // case, so no in-place rewrite (and so no backup) is made here, and no lock is taken. The
 // write fault seam and the lock wait are not used on this platform. The folder handle keeps the
@@ -12,8 +12,8 @@
 
 #include "filenametext.h"
 #include "folderhandle.h"
-#include "mediacontent.h"
 #include "playlistformat.h"
+#include "savecontentcheck.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -57,10 +57,9 @@ PlaylistWriter::Result PlaylistWriter::write(const FolderHandle& folder, const Q
         if (!existing.open(QIODevice::ReadOnly))
             return {false, u"The file could not be read to check what it holds: %1."_s
                                .arg(existing.errorString())};
-        const MediaContent::Verdict verdict =
-            MediaContent::classify(existing.read(MediaContent::kHeadSize));
-        if (verdict.kind != MediaContent::Kind::Text)
-            return {false, verdict.refusal()};
+        const QString problem = SaveContentCheck::refusal(existing.read(SaveContentCheck::headSize()));
+        if (!problem.isEmpty())
+            return {false, problem};
     }
 
     QSaveFile file(target.filePath());

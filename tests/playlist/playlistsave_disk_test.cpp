@@ -12,16 +12,20 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <csignal>
+#include <ctime>
 #include <cstring>
 #include <functional>
 
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -72,6 +76,27 @@ public:
         if (::mount("tmpfs", QFile::encodeName(path(rel)).constData(), "tmpfs", 0,
                     options.constData()) != 0)
             return refuse(u"cannot mount a tmpfs here: "_s + reasonFor(errno));
+        m_mounts.append(path(rel));
+        return true;
+    }
+
+    // A file system of `type` made by `mkfs` on an image of `megabytes`, mounted at `rel`.
+    bool mountImage(const QString& rel, const char* type, const QStringList& mkfs, int megabytes)
+    {
+        const QString image = path(rel + u".img"_s);
+        QFile file(image);
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(qint64(megabytes) << 20))
+            return refuse(u"cannot make an image file"_s);
+        file.close();
+        QProcess make;
+        make.start(mkfs.first(), mkfs.mid(1) << image);
+        if (!make.waitForFinished(120000) || make.exitStatus() != QProcess::NormalExit || make.exitCode() != 0)
+            return refuse(mkfs.first() + u" failed: "_s + QString::fromLocal8Bit(make.readAllStandardError()));
+        QDir().mkpath(path(rel));
+        QProcess mount;
+        mount.start(u"mount"_s, {u"-t"_s, QString::fromLatin1(type), u"-o"_s, u"loop"_s, image, path(rel)});
+        if (!mount.waitForFinished(120000) || mount.exitStatus() != QProcess::NormalExit || mount.exitCode() != 0)
+            return refuse(u"cannot mount the image: "_s + QString::fromLocal8Bit(mount.readAllStandardError()));
         m_mounts.append(path(rel));
         return true;
     }
@@ -153,7 +178,7 @@ public:
                         QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString name = QDir(path()).relativeFilePath(it.next());
-            if (!name.endsWith(u".filler"_s))
+            if (!name.endsWith(u".filler"_s) && !name.endsWith(u".img"_s))
                 names.insert(name);
         }
         return names;
@@ -198,6 +223,9 @@ TEST_P(SaveDiskTest, SavesOrKeepsTheFile)
 {
     const DiskCase& c = GetParam();
     Disk disk;
+    // Copies of old content that cannot go beside a file go to a state folder of the test's.
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
     if (c.prepare && !c.prepare(disk))
         GTEST_SKIP() << disk.skipReason.toStdString();
 
@@ -215,6 +243,11 @@ TEST_P(SaveDiskTest, SavesOrKeepsTheFile)
     const std::string message = messages[0].text.toStdString();
     if (c.saved) {
         EXPECT_EQ(messages[0].outcome, Outcome::Saved) << message;
+        // Exactly "Saved", or with what the user must know on a line of its own under it.
+        if (c.reason.isEmpty())
+            EXPECT_EQ(messages[0].text, u"Saved"_s);
+        else
+            EXPECT_TRUE(messages[0].text.startsWith(u"Saved\n"_s) && messages[0].text.contains(c.reason)) << message;
     } else {
         EXPECT_EQ(messages[0].outcome, Outcome::Failed) << message;
         EXPECT_TRUE(messages[0].text.contains(u"not saved"_s)) << message;
@@ -229,6 +262,8 @@ TEST_P(SaveDiskTest, SavesOrKeepsTheFile)
     EXPECT_TRUE(added.isEmpty()) << "left behind: " << QStringList(added.values()).join(u", "_s).toStdString();
     EXPECT_TRUE((before - disk.entries()).isEmpty()) << "a file went missing";
     EXPECT_EQ(builder.PlaylistBytes(), playlist) << "the playlist stays in the box";
+    EXPECT_EQ(QDir(state.filePath(u"cantorel/backups"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList()) << "a copy of old content was left in the state folder";
     if (c.verify)
         c.verify(disk);
 }
@@ -343,6 +378,17 @@ std::function<bool(Disk&)> stickyFolderLink(uid_t linkOwner, uid_t folderOwner)
     };
 }
 
+// Files whose names begin like the writer's temporaries, untouched for two minutes.
+bool likeTemporaries(Disk& d)
+{
+    const struct timespec twoMinutesAgo[2] = {{std::time(nullptr) - 120, 0}, {std::time(nullptr) - 120, 0}};
+    for (const QString& name : {u".cantorel-save-my-notes.txt"_s, u".cantorel-save-x.cantorel-backup"_s}) {
+        d.write(name, kOld);
+        ::utimensat(AT_FDCWD, QFile::encodeName(d.path(name)).constData(), twoMinutesAgo, 0);
+    }
+    return true;
+}
+
 INSTANTIATE_TEST_SUITE_P(Cases, SaveDiskTest, ::testing::Values(
     // A full disk: a temporary file can be made (tmpfs counts inodes apart), no byte fits.
     DiskCase{"full_disk", u"small"_s, u"keep.m3u"_s, 1,
@@ -377,6 +423,15 @@ INSTANTIATE_TEST_SUITE_P(Cases, SaveDiskTest, ::testing::Values(
                  return d.setImmutable(d.path(u"locked"_s), true);
              },
              true, {}, {{u"locked/keep.m3u"_s, kNew}}},
+    // Nowhere to keep a copy of the old content (no new file in the folder, no state
+    // folder): the file is not rewritten at all.
+    DiskCase{"no_copy_anywhere_is_refused", u"locked"_s, u"keep.m3u"_s, 3,
+             [](Disk& d) {
+                 d.write(u"locked/keep.m3u"_s, kOld);
+                 qputenv("XDG_STATE_HOME", "/proc/cantorel-state");
+                 return d.setImmutable(d.path(u"locked"_s), true);
+             },
+             false, u"no copy of its old content could be kept"_s, {{u"locked/keep.m3u"_s, kOld}}},
     DiskCase{"immutable_file", {}, u"keep.m3u"_s, 3,
              [](Disk& d) { return kOldPlaylist(d) && d.setImmutable(d.path(u"keep.m3u"_s), true); },
              false, reasonFor(EPERM), {{u"keep.m3u"_s, kOld}}},
@@ -461,7 +516,130 @@ INSTANTIATE_TEST_SUITE_P(Cases, SaveDiskTest, ::testing::Values(
              false, u"link made by another user"_s, {{u"home/list.m3u"_s, kOld}}},
     DiskCase{"folder_owners_link_in_a_sticky_folder", u"shared"_s, u"party.m3u"_s, 1,
              stickyFolderLink(1234, 1234),
-             true, {}, {{u"home/list.m3u"_s, kNew}}}),
+             true, {}, {{u"home/list.m3u"_s, kNew}}},
+    // A copy that a cut-off save left is kept as it is, and the user is told where.
+    DiskCase{"older_copy_is_kept_and_told", {}, u"keep.m3u"_s, 3,
+             [](Disk& d) {
+                 d.write(u".keep.m3u.cantorel-backup"_s, "older"_ba);
+                 return hardLinked(d);
+             },
+             true, u"cut off, is kept in /"_s,
+             {{u"keep.m3u"_s, kNew}, {u".keep.m3u.cantorel-backup"_s, "older"_ba}}},
+    // Only the writer's own temporaries are leftovers: these stay, as everything else.
+    DiskCase{"names_like_temporaries_are_kept", {}, u"new.m3u"_s, 1, likeTemporaries,
+             true, {}, {{u".cantorel-save-my-notes.txt"_s, kOld}, {u".cantorel-save-x.cantorel-backup"_s, kOld}}}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// On a nearly full copy-on-write file system (btrfs) rewriting a file needs new room, and
+// so may putting its old content back: a rewrite in place that fails there says truly what
+// the file holds, and where a damaged file's whole old content is kept.
+class SaveNearlyFullTest : public BuilderFixture {};
+
+TEST_F(SaveNearlyFullTest, CopyOnWriteDiskTellsTheTruth)
+{
+    Disk disk;
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+    if (::geteuid() != 0 || !disk.mountImage(u"cow"_s, "btrfs", {u"mkfs.btrfs"_s, u"-q"_s, u"-f"_s, u"-M"_s}, 64)) {
+        GTEST_SKIP() << (::geteuid() != 0 ? "mounting needs root" : disk.skipReason.toStdString());
+    }
+    QByteArray old = "#EXTM3U\r\n";
+    while (old.size() < (256 << 10))
+        old += "an old entry of the playlist.mp3\r\n";
+    disk.write(u"cow/keep.m3u"_s, old);
+    ASSERT_EQ(::link(QFile::encodeName(disk.path(u"cow/keep.m3u"_s)).constData(),
+                     QFile::encodeName(disk.path(u"cow/other.m3u"_s)).constData()), 0);
+    ::sync();
+    ASSERT_TRUE(disk.fill(u"cow"_s, 0)) << disk.skipReason.toStdString();
+    ::sync();
+
+    for (int i = 0; i < 20000; ++i)
+        builder.AddFile(u"a new entry of the playlist, longer than the old ones were.mp3"_s);
+    text2.setText(u"keep.m3u"_s);
+    builder.SavePlaylist(FolderHandle::open(disk.path(u"cow"_s)));
+    ASSERT_EQ(messages.size(), 1u);
+    const QString text = messages[0].text;
+    if (messages[0].outcome == Outcome::Saved) {
+        GTEST_SKIP() << "the disk had room after all";
+    }
+    if (text.contains(u"still holds its old content"_s)) {
+        EXPECT_EQ(disk.read(u"cow/keep.m3u"_s), old) << text.toStdString();
+    } else {
+        const QRegularExpressionMatch kept = QRegularExpression(u"kept in (/.*)\\.$"_s).match(text);
+        ASSERT_TRUE(kept.hasMatch()) << "damaged, and no copy named: " << text.toStdString();
+        QFile copy(kept.captured(1));
+        ASSERT_TRUE(copy.open(QIODevice::ReadOnly)) << kept.captured(1).toStdString();
+        EXPECT_EQ(copy.readAll(), old);
+    }
+}
+
+// --- other programs holding the file ----------------------------------------------
+
+struct HoldCase {
+    const char* label;
+    // Holds keep.m3u (open as `fd`) as another program would; false when the system refuses.
+    std::function<bool(int fd)> hold;
+    int openFlags;
+    bool saved;
+    QString reason = {};
+};
+
+void PrintTo(const HoldCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class SaveHeldFileTest : public ::testing::TestWithParam<HoldCase> {};
+
+int g_leaseFd = -1;
+
+// A lease holder lets go when told that someone opens the file, as a file server does.
+void letGoOfLease(int)
+{
+    ::fcntl(g_leaseFd, F_SETLEASE, F_UNLCK);
+}
+
+// Another program's hold is waited for within the lock wait; a lock still held then is
+// reported as what it is.
+TEST_P(SaveHeldFileTest, WaitsAndSaysWhoHoldsIt)
+{
+    const HoldCase& c = GetParam();
+    Disk disk;
+    kOldPlaylist(disk);
+    const int fd = ::open(QFile::encodeName(disk.path(u"keep.m3u"_s)).constData(), c.openFlags | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    const auto closeIt = qScopeGuard([&] { ::close(fd); });
+    if (!c.hold(fd)) {
+        GTEST_SKIP() << "the system refuses the hold: " << std::strerror(errno);
+    }
+    PlaylistWriter writer;
+    writer.setLockWait(300);
+    const PlaylistWriter::Result result = writer.write(FolderHandle::open(disk.path()), u"keep.m3u"_s, kNew);
+    EXPECT_EQ(result.saved, c.saved) << result.reason.toStdString();
+    EXPECT_TRUE(result.reason.contains(c.reason)) << result.reason.toStdString();
+    EXPECT_EQ(disk.read(u"keep.m3u"_s), c.saved ? kNew : kOld);
+}
+
+INSTANTIATE_TEST_SUITE_P(Holds, SaveHeldFileTest, ::testing::Values(
+    HoldCase{"flock_of_a_writer", [](int fd) { return ::flock(fd, LOCK_EX) == 0; }, O_RDWR,
+             false, u"Another program is writing the file"_s},
+    HoldCase{"read_lock",
+             [](int fd) {
+                 struct flock lock {};
+                 lock.l_type = F_RDLCK;
+                 lock.l_whence = SEEK_SET;
+                 return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+             },
+             O_RDONLY, false, u"Another program is reading or using the file"_s},
+    HoldCase{"lease_let_go",
+             [](int fd) {
+                 g_leaseFd = fd;
+                 struct sigaction action {};
+                 action.sa_handler = letGoOfLease;
+                 ::sigaction(SIGIO, &action, nullptr);
+                 return ::fcntl(fd, F_SETLEASE, F_RDLCK) == 0;
+             },
+             O_RDONLY, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace

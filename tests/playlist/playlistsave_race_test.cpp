@@ -10,6 +10,7 @@
 #include "playlistwriter.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QFile>
 #include <QScopeGuard>
 #include <QStringList>
@@ -64,6 +65,30 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The same for paths that are bytes in no encoding, which a QString cannot carry.
+QByteArray readBytes(const QByteArray& path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return "<missing>"_ba;
+    QByteArray out;
+    char chunk[65536];
+    ssize_t n;
+    while ((n = ::read(fd, chunk, sizeof chunk)) > 0)
+        out.append(chunk, n);
+    ::close(fd);
+    return out;
+}
+
+bool writeBytes(const QByteArray& path, const QByteArray& bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const bool done = fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    if (fd >= 0)
+        ::close(fd);
+    return done;
 }
 
 // A process of the test's own with its standard output (and input, when asked) on pipes.
@@ -190,6 +215,9 @@ public:
         }
         QDir().mkpath(backing());
         QDir().mkpath(mounted());
+        // Copies of old content that cannot go beside a file go to the state folder: the
+        // test's own, inherited by the saves it starts.
+        qputenv("XDG_STATE_HOME", QFile::encodeName(outside(u"state"_s)));
         if (!m_daemon.start({CANTOREL_TESTFS, QFile::encodeName(backing()), QFile::encodeName(mounted())}, true)) {
             skipReason = u"cannot start the test file system"_s;
             return false;
@@ -205,6 +233,7 @@ public:
 
     ~TestFs()
     {
+        qunsetenv("XDG_STATE_HOME");
         if (m_mounted) {
             m_daemon.closeInput(); // the daemon lets held writes fail, unmounts and ends
             m_daemon.finish();
@@ -215,12 +244,16 @@ public:
     QString mounted(const QString& rel = {}) const { return m_dir.path() + u"/mnt/"_s + rel; }
     QString outside(const QString& rel) const { return m_dir.path() + u'/' + rel; }
 
-    void command(const QByteArray& line)
+    // Sends a command; returns the lines the file system printed before its "ok".
+    QList<QByteArray> command(const QByteArray& line)
     {
         m_daemon.send(line);
+        QList<QByteArray> said;
         QByteArray answer;
-        while (!(answer = m_daemon.readLine()).isEmpty() && answer != "ok") {}
-        ASSERT_EQ(answer, "ok"_ba) << "the file system did not take: " << line.constData();
+        while (!(answer = m_daemon.readLine()).isEmpty() && answer != "ok")
+            said << answer;
+        EXPECT_EQ(answer, "ok"_ba) << "the file system did not take: " << line.constData();
+        return said;
     }
 
     // Waits until a write is held; returns what the file system says about it.
@@ -240,6 +273,19 @@ public:
             && save.start({CANTOREL_SAVEHELPER, QFile::encodeName(mounted()), QFile::encodeName(name),
                            QFile::encodeName(source), QByteArray::number(lockWaitMs)},
                           false);
+    }
+
+    // The copies of old content in the state folder, each as its content.
+    QList<QByteArray> stateCopies() const
+    {
+        QList<QByteArray> copies;
+        const QString backups = outside(u"state/cantorel/backups"_s);
+        for (const QString& id : QDir(backups).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const QDir folder(backups + u'/' + id);
+            for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden))
+                copies << readFile(folder.filePath(name));
+        }
+        return copies;
     }
 
     // The writer's temporary files in the backing folder.
@@ -291,14 +337,29 @@ void PrintTo(const Case& c, std::ostream* os)
 
 struct KillCase {
     const char* label;
-    bool hardLinked; // the in-place path (with its backup) instead of the rename
+    bool hardLinked; // the in-place path (with its copy) instead of the rename
     int stallAt;     // the byte at which the save's writes are held when it is killed
+    QByteArray file = "keep.m3u";     // the file saved; keep.m3u links to it when another
+    QByteArray leftover = {};         // a file there already under this name, kept by no one
 };
+
+// keep.m3u (or the file it links to) holds kOld; `leftover`, when named, holds kOther.
+bool prepareKill(TestFs& fs, const KillCase& c)
+{
+    const QByteArray file = QFile::encodeName(fs.backing()) + c.file;
+    const QByteArray keep = QFile::encodeName(fs.backing(u"keep.m3u"_s));
+    return writeBytes(file, kOld)
+        && (!c.hardLinked || ::link(file.constData(), QFile::encodeName(fs.backing(u"other.m3u"_s)).constData()) == 0)
+        && (c.file == "keep.m3u" || ::symlink(c.file.constData(), keep.constData()) == 0)
+        && (c.leftover.isEmpty() || writeBytes(QFile::encodeName(fs.backing()) + c.leftover, kOther));
+}
 
 class SaveKilledTest : public ::testing::TestWithParam<KillCase> {};
 
 // A save killed at any byte leaves the old content or the new one in full, or the old
-// content whole in the backup; the next save succeeds and leaves no temporary file.
+// content whole in a copy on the disk (beside the file under its own name's bytes, or in
+// the state folder); the next save succeeds, says where the copy is kept, and leaves no
+// temporary file. A file that was there before is never touched.
 TEST_P(SaveKilledTest, LeavesTheOldOrTheNewContent)
 {
     const KillCase& c = GetParam();
@@ -306,8 +367,10 @@ TEST_P(SaveKilledTest, LeavesTheOldOrTheNewContent)
     if (!fs.mount()) {
         GTEST_SKIP() << fs.skipReason.toStdString();
     }
-    ASSERT_TRUE(fs.holdPlaylist(c.hardLinked));
-    const QString backupRel = PlaylistWriter::backupName(u"keep.m3u"_s);
+    ASSERT_TRUE(prepareKill(fs, c));
+    const QByteArray folder = QFile::encodeName(fs.backing());
+    const QByteArray filePath = folder + c.file;
+    const QByteArray backupPath = folder + PlaylistWriter::backupName(c.file);
 
     fs.command("stall " + QByteArray::number(c.stallAt));
     Process save;
@@ -317,34 +380,49 @@ TEST_P(SaveKilledTest, LeavesTheOldOrTheNewContent)
     fs.command("drop");
     EXPECT_EQ(save.finish(), -1) << "killed";
 
-    const QByteArray target = readFile(fs.backing(u"keep.m3u"_s));
-    const QByteArray backup = readFile(fs.backing(backupRel));
-    EXPECT_TRUE(target == kOld || target == kNew || backup == kOld)
-        << "target " << target.size() << " bytes, backup " << backup.size() << " bytes";
+    const QByteArray target = readBytes(filePath);
+    const QByteArray backup = readBytes(backupPath);
+    const QList<QByteArray> kept = fs.stateCopies();
+    EXPECT_TRUE(target == kOld || target == kNew || backup == kOld || kept.contains(kOld))
+        << "target " << target.size() << " bytes, no copy of the old content";
     if (c.hardLinked) {
-        EXPECT_EQ(inodeOf(fs.backing(u"keep.m3u"_s)), inodeOf(fs.backing(u"other.m3u"_s)));
+        struct stat st {};
+        ::stat(filePath.constData(), &st);
+        EXPECT_EQ(st.st_ino, inodeOf(fs.backing(u"other.m3u"_s)));
     }
 
-    // Later: the next save removes what the killed one left, and keeps a backup it finds.
+    // Later: the next save removes what the killed one left, keeps every copy it finds,
+    // and says where they are.
     fs.ageTemporaries();
     Process next;
     QByteArray output;
     ASSERT_TRUE(fs.startSave(next, u"keep.m3u"_s, kOther));
     EXPECT_EQ(next.finish(&output), 0) << output.constData();
-    EXPECT_EQ(readFile(fs.backing(u"keep.m3u"_s)), kOther);
+    EXPECT_EQ(readBytes(filePath), kOther);
     EXPECT_EQ(fs.temporaries(), QStringList()) << "left behind";
-    EXPECT_EQ(readFile(fs.backing(backupRel)), backup) << "a leftover backup is kept as it was";
+    EXPECT_EQ(readBytes(backupPath), backup) << "a leftover copy is kept as it was";
+    EXPECT_EQ(fs.stateCopies(), kept) << "a leftover copy is kept as it was";
+    if (!c.leftover.isEmpty()) {
+        EXPECT_EQ(readBytes(folder + c.leftover), kOther) << "a file of that name is never touched";
+    }
+    const bool copyLeft = backup != "<missing>" || !kept.isEmpty();
+    EXPECT_EQ(output.contains("cut off"), copyLeft) << output.constData();
 }
 
 INSTANTIATE_TEST_SUITE_P(Offsets, SaveKilledTest, ::testing::Values(
     KillCase{"rename_at_byte_0", false, 0},
     KillCase{"rename_at_byte_4096", false, 4096},
     KillCase{"rename_at_byte_15000", false, 15000},
-    // kOld is 3,700 bytes: below that the backup is being written, above it the file.
+    // kOld is 3,700 bytes: below that the copy is being written, above it the file.
     KillCase{"in_place_backup_at_byte_0", true, 0},
     KillCase{"in_place_backup_at_byte_1000", true, 1000},
     KillCase{"in_place_rewrite_at_byte_3700", true, 3700},
-    KillCase{"in_place_rewrite_at_byte_15000", true, 15000}),
+    KillCase{"in_place_rewrite_at_byte_15000", true, 15000},
+    // No copy fits beside: a name too long for one, or a copy of a cut-off save in the way.
+    KillCase{"in_place_name_too_long_for_a_copy_beside", true, 15000, QByteArray(246, 'l') + ".m3u"},
+    KillCase{"in_place_with_an_older_copy_beside", true, 15000, "list.m3u", ".list.m3u.cantorel-backup"},
+    // A name that is not UTF-8 has a copy of its own bytes, not of a decoded name's.
+    KillCase{"in_place_latin1_name", true, 15000, "caf\xe9.m3u", ".caf\xef\xbf\xbd.m3u.cantorel-backup"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // --- two writers --------------------------------------------------------------------
@@ -505,12 +583,72 @@ INSTANTIATE_TEST_SUITE_P(Refusals, RefusingFsTest, ::testing::Values(
     [](const auto& info) { return std::string(info.param.label); });
 
 
+// --- what a file system of few abilities makes of a save ----------------------------
+
+struct FewAbilitiesCase {
+    const char* label;
+    QList<QByteArray> commands; // to the file system, before the save
+    bool existing;              // list.m3u holds kOld before the save, with a second link
+    bool saved;
+    QByteArray reason = {};     // part of the message when not saved
+};
+
+class FewAbilitiesTest : public ::testing::TestWithParam<FewAbilitiesCase> {};
+
+// Neither unnamed files (this file system makes none) nor links nor a rename that replaces
+// nothing are needed; no file of a save is ever made readable by others, even for a
+// moment; and a folder whose sync fails never ends in "saved", nor leaves the new file.
+TEST_P(FewAbilitiesTest, SavesTrulyAndPrivately)
+{
+    const FewAbilitiesCase& c = GetParam();
+    TestFs fs;
+    if (!fs.mount()) {
+        GTEST_SKIP() << fs.skipReason.toStdString();
+    }
+    if (c.existing) {
+        ASSERT_TRUE(writeFile(fs.backing(u"list.m3u"_s), kOld));
+        ASSERT_EQ(::link(QFile::encodeName(fs.backing(u"list.m3u"_s)).constData(),
+                         QFile::encodeName(fs.backing(u"other.m3u"_s)).constData()), 0);
+    }
+    for (const QByteArray& command : c.commands)
+        fs.command(command);
+
+    const mode_t before = ::umask(022);
+    Process save;
+    QByteArray output;
+    const bool started = fs.startSave(save, u"list.m3u"_s, kNew);
+    ::umask(before);
+    ASSERT_TRUE(started);
+    const int status = save.finish(&output);
+    if (c.saved) {
+        EXPECT_EQ(status, 0) << output.constData();
+        EXPECT_EQ(readFile(fs.backing(u"list.m3u"_s)), kNew);
+    } else {
+        EXPECT_EQ(status, 1) << output.constData();
+        EXPECT_TRUE(output.contains(c.reason)) << output.constData();
+        EXPECT_EQ(readFile(fs.backing(u"list.m3u"_s)), c.existing ? kOld : "<missing>"_ba);
+    }
+    for (const QByteArray& create : fs.command("creates"))
+        EXPECT_TRUE(create.endsWith(" 0600")) << "made open to others: " << create.constData();
+    EXPECT_EQ(fs.temporaries(), QStringList());
+    EXPECT_EQ(fs.stateCopies(), QList<QByteArray>());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FewAbilitiesTest, ::testing::Values(
+    FewAbilitiesCase{"new_file_made_private", {}, false, true},
+    FewAbilitiesCase{"copy_beside_made_private", {}, true, true},
+    FewAbilitiesCase{"no_links_no_noreplace", {"link off", "noreplace off"}, false, true},
+    FewAbilitiesCase{"folder_sync_fails", {"fsyncdir eio"}, false, false,
+                     QByteArray(std::strerror(EIO))}),
+    [](const auto& info) { return std::string(info.param.label); });
+
 // --- a folder that may be searched and written, but not read ------------------------
 
 struct SearchOnlyCase {
     const char* label;
     bool existing;   // a playlist of the same user is there already
     bool hardLinked; // with a second link, so that it is rewritten in place
+    bool viaLink = false; // saved through a link in another such folder
 };
 
 class SearchOnlyFolderTest : public ::testing::TestWithParam<SearchOnlyCase> {};
@@ -535,12 +673,20 @@ TEST_P(SearchOnlyFolderTest, SavesWithoutReadingTheFolder)
     ASSERT_TRUE(QFile::copy(QFile::decodeName(CANTOREL_SAVEHELPER), helper));
     ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0711), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0333), 0);
-    const auto readable = qScopeGuard([&] { ::chmod(QFile::encodeName(folder).constData(), 0755); });
-    const auto save = [&](const QByteArray& content) {
+    const auto readable = qScopeGuard([&] {
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        ::chmod(QFile::encodeName(dir.filePath(u"l"_s)).constData(), 0755);
+    });
+    // The other folder, as closed as the first, holds a link to the playlist.
+    const QString linkFolder = dir.filePath(u"l"_s);
+    ASSERT_TRUE(QDir().mkdir(linkFolder));
+    ASSERT_EQ(::symlink("../f/list.m3u", QFile::encodeName(linkFolder + u"/link.m3u"_s).constData()), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(linkFolder).constData(), 0333), 0);
+    const auto save = [&](const QByteArray& content, bool viaLink = false) {
         const QString source = dir.filePath(u"content"_s);
         QList<QByteArray> args = asUser;
-        args << QFile::encodeName(helper) << QFile::encodeName(folder) << "list.m3u"
-             << QFile::encodeName(source);
+        args << QFile::encodeName(helper) << QFile::encodeName(viaLink ? linkFolder : folder)
+             << (viaLink ? "link.m3u" : "list.m3u") << QFile::encodeName(source);
         Process process;
         QByteArray output;
         const bool ran = writeFile(source, content)
@@ -556,7 +702,7 @@ TEST_P(SearchOnlyFolderTest, SavesWithoutReadingTheFolder)
         ASSERT_EQ(::link(QFile::encodeName(folder + u"/list.m3u"_s).constData(),
                          QFile::encodeName(folder + u"/other.m3u"_s).constData()), 0);
     }
-    EXPECT_EQ(save(kNew), "saved");
+    EXPECT_EQ(save(kNew, c.viaLink), "saved");
     EXPECT_EQ(readFile(folder + u"/list.m3u"_s), kNew);
     QStringList expected = {u"list.m3u"_s};
     if (c.hardLinked) {
@@ -570,7 +716,100 @@ TEST_P(SearchOnlyFolderTest, SavesWithoutReadingTheFolder)
 INSTANTIATE_TEST_SUITE_P(Saves, SearchOnlyFolderTest, ::testing::Values(
     SearchOnlyCase{"new_name", false, false},
     SearchOnlyCase{"replaced", true, false},
-    SearchOnlyCase{"rewritten_in_place", true, true}),
+    SearchOnlyCase{"rewritten_in_place", true, true},
+    SearchOnlyCase{"through_a_link", true, false, true}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// --- a power cut right after a save ---------------------------------------------------
+
+struct PowerCutCase {
+    const char* label;
+    bool inPlace;    // list.m3u exists with a second link: rewritten in place, with a copy
+    bool searchOnly; // a folder that may be searched and written, but not read (as nobody)
+};
+
+class PowerCutTest : public ::testing::TestWithParam<PowerCutCase> {};
+
+bool run(const QString& program, const QStringList& args, QString* error = nullptr)
+{
+    QProcess process;
+    process.start(program, args);
+    const bool done = process.waitForFinished(kHangMs) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0;
+    if (!done && error)
+        *error = program + u": "_s + QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    return done;
+}
+
+// What "saved" promises is on the disk when it is said: an ext4 image that commits nothing
+// by itself for minutes is copied the moment the save returns, and the copy (what a power
+// cut would leave) holds the new playlist and no stale copy of the old content.
+TEST_P(PowerCutTest, TheDiskHoldsWhatWasSaid)
+{
+    const PowerCutCase& c = GetParam();
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "mounting an image needs root";
+    }
+    QTemporaryDir dir;
+    const QString image = dir.filePath(u"disk.img"_s);
+    const QString mounted = dir.filePath(u"mnt"_s);
+    const QString copy = dir.filePath(u"copy.img"_s);
+    const QString copyMounted = dir.filePath(u"copy"_s);
+    QString error;
+    ASSERT_TRUE(QDir().mkdir(mounted) && QDir().mkdir(copyMounted));
+    if (!run(u"mkfs.ext4"_s, {u"-q"_s, u"-F"_s, image, u"16M"_s}, &error)
+        || !run(u"mount"_s, {u"-o"_s, u"loop,commit=300"_s, image, mounted}, &error)) {
+        GTEST_SKIP() << "cannot make an ext4 image here: " << error.toStdString();
+    }
+    const auto unmount = qScopeGuard([&] {
+        run(u"umount"_s, {copyMounted});
+        run(u"umount"_s, {mounted});
+    });
+    const QString folder = mounted + u"/f"_s;
+    ASSERT_TRUE(QDir().mkdir(folder));
+    if (c.inPlace) {
+        ASSERT_TRUE(writeFile(folder + u"/list.m3u"_s, kOld));
+        ASSERT_EQ(::link(QFile::encodeName(folder + u"/list.m3u"_s).constData(),
+                         QFile::encodeName(folder + u"/other.m3u"_s).constData()), 0);
+    }
+    QList<QByteArray> args;
+    QString helper = QFile::decodeName(CANTOREL_SAVEHELPER);
+    if (c.searchOnly) {
+        if (::access("/usr/bin/setpriv", X_OK) != 0) {
+            GTEST_SKIP() << "no setpriv to run the save as another user";
+        }
+        args = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        helper = dir.filePath(u"savehelper"_s); // the build may lie where nobody cannot go
+        ASSERT_TRUE(QFile::copy(QFile::decodeName(CANTOREL_SAVEHELPER), helper));
+        ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0711), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0333), 0);
+    }
+    const QString source = dir.filePath(u"content"_s);
+    ASSERT_TRUE(writeFile(source, kNew));
+    ASSERT_EQ(::chmod(QFile::encodeName(source).constData(), 0644), 0);
+    qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath(u"state"_s)));
+    const auto noState = qScopeGuard([] { qunsetenv("XDG_STATE_HOME"); });
+    ::sync(); // what was there before the save is on the disk
+
+    args << QFile::encodeName(helper) << QFile::encodeName(folder) << "list.m3u" << QFile::encodeName(source);
+    Process save;
+    QByteArray output;
+    ASSERT_TRUE(save.start(args, false));
+    ASSERT_EQ(save.finish(&output), 0) << output.constData();
+    ASSERT_TRUE(QFile::copy(image, copy)); // the power cut
+
+    ASSERT_TRUE(run(u"mount"_s, {u"-o"_s, u"loop"_s, copy, copyMounted}, &error)) << error.toStdString();
+    EXPECT_EQ(readFile(copyMounted + u"/f/list.m3u"_s), kNew);
+    QStringList expected = {u"list.m3u"_s};
+    if (c.inPlace)
+        expected << u"other.m3u"_s;
+    EXPECT_EQ(QDir(copyMounted + u"/f"_s).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected)
+        << "after the power cut";
+}
+
+INSTANTIATE_TEST_SUITE_P(Saves, PowerCutTest, ::testing::Values(
+    PowerCutTest::ParamType{"copy_removed_after_rewrite_in_place", true, false},
+    PowerCutTest::ParamType{"new_name_in_a_search_only_folder", false, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace

@@ -8,7 +8,8 @@
 //   cantorel_savehelper FOLDER NAME CONTENT_FILE [LOCK_WAIT_MS]
 //
 // Writes the bytes of CONTENT_FILE into FOLDER under NAME. Prints "saved" and exits 0, or
-// prints the reason and exits 1.
+// prints the reason and exits 1; what the writer has to tell besides follows on a line of
+// its own.
 #include "folderhandle.h"
 #include "playlistwriter.h"
 
@@ -34,5 +35,7 @@ int main(int argc, char** argv)
     const PlaylistWriter::Result result = writer.write(
         FolderHandle::open(QFile::decodeName(argv[1])), QFile::decodeName(argv[2]), content.readAll());
     std::printf("%s\n", result.saved ? "saved" : result.reason.toUtf8().constData());
+    if (!result.notice.isEmpty())
+        std::printf("%s\n", result.notice.toUtf8().constData());
     return result.saved ? 0 : 1;
 }

@@ -19,6 +19,11 @@
 //   chmod off|on   changing a mode fails with ENOSYS (FAT through FUSE), or works
 //   noreplace off|on  renaming with RENAME_NOREPLACE fails with EINVAL, or works
 //   setxattr off|on   setting an extended attribute fails with EOPNOTSUPP, or works
+//   link off|on    making a hard link fails with EPERM (FAT through FUSE), or works
+//   fsyncdir eio|on   syncing a folder fails with EIO, or works
+//   creates        prints "create PATH MODE" (MODE in octal, as the file was made) for each
+//                  file made since the start, before its "ok"
+// A file is never made unnamed (O_TMPFILE): this file system has no operation for it.
 // At the end of its input it drops the held writes, unmounts and exits.
 //
 // Every file is opened for direct I/O, so each write of a program reaches the write
@@ -37,6 +42,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -63,6 +69,9 @@ struct Control {
     std::atomic<bool> noChmod{false};
     std::atomic<bool> noReplaceFlag{false};
     std::atomic<bool> noSetXattr{false};
+    std::atomic<bool> noLink{false};
+    std::atomic<bool> failFsyncDir{false};
+    std::vector<std::string> creates; // under `mutex`
 } g_control;
 
 std::mutex g_outMutex;
@@ -168,6 +177,8 @@ int tfsRename(const char* from, const char* to, unsigned int flags)
 
 int tfsLink(const char* from, const char* to)
 {
+    if (g_control.noLink)
+        return -EPERM;
     return ::linkat(g_root, rel(from).c_str(), g_root, rel(to).c_str(), 0) == 0 ? 0 : fail();
 }
 
@@ -211,6 +222,12 @@ int tfsCreate(const char* path, mode_t mode, fuse_file_info* fi)
     const int fd = ::openat(g_root, rel(path).c_str(), fi->flags | O_CREAT, mode);
     if (fd < 0)
         return fail();
+    {
+        char octal[16];
+        std::snprintf(octal, sizeof octal, "%04o", unsigned(mode & 07777));
+        std::lock_guard lock(g_control.mutex);
+        g_control.creates.push_back("create " + std::string(path) + ' ' + octal);
+    }
     fi->fh = uint64_t(fd);
     fi->direct_io = 1;
     return 0;
@@ -305,6 +322,18 @@ int tfsFsync(const char*, int dataOnly, fuse_file_info* fi)
     return result == 0 ? 0 : fail();
 }
 
+int tfsFsyncdir(const char* path, int, fuse_file_info*)
+{
+    if (g_control.failFsyncDir)
+        return -EIO;
+    const int fd = ::openat(g_root, rel(path).c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return fail();
+    const int result = ::fsync(fd) == 0 ? 0 : fail();
+    ::close(fd);
+    return result;
+}
+
 void endHeldWrites(bool drop)
 {
     std::lock_guard lock(g_control.mutex);
@@ -329,6 +358,14 @@ void readCommands(fuse* fs)
             g_control.noReplaceFlag = line == "noreplace off";
         } else if (line.rfind("setxattr ", 0) == 0) {
             g_control.noSetXattr = line == "setxattr off";
+        } else if (line.rfind("link ", 0) == 0) {
+            g_control.noLink = line == "link off";
+        } else if (line.rfind("fsyncdir ", 0) == 0) {
+            g_control.failFsyncDir = line == "fsyncdir eio";
+        } else if (line == "creates") {
+            std::lock_guard lock(g_control.mutex);
+            for (const std::string& create : g_control.creates)
+                say(create);
         } else {
             say("unknown " + line);
             continue;
@@ -380,6 +417,7 @@ int main(int argc, char** argv)
     ops.statfs = tfsStatfs;
     ops.release = tfsRelease;
     ops.fsync = tfsFsync;
+    ops.fsyncdir = tfsFsyncdir;
     ops.setxattr = tfsSetxattr;
     ops.getxattr = tfsGetxattr;
     ops.listxattr = tfsListxattr;
