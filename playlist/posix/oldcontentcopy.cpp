@@ -54,10 +54,13 @@ QByteArray folderKey(int dir)
     return QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino));
 }
 
+// The fields a copy is found by come first: the path, for a person reading the record,
+// holds bytes of the name and folders as they are, line breaks included, and so must not
+// be able to stand in for a field.
 QByteArray record(int dir, const QByteArray& name)
 {
-    return QByteArray(kRecordHead) + "file: " + folderPath(dir) + '/' + name + '\n'
-        + "folder: " + folderKey(dir) + '\n' + "name: " + name.toHex() + '\n';
+    return QByteArray(kRecordHead) + "folder: " + folderKey(dir) + '\n' + "name: "
+        + name.toHex() + '\n' + "file: " + folderPath(dir) + '/' + name + '\n';
 }
 
 // The value of `key` in a record; empty when it has none.
