@@ -4,6 +4,7 @@
 
 #include "frmmain.h"
 
+#include "accessiblefactory.h"
 #include "clickarea.h"
 #include "filelistmodel.h"
 #include "filelistview.h"
@@ -13,8 +14,6 @@
 #include "playlisttextedit.h"
 #include "twips.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QIcon>
@@ -61,15 +60,6 @@ void speak(QWidget* control, const Spoken& spoken)
     control->setAccessibleDescription(spoken.description);
 }
 
-// A plain widget is a "client" area to assistive technology; this one is the program's
-// window (a frame, named by its caption).
-QAccessibleInterface* windowAccessible(const QString& className, QObject* object)
-{
-    if (className == u"frmmain"_s && object && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
-    return nullptr;
-}
-
 } // namespace
 
 frmmain::frmmain(QWidget* parent)
@@ -82,11 +72,7 @@ frmmain::frmmain(FolderHandle folder, QWidget* parent)
     , m_folder(std::move(folder))
     , m_picture(kBackground)
 {
-    static const bool accessibleInstalled = [] {
-        QAccessible::installFactory(windowAccessible);
-        return true;
-    }();
-    Q_UNUSED(accessibleInstalled);
+    AccessibleFactory::install();
     // A fixed single border: title and close button, no sizing, no minimise or maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
