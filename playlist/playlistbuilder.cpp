@@ -68,6 +68,8 @@ void PlaylistBuilder::setMessenger(Messenger messenger)
 void PlaylistBuilder::InitPlaylist()
 {
     StartM3U();
+    // A new playlist has nothing before it for Ctrl+Z to bring back.
+    m_text1->document()->clearUndoRedoStacks();
     m_playlistName.clear();
     m_playlistExt = PlaylistFormat::kM3UExt;
     m_check4->setToolTip(kCheckTooltip);
@@ -175,9 +177,13 @@ void PlaylistBuilder::SavePlaylist(const FolderHandle& folder)
 
 void PlaylistBuilder::ResetPlaylist()
 {
+    // One step for Ctrl+Z in the box, which brings the whole text back.
+    QTextCursor step(m_text1->document());
+    step.beginEditBlock();
     setPlaylistText(QString());
     if (m_check4->isChecked())
         StartM3U();
+    step.endEditBlock();
 }
 
 void PlaylistBuilder::StartM3U()
@@ -236,7 +242,15 @@ QString PlaylistBuilder::FormatCaption() const
 
 void PlaylistBuilder::setPlaylistText(const QString& text)
 {
-    m_text1->setPlainText(toBoxText(text));
+    // Replaced as one edit rather than by setPlainText, which would forget the undo history:
+    // a reset or a restart is undone with Ctrl+Z like a pick. The caret goes to the start,
+    // as a new text puts it.
+    QTextCursor cursor(m_text1->document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(toBoxText(text), QTextCharFormat());
+    cursor.endEditBlock();
+    m_text1->moveCursor(QTextCursor::Start);
 }
 
 void PlaylistBuilder::showMessage(SaveOutcome outcome, const QString& text)

@@ -238,23 +238,34 @@ QModelIndexList FileListModel::match(const QModelIndex& start, int role, const Q
     const bool typedLetters = role == Qt::DisplayRole && hits == 1
         && flags == Qt::MatchFlags(Qt::MatchStartsWith | Qt::MatchWrap) && start.isValid()
         && start.model() == this && value.userType() == QMetaType::QString;
-    const QString typed = typedLetters ? value.toString() : QString();
-    if (!typedLetters || typed.isEmpty()
-        || std::any_of(typed.begin(), typed.end(), [](QChar c) { return c.unicode() >= 0x80; }))
+    if (!typedLetters || value.toString().isEmpty())
         return QAbstractListModel::match(start, role, value, hits, flags);
 
-    // ASCII letters typed: where a name's first bytes are ASCII they are its first
-    // characters, and they match without regard to case exactly when they equal the typed
-    // bytes but for the case of A to Z. Other names are compared as text.
-    const QByteArray prefix = typed.toLatin1();
+    // Typed letters find a name as the order places it: without regard to case or accents
+    // ("edith" finds "Édith Piaf.mp3"), both sides folded alike. Most names are decided by
+    // their first bytes: where both the name and the typed text are ASCII, a byte is its
+    // character, folded by taking A to Z to a to z. Only a name with other bytes among its
+    // first ones is decoded and folded whole.
+    const QString typed = NaturalOrder::fold(value.toString());
+    const qsizetype asciiLead = std::find_if(typed.begin(), typed.end(),
+                                             [](QChar c) { return c.unicode() >= 0x80; }) - typed.begin();
+    const QByteArray lead = typed.first(asciiLead).toLatin1();
+    const auto folded = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
     const int rows = rowCount();
     for (int i = 0; i < rows; ++i) {
         const int row = (start.row() + i) % rows;
         const QByteArrayView name = nameBytes(row);
-        const QByteArrayView head = name.first(std::min(name.size(), prefix.size()));
-        const bool matches = byteMix(head).ascii
-            ? head.size() == prefix.size() && qstrnicmp(head.data(), head.size(), prefix.constData(), prefix.size()) == 0
-            : FileNameText::decode(name).text.startsWith(typed, Qt::CaseInsensitive);
+        qsizetype n = 0;
+        while (n < lead.size() && n < name.size() && static_cast<unsigned char>(name[n]) < 0x80
+               && folded(name[n]) == lead[n])
+            ++n;
+        bool matches;
+        if (n == typed.size())
+            matches = true; // the typed text, all ASCII, is the name's start
+        else if (n == name.size() || static_cast<unsigned char>(name[n]) < 0x80)
+            matches = false; // the name ends, or an ASCII character of it differs
+        else
+            matches = NaturalOrder::fold(FileNameText::decode(name).text).startsWith(typed);
         if (matches)
             return {index(row)};
     }

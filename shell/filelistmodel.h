@@ -48,9 +48,11 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    // As QAbstractItemModel's, and quicker for the search the view makes for typed letters
-    // (the first row from `start` on, wrapping, whose text starts with them, whatever the
-    // case): the names are not turned into text where their bytes can tell.
+    // As QAbstractItemModel's, but for the search the view makes for typed letters (the
+    // first row from `start` on, wrapping, whose text starts with them) case and accents
+    // count as little as in the order: both sides are folded (NaturalOrder::fold), so
+    // "edith" finds "Édith Piaf.mp3". The names are not turned into text where their first
+    // bytes can tell.
     QModelIndexList match(const QModelIndex& start, int role, const QVariant& value, int hits = 1,
                           Qt::MatchFlags flags = Qt::MatchFlags(Qt::MatchStartsWith | Qt::MatchWrap)) const override;
 

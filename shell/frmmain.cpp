@@ -4,19 +4,20 @@
 
 #include "frmmain.h"
 
+#include "accessiblefactory.h"
 #include "clickarea.h"
 #include "filelistmodel.h"
 #include "filelistview.h"
+#include "filenametext.h"
 #include "module1.h"
 #include "playlistbuilder.h"
 #include "playlistformat.h"
 #include "playlisttextedit.h"
 #include "twips.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QIcon>
 #include <QLineEdit>
 #include <QPainter>
@@ -48,6 +49,10 @@ struct Spoken {
     QString description;
 };
 const Spoken kFile1Spoken{u"Media files"_s, u"The media files of the folder; picking one adds it to the playlist"_s};
+// The same, naming the listed folder; and the list's tooltip.
+const QString kFile1FolderDescription = u"The media files of %1, where playlists are saved; picking one adds it to the playlist"_s;
+const QString kFile1FolderTip = u"The media files of %1\nPlaylists are saved into this folder."_s;
+const QString kNoFolderPath = u"the folder Cantorel was started in"_s;
 const Spoken kText1Spoken{u"Playlist"_s, u"The playlist's text, one picked file per line; it may be edited"_s};
 const Spoken kText2Spoken{u"Playlist file name"_s, u"The name the playlist is saved under in the listed folder"_s};
 const Spoken kCheck4Spoken{u"M3U format"_s, u"Checking it makes the file name end in .m3u and starts the playlist anew"_s};
@@ -59,15 +64,6 @@ void speak(QWidget* control, const Spoken& spoken)
 {
     control->setAccessibleName(spoken.name);
     control->setAccessibleDescription(spoken.description);
-}
-
-// A plain widget is a "client" area to assistive technology; this one is the program's
-// window (a frame, named by its caption).
-QAccessibleInterface* windowAccessible(const QString& className, QObject* object)
-{
-    if (className == u"frmmain"_s && object && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
-    return nullptr;
 }
 
 } // namespace
@@ -82,11 +78,7 @@ frmmain::frmmain(FolderHandle folder, QWidget* parent)
     , m_folder(std::move(folder))
     , m_picture(kBackground)
 {
-    static const bool accessibleInstalled = [] {
-        QAccessible::installFactory(windowAccessible);
-        return true;
-    }();
-    Q_UNUSED(accessibleInstalled);
+    AccessibleFactory::install();
     // A fixed single border: title and close button, no sizing, no minimise or maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
@@ -156,8 +148,37 @@ frmmain::frmmain(FolderHandle folder, QWidget* parent)
     connect(m_cmdReset, &ClickArea::Click, this, &frmmain::cmdReset_Click);
     connect(m_cmdExit, &ClickArea::Click, this, &frmmain::cmdExit_Click);
 
+    nameListedFolder();
     Form_Load();
     m_file1->setFocus(Qt::OtherFocusReason);
+}
+
+void frmmain::nameListedFolder()
+{
+    // A path may be thousands of characters long; its start and its end (the folder's own
+    // name) tell the folder, so a long one is cut in the middle.
+    constexpr qsizetype kShownStart = 60;
+    constexpr qsizetype kShownEnd = 100;
+    QString shown = FileNameText::visibleControls(m_folder.displayPath());
+    if (shown.isEmpty())
+        shown = kNoFolderPath;
+    else if (shown.size() > kShownStart + kShownEnd + 1) {
+        // Not between the two halves of a character outside the BMP.
+        const qsizetype start = kShownStart - (shown.at(kShownStart - 1).isHighSurrogate() ? 1 : 0);
+        const qsizetype end = kShownEnd - (shown.at(shown.size() - kShownEnd).isLowSurrogate() ? 1 : 0);
+        shown = shown.first(start) + u'\u2026' + shown.last(end);
+    }
+    m_file1->setToolTip(kFile1FolderTip.arg(shown));
+    m_file1->setAccessibleDescription(kFile1FolderDescription.arg(shown));
+}
+
+void frmmain::changeEvent(QEvent* event)
+{
+    // The folder may have been renamed or moved meanwhile (saves follow it): say where it
+    // is now whenever the user comes back to the window.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        nameListedFolder();
+    QWidget::changeEvent(event);
 }
 
 frmmain::~frmmain() = default;

@@ -52,9 +52,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void Form_Load();
+    // Names the listed folder, as it is called now, in File1's tooltip and description.
+    void nameListedFolder();
     void File1_Click();
     void Text2_Change(const QString& text);
     void Check4_Click();

@@ -4,11 +4,10 @@
 
 #include "frmsplash.h"
 
+#include "accessiblefactory.h"
 #include "module1.h"
-#include "pressaccessible.h"
 #include "twips.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -23,15 +22,6 @@ constexpr int kClientWidth = 4470;
 constexpr int kClientHeight = 2220;
 const QString kSpokenName = u"Cantorel"_s;
 const QString kSpokenDescription = u"The start-up picture; press it to continue to the playlist maker"_s;
-
-QAccessibleInterface* splashAccessible(const QString& className, QObject* object)
-{
-    if (className == u"frmSplash"_s && object && object->isWidgetType())
-        // A window whose press clicks it, as the mouse does; no key passes the splash.
-        return new PressAccessible(static_cast<QWidget*>(object), QAccessible::Window,
-                                   [](QWidget* splash) { static_cast<frmSplash*>(splash)->Form_Click(); });
-    return nullptr;
-}
 
 // The second click of a double click on the splash window lands on the main window, which
 // has just opened under the pointer; it would pick whatever file lies there. This filter
@@ -100,11 +90,7 @@ frmSplash::frmSplash(std::function<void()> showMainWindow, QWidget* parent)
     , m_picture(kPicture)
     , m_showMainWindow(std::move(showMainWindow))
 {
-    static const bool accessibleInstalled = [] {
-        QAccessible::installFactory(splashAccessible);
-        return true;
-    }();
-    Q_UNUSED(accessibleInstalled);
+    AccessibleFactory::install();
     setAccessibleName(kSpokenName);
     setAccessibleDescription(kSpokenDescription);
     setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));

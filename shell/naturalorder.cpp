@@ -193,3 +193,22 @@ void NaturalOrder::appendAsciiKey(QByteArrayView name, std::string& keys)
     }
     keys.resize(size_t(out - keys.data()));
 }
+
+QString NaturalOrder::fold(QStringView text)
+{
+    QString folded;
+    folded.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        if (c >= 0x80 && QChar::isMark(c))
+            continue;
+        if (QChar::isLetter(c))
+            c = c < 0x80 ? QChar::toCaseFolded(c) : baseLetter(c);
+        folded.append(QStringView(QChar::fromUcs4(c)));
+    }
+    return folded;
+}

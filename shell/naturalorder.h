@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QString>
 #include <QStringView>
 
 #include <string>
@@ -30,4 +31,11 @@ public:
     // The same for a name all of whose bytes are ASCII, given as its bytes: the key is the
     // one its text has, made without decoding it first.
     static void appendAsciiKey(QByteArrayView name, std::string& keys);
+
+    // `text` with letter case and accents folded away as the order does: each letter
+    // becomes its folded base letter ("É" and "é" become "e"), combining accents are
+    // dropped, every other character stays. A search that compares folded texts finds
+    // "Édith" for "edith", as the order places it among the e's. ASCII text only changes
+    // its letters A to Z to a to z.
+    static QString fold(QStringView text);
 };

@@ -37,12 +37,12 @@ ln -s "$work/bin/cantorel-open" "$work/elsewhere/cantorel-open"
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" RECORD="$work/record"
 
-# run [ARG...]: runs the launcher (in the folder RUN_IN, by default /); sets status, cwd, argc,
-# notified, stdout, stderr.
+# run [ARG...]: runs the launcher (as LAUNCHER, by default its full path through a link, in
+# the folder RUN_IN, by default /); sets status, cwd, argc, notified, stdout, stderr.
 run() {
     rm -rf "$RECORD"; mkdir "$RECORD"
     status=0
-    (cd "${RUN_IN:-/}" && "$work/elsewhere/cantorel-open" "$@") >"$RECORD/stdout" 2>"$RECORD/stderr" || status=$?
+    (cd "${RUN_IN:-/}" && "${LAUNCHER:-$work/elsewhere/cantorel-open}" "$@") >"$RECORD/stdout" 2>"$RECORD/stderr" || status=$?
     stdout=$(cat "$RECORD/stdout")
     cwd=$(cat "$RECORD/cwd" 2>/dev/null || true)
     argc=$(cat "$RECORD/argc" 2>/dev/null || true)
@@ -71,6 +71,24 @@ run "$work/music/Jazz & Blues"
 expect_started_in "a folder with blanks and an ampersand" "$work/music/Jazz & Blues"
 RUN_IN=$work run "-"
 expect_started_in "a relative folder named -" "$work/-"
+
+# Started by a relative path, it finds the Cantorel beside it, never one in the folder it
+# opens: a trap there records that it ran.
+mkdir "$work/trap"
+printf '#!/bin/sh\necho ran >"$RECORD/trapped"\n' >"$work/trap/Cantorel"
+cp "$work/trap/Cantorel" "$work/trap/cantorel-open"
+chmod +x "$work/trap/Cantorel" "$work/trap/cantorel-open"
+# started_by FOLDER LAUNCHER TARGET: run from FOLDER as LAUNCHER on TARGET.
+started_by() {
+    RUN_IN=$1 LAUNCHER=$2 run "$3"
+    [ ! -e "$RECORD/trapped" ] || fail "started as $2 in $1, it ran the trap in the target folder"
+    expect_started_in "started as $2 in $1 on $3" "$work/trap"
+}
+started_by "$work/bin" ./cantorel-open "$work/trap"
+started_by "$work/bin" ./cantorel-open ../trap
+started_by "$work" bin/cantorel-open trap
+started_by "$work/home" ../bin/cantorel-open "$work/trap"
+started_by "$work/trap" ../elsewhere/cantorel-open .
 
 # --help and --version, alone, answer and start nothing; a folder of that name is ./--help.
 expect_answered() { # label words-of-the-answer

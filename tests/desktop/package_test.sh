@@ -68,6 +68,10 @@ for lib in libqt6widgets6 libqt6gui6 libqt6core6 libc6; do
         || fail "Depends lacks $lib: $depends"
 done
 
+# Caja reads the FileManager-Actions entry only with caja-actions.
+[[ ", $(dpkg-deb -f "$deb" Suggests), " == *", caja-actions, "* ]] \
+    || fail "Suggests lacks caja-actions: $(dpkg-deb -f "$deb" Suggests)"
+
 # Exactly the program's files, nothing of the build (tests, libraries, headers).
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)
 [ "$files" = "$(printf '%s\n' "${expected_files[@]}" | sort)" ] || fail "the package holds: $files"

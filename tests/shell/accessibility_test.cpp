@@ -17,7 +17,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -211,3 +219,113 @@ TEST(AccessibleSplashTest, PressOpensMainWindow)
     EXPECT_TRUE(splash.isNull());
     delete splash.data();
 }
+
+namespace {
+
+// Ends the test program with a message when a call has not returned within a generous
+// bound: a hang must fail the test, not stall it.
+class HangGuard
+{
+public:
+    explicit HangGuard(std::chrono::seconds bound)
+        : m_thread([this, bound] {
+            std::unique_lock lock(m_mutex);
+            if (!m_done.wait_for(lock, bound, [this] { return m_finished; })) {
+                std::fprintf(stderr, "FAIL: no answer within %lld s: %s\n",
+                             static_cast<long long>(bound.count()), m_asking.c_str());
+                std::_Exit(1);
+            }
+        })
+    {
+    }
+    ~HangGuard()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_done.notify_one();
+        m_thread.join();
+    }
+    void asking(std::string what)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_asking = std::move(what);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::string m_asking;
+    std::thread m_thread;
+};
+
+struct NameBoxText {
+    const char* name;
+    QString text;
+    QString lastWord; // the word at the end of the text
+};
+
+} // namespace
+
+class NameBoxTextTest : public MainWindowFixture, public ::testing::WithParamInterface<NameBoxText> {};
+
+// The file name box answers a screen reader's every question about the text around an
+// offset: every offset (the end, -1 for the end and -2 for the caret included), every
+// boundary kind, at, before and after, each with a piece of the text. At the end of the
+// text there is no character, and the word, sentence or line is the last one. Qt 6.4's own
+// answer for the word or sentence at the end never came.
+TEST_P(NameBoxTextTest, AnswersEveryOffset)
+{
+    window->Text2()->setText(GetParam().text);
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(window->Text2());
+    ASSERT_NE(box, nullptr);
+    QAccessibleTextInterface* text = box->textInterface();
+    ASSERT_NE(text, nullptr);
+    const QString full = GetParam().text;
+    const int length = int(full.size());
+    ASSERT_EQ(text->characterCount(), length);
+
+    using Query = QString (QAccessibleTextInterface::*)(int, QAccessible::TextBoundaryType, int*, int*) const;
+    const std::vector<std::pair<const char*, Query>> queries = {
+        {"at", &QAccessibleTextInterface::textAtOffset},
+        {"before", &QAccessibleTextInterface::textBeforeOffset},
+        {"after", &QAccessibleTextInterface::textAfterOffset}};
+    const std::vector<std::pair<const char*, QAccessible::TextBoundaryType>> kinds = {
+        {"char", QAccessible::CharBoundary}, {"word", QAccessible::WordBoundary},
+        {"sentence", QAccessible::SentenceBoundary}, {"paragraph", QAccessible::ParagraphBoundary},
+        {"line", QAccessible::LineBoundary}, {"none", QAccessible::NoBoundary}};
+    HangGuard guard(std::chrono::seconds(20));
+    for (int offset = -2; offset <= length + 1; ++offset) {
+        for (const auto& [kindName, kind] : kinds) {
+            for (const auto& [queryName, query] : queries) {
+                const std::string asked = std::string(queryName) + " offset " + std::to_string(offset)
+                    + " by " + kindName;
+                guard.asking(asked);
+                int start = -3, end = -3;
+                const QString answer = (text->*query)(offset, kind, &start, &end);
+                if (start >= 0) {
+                    EXPECT_TRUE(start <= end && end <= length) << asked << ": " << start << ".." << end;
+                    EXPECT_EQ(answer, full.mid(start, end - start)) << asked;
+                } else {
+                    EXPECT_TRUE(answer.isEmpty()) << asked;
+                }
+            }
+        }
+    }
+    int start = 0, end = 0;
+    if (length > 0) {
+        EXPECT_EQ(text->textAtOffset(length, QAccessible::CharBoundary, &start, &end), QString());
+        EXPECT_EQ(text->textAtOffset(-1, QAccessible::WordBoundary, &start, &end), GetParam().lastWord);
+        EXPECT_EQ(end, length);
+        EXPECT_EQ(text->textAtOffset(length, QAccessible::LineBoundary, &start, &end), full);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, NameBoxTextTest, ::testing::Values(
+    NameBoxText{"NameEndingInALetter", u"party.m3u"_s, u"m3u"_s},
+    NameBoxText{"SentencesAndABlankAtTheEnd", u"Caf\u00e9 mix. Side B "_s, u" "_s},
+    NameBoxText{"PairsAndCombiningAccents", u"mix \U0001F3B5 e\u0301te\u0301"_s, u"e\u0301te\u0301"_s},
+    NameBoxText{"Empty", QString(), QString()}),
+    [](const auto& info) { return std::string(info.param.name); });

@@ -236,14 +236,16 @@ struct Search {
 class KeyboardSearchTest : public ::testing::TestWithParam<Search> {};
 
 // Typed letters make current the first file after the current one, wrapping at the end,
-// whose name as shown starts with them, whatever the case; legacy names by their text.
+// whose name as shown starts with them, whatever the case and accents (as the order folds
+// them); legacy names by their text.
 TEST_P(KeyboardSearchTest, FindsTheFileTheLettersStart)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     for (const QByteArray& name : {QByteArray("alpha.mp3"), QByteArray("Beta.mp3"), QByteArray("bravo.wav"),
                                    QByteArray("caf\xc3\xa9 2.mp3"), QByteArray("caf\xe9 1.mp3"),
-                                   QByteArray("\xe2\x84\xaa" "elvin.mp3"), QByteArray("\xce\xa9mega.mp3")})
+                                   QByteArray("\xe2\x84\xaa" "elvin.mp3"), QByteArray("\xce\xa9mega.mp3"),
+                                   QByteArray("\xc3\x89" "dith Piaf.mp3"), QByteArray("u\xcc\x88" "ber.mp3")})
         ASSERT_TRUE(makeRaw(dir.path(), name));
     FileListModel model(FolderHandle::open(dir.path()), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
     FileListView view;
@@ -261,7 +263,10 @@ INSTANTIATE_TEST_SUITE_P(Typed, KeyboardSearchTest, ::testing::Values(
     Search{"WrapsAtTheEnd", 5, u"a"_s, "alpha.mp3"},
     Search{"LegacyNameByItsText", -1, u"CAF\u00C9 1"_s, "caf\xe9 1.mp3"},
     Search{"AsciiStartOfAnAccentedName", 3, u"caf"_s, "caf\xc3\xa9 2.mp3"},
-    Search{"AccentIsNoPlainLetter", -1, u"cafe"_s, ""},
+    Search{"PlainLetterFindsAccented", -1, u"cafe"_s, "caf\xe9 1.mp3"},
+    Search{"CaseAndAccentFoldedAsOrdered", -1, u"edith"_s, "\xc3\x89" "dith Piaf.mp3"},
+    Search{"CombiningAccentSkipped", -1, u"uber"_s, "u\xcc\x88" "ber.mp3"},
+    Search{"TypedAccentFolded", -1, u"\u00DCB"_s, "u\xcc\x88" "ber.mp3"},
     Search{"SignThatFoldsToALetter", -1, u"k"_s, "\xe2\x84\xaa" "elvin.mp3"},
     Search{"OtherScriptIgnoringCase", -1, u"\u03C9"_s, "\xce\xa9mega.mp3"},
     Search{"NoFileStartsSo", -1, u"x"_s, ""}),

@@ -13,6 +13,7 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <cstdio>
@@ -179,6 +180,58 @@ TEST_F(MainWindowTest, ResetWhileUncheckedEmpties)
     EXPECT_EQ(text1(), QString());
     clickAt(rowCentre(kC));
     EXPECT_EQ(window->builder().PlaylistText(), u"\r\nc.wav"_s);
+}
+
+struct UndoneRestart {
+    const char* name;
+    bool viaCheck4; // the m3u box unchecked and checked again, else RESET
+};
+
+class UndoRestartTest : public MainWindowFixture, public ::testing::WithParamInterface<UndoneRestart> {};
+
+// RESET and the m3u box's restart replace the playlist as one step: Ctrl+Z in the box
+// brings the whole text back, picks and typing included, and Ctrl+Y redoes the restart.
+TEST_P(UndoRestartTest, CtrlZBringsThePlaylistBack)
+{
+    clickAt(rowCentre(kA));
+    clickAt(rowCentre(kC));
+    window->Text1()->setFocus(Qt::OtherFocusReason);
+    window->Text1()->moveCursor(QTextCursor::End);
+    QTest::keyClick(window->Text1(), Qt::Key_Return);
+    QTest::keyClicks(window->Text1(), u"# mine"_s);
+    const QString before = text1();
+    ASSERT_EQ(before, u"#EXTM3U\na.mp3\nc.wav\n# mine"_s);
+
+    if (GetParam().viaCheck4) {
+        window->Check4()->setFocus(Qt::TabFocusReason);
+        key(Qt::Key_Space);
+        key(Qt::Key_Space);
+        ASSERT_TRUE(window->Check4()->isChecked());
+    } else {
+        clickAt(QPoint(360, 280)); // the painted RESET
+    }
+    EXPECT_EQ(text1(), u"#EXTM3U"_s);
+
+    window->Text1()->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(window->Text1(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text1(), before);
+    QTest::keyClick(window->Text1(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(text1(), u"#EXTM3U"_s);
+    clickAt(rowCentre(kB));
+    EXPECT_EQ(window->builder().PlaylistText(), u"#EXTM3U\r\nb.mp3"_s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Restarts, UndoRestartTest, ::testing::Values(
+    UndoneRestart{"Reset", false},
+    UndoneRestart{"M3uBox", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A new window's playlist has nothing before it: Ctrl+Z leaves "#EXTM3U".
+TEST_F(MainWindowTest, NothingToUndoInANewWindow)
+{
+    window->Text1()->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(window->Text1(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text1(), u"#EXTM3U"_s);
 }
 
 struct KeyPicks {

@@ -84,6 +84,8 @@ struct FolderCase {
     // Runs after the window listed the folder, before the save.
     std::function<void(Ground&)> meanwhile;
     QString reason; // part of the message when the save must fail
+    // The end of the folder's path as the file list's tooltip and description name it.
+    QString shownFolder = {};
 };
 
 void PrintTo(const FolderCase& c, std::ostream* os)
@@ -146,6 +148,11 @@ TEST_P(ListedFolderTest, ListsAndSavesThere)
     ASSERT_EQ(::fchdir(ground.root), 0); // the program's working directory moves on; the list does not
     ASSERT_EQ(window->File1()->model()->rowCount(), 1);
     EXPECT_EQ(window->File1()->model()->index(0, 0).data().toString(), u"01 Intro.mp3"_s);
+    if (!c.shownFolder.isEmpty()) {
+        EXPECT_TRUE(window->File1()->toolTip().contains(c.shownFolder)) << window->File1()->toolTip().toStdString();
+        EXPECT_TRUE(window->File1()->accessibleDescription().contains(c.shownFolder))
+            << window->File1()->accessibleDescription().toStdString();
+    }
 
     if (c.meanwhile)
         c.meanwhile(ground);
@@ -188,8 +195,8 @@ INSTANTIATE_TEST_SUITE_P(Folders, ListedFolderTest, ::testing::Values(
                    g.savedIn = g.listed;
                    g.untouched = {{twin, kName}, {g.root, kName}};
                },
-               nullptr, {}},
-    // Deeper than PATH_MAX: no path of it can be had, the folder is still saved into.
+               nullptr, {}, u"/caf\u00e9"_s},
+    // Deeper than PATH_MAX: no path of it can be opened, the folder is still saved into.
     FolderCase{"path_longer_than_path_max",
                [](Ground& g) {
                    int dir = g.root;
@@ -204,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(Folders, ListedFolderTest, ::testing::Values(
                    g.listed = g.savedIn = dir;
                    g.untouched = {{g.root, kName}};
                },
-               nullptr, {}},
+               nullptr, {}, u"\u2026dddd"_s}, // cut in the middle
     FolderCase{"renamed_after_start",
                [](Ground& g) {
                    g.listed = musicFolder(g.root, "before");

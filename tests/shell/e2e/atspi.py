@@ -8,9 +8,14 @@ usage: atspi.py PID
 
 Checks the names and roles of the accessible tree, passes the splash by its press action,
 types the playlist's name through the editable-text interface, picks the first and the last
-file by their items' press action and presses "Save playlist"; then waits for the message
-box and presses its OK. Every action call must return within a second, the one that saves
+file by their items' press action and presses "Save playlist"; then reads the message box's
+text and presses its OK. Every action call must return within a second, the one that saves
 (and so shows the modal box) included. Leaves the program running with its main window.
+
+On the way it asks each text it meets (the file name box with a few texts, the playlist box,
+the message box) for the text at, before and after every offset, the end of the text
+included, by every boundary kind, as a screen reader moving by character, word, sentence
+and line does: each call must answer within a second, with a piece of the text.
 """
 import sys
 import time
@@ -70,6 +75,54 @@ def descendant(parent, role, depth=4):
             if found is not None:
                 return found
     return None
+
+
+BOUNDARIES = [
+    ("char", pyatspi.TEXT_BOUNDARY_CHAR),
+    ("word start", pyatspi.TEXT_BOUNDARY_WORD_START),
+    ("word end", pyatspi.TEXT_BOUNDARY_WORD_END),
+    ("sentence start", pyatspi.TEXT_BOUNDARY_SENTENCE_START),
+    ("sentence end", pyatspi.TEXT_BOUNDARY_SENTENCE_END),
+    ("line start", pyatspi.TEXT_BOUNDARY_LINE_START),
+    ("line end", pyatspi.TEXT_BOUNDARY_LINE_END),
+]
+QUERIES = [("at", "getTextAtOffset"), ("before", "getTextBeforeOffset"),
+           ("after", "getTextAfterOffset")]
+
+
+def ask_every_offset(accessible, what):
+    """Asks for the text around every offset of the accessible's text, by every boundary
+    kind; returns the answers at the end of the text, by (query, boundary) name."""
+    text = accessible.queryText()
+    full = text.getText(0, -1)
+    at_end = {}
+    for offset in range(len(full) + 1):
+        for kind_name, kind in BOUNDARIES:
+            for query_name, query in QUERIES:
+                asked = "%s: the text %s offset %d of %r by %s" % (what, query_name, offset, full, kind_name)
+                started = time.monotonic()
+                try:
+                    answer, start, end = getattr(text, query)(offset, kind)
+                except Exception as error:  # the program hung, or the bus gave up on it
+                    fail(asked + " got no answer: " + str(error))
+                took = time.monotonic() - started
+                if took > CALL_BOUND:
+                    fail("%s took %.1f s" % (asked, took))
+                if start >= 0 and not (start <= end <= len(full) and answer == full[start:end]):
+                    fail("%s is %r at %d to %d, not a piece of the text" % (asked, answer, start, end))
+                if offset == len(full):
+                    at_end[(query_name, kind_name)] = (answer, start, end)
+    print("asked %s about its %d offsets by %d boundary kinds" % (what, len(full) + 1, len(BOUNDARIES)))
+    return at_end
+
+
+def descendants(parent, depth=4):
+    for child in parent:
+        if child is None:
+            continue
+        yield child
+        if depth > 1:
+            yield from descendants(child, depth - 1)
 
 
 def press(accessible, what):
@@ -135,18 +188,42 @@ for item in items:
     if item.getRoleName() != "list item":
         fail("%r is a %s" % (item.name, item.getRoleName()))
 
-named(main, "Playlist file name").queryEditableText().setTextContents("party.m3u")
+# The file name box with sentences and a blank at its end, empty, and with a name that ends
+# in a letter: Qt 6.4's own answer for the sentence at the end of the first and for the word
+# at the end of the last never came, and the program hung.
+name_box = named(main, "Playlist file name")
+for name in ["Café mix. Side B ", "", "party.m3u"]:
+    name_box.queryEditableText().setTextContents(name)
+    if name_box.queryText().getText(0, -1) != name:
+        fail("the name box reads %r, not %r" % (name_box.queryText().getText(0, -1), name))
+    at_end = ask_every_offset(name_box, "the name box")
+    if name and at_end[("at", "char")][0] != "":
+        fail("the name box has a character past its end: %r" % (at_end[("at", "char")],))
+# A screen reader at the end of the box (Ctrl+Right there) reads the last word, sentence,
+# line.
+for kind, last in [("word start", ("m3u", 6, 9)), ("word end", ("m3u", 6, 9)),
+                   ("sentence start", ("party.m3u", 0, 9)), ("line start", ("party.m3u", 0, 9))]:
+    if at_end[("at", kind)] != last:
+        fail("the name box's %s at its end is %r, not %r" % (kind, at_end[("at", kind)], last))
+
 press(items[0], "01 Intro.mp3")
 press(items[2], "10 Finale.wma")
 playlist = named(main, "Playlist").queryText()
 text = playlist.getText(0, -1)
 if text.split("\n") != ["#EXTM3U", "01 Intro.mp3", "10 Finale.wma"]:
     fail("after two picks the playlist reads " + repr(text))
+ask_every_offset(named(main, "Playlist"), "the playlist box")
 
 # Saving shows the modal box; the press has returned before that.
 press(named(main, "Save playlist"), "Save playlist")
 box = wait_for("the message box", lambda: window(app, "Cantorel"))
 ok = wait_for("the box's OK button", lambda: descendant(box, "push button"))
+# What a screen reader says of the box: its text, read as any other text.
+labels = [found for found in descendants(box) if found.getRoleName() == "label" and found.name]
+if [label.name for label in labels] != ["Saved"]:
+    fail("the box says " + repr([label.name for label in labels]))
+if "Text" in pyatspi.listInterfaces(labels[0]):  # Qt 6.4's labels offer none
+    ask_every_offset(labels[0], "the box's text")
 press(ok, "the box's OK")
 wait_for("the box gone", lambda: True if window(app, "Cantorel") is None else None)
 print("PASS: the accessible run")

@@ -29,9 +29,11 @@
 #           that Qt's own title bar draws, and a double click on the title bar, leave the
 #           program running at its size
 #   atspi   through AT-SPI (its own D-Bus session and accessibility bus): the tree's names
-#           and roles, the splash passed by its press action, two files picked by their
-#           items' action and saved, each action call returning within a second while the
-#           message box is open (atspi.py), then the saved bytes and the cross's action
+#           and roles, the splash passed by its press action, the text around every offset
+#           of the name box and the playlist box by every boundary kind, two files picked by
+#           their items' action and saved, the box's text heard, each call returning within
+#           a second while the message box is open (atspi.py), then the saved bytes and the
+#           cross's action
 set -euo pipefail
 
 scenario=$1

@@ -1,0 +1,248 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
+#include "lineeditaccessible.h"
+
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QTextLayout>
+#include <QValidator>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+LineEditAccessible::LineEditAccessible(QLineEdit* lineEdit)
+    : QAccessibleWidget(lineEdit, QAccessible::EditableText)
+{
+    addControllingSignal(u"textChanged(const QString&)"_s);
+    addControllingSignal(u"returnPressed()"_s);
+}
+
+QLineEdit* LineEditAccessible::lineEdit() const
+{
+    return static_cast<QLineEdit*>(widget());
+}
+
+bool LineEditAccessible::readable() const
+{
+    return lineEdit()->echoMode() == QLineEdit::Normal;
+}
+
+int LineEditAccessible::resolved(int offset) const
+{
+    if (offset == -2)
+        return cursorPosition();
+    if (offset == -1)
+        return characterCount();
+    return offset;
+}
+
+QString LineEditAccessible::text(QAccessible::Text t) const
+{
+    QString str;
+    if (t == QAccessible::Value) {
+        if (readable())
+            str = lineEdit()->text();
+        else if (lineEdit()->echoMode() != QLineEdit::NoEcho)
+            str = QString(lineEdit()->text().size(), u'*');
+    }
+    if (str.isEmpty())
+        str = QAccessibleWidget::text(t);
+    if (str.isEmpty() && t == QAccessible::Description)
+        str = lineEdit()->placeholderText();
+    return str;
+}
+
+void LineEditAccessible::setText(QAccessible::Text t, const QString& text)
+{
+    if (t != QAccessible::Value) {
+        QAccessibleWidget::setText(t, text);
+        return;
+    }
+    edit(text);
+}
+
+void LineEditAccessible::edit(const QString& text)
+{
+    if (lineEdit()->isReadOnly())
+        return;
+    QString checked = text;
+    int position = 0;
+    if (const QValidator* validator = lineEdit()->validator();
+        validator && validator->validate(checked, position) == QValidator::Invalid)
+        return;
+    lineEdit()->setText(checked);
+}
+
+QAccessible::State LineEditAccessible::state() const
+{
+    QAccessible::State state = QAccessibleWidget::state();
+    state.editable = true;
+    state.readOnly = lineEdit()->isReadOnly();
+    state.passwordEdit = !readable();
+    state.selectableText = true;
+    return state;
+}
+
+void* LineEditAccessible::interface_cast(QAccessible::InterfaceType t)
+{
+    if (t == QAccessible::TextInterface)
+        return static_cast<QAccessibleTextInterface*>(this);
+    if (t == QAccessible::EditableTextInterface)
+        return static_cast<QAccessibleEditableTextInterface*>(this);
+    return QAccessibleWidget::interface_cast(t);
+}
+
+void LineEditAccessible::selection(int selectionIndex, int* startOffset, int* endOffset) const
+{
+    *startOffset = *endOffset = 0;
+    if (selectionIndex != 0 || !lineEdit()->hasSelectedText())
+        return;
+    *startOffset = lineEdit()->selectionStart();
+    *endOffset = lineEdit()->selectionEnd();
+}
+
+int LineEditAccessible::selectionCount() const
+{
+    return lineEdit()->hasSelectedText() ? 1 : 0;
+}
+
+void LineEditAccessible::addSelection(int startOffset, int endOffset)
+{
+    setSelection(0, startOffset, endOffset);
+}
+
+void LineEditAccessible::removeSelection(int selectionIndex)
+{
+    if (selectionIndex == 0)
+        lineEdit()->deselect();
+}
+
+void LineEditAccessible::setSelection(int selectionIndex, int startOffset, int endOffset)
+{
+    if (selectionIndex == 0)
+        lineEdit()->setSelection(startOffset, endOffset - startOffset);
+}
+
+int LineEditAccessible::cursorPosition() const
+{
+    return lineEdit()->cursorPosition();
+}
+
+void LineEditAccessible::setCursorPosition(int position)
+{
+    lineEdit()->setCursorPosition(position);
+}
+
+QString LineEditAccessible::text(int startOffset, int endOffset) const
+{
+    if (startOffset > endOffset || !readable())
+        return {};
+    return lineEdit()->text().mid(startOffset, endOffset - startOffset);
+}
+
+int LineEditAccessible::characterCount() const
+{
+    return int(lineEdit()->text().size());
+}
+
+QString LineEditAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                             int* startOffset, int* endOffset) const
+{
+    if (!readable()) {
+        *startOffset = *endOffset = -1;
+        return {};
+    }
+    // Qt's answer steps backwards only, and stops at the start of the text.
+    return QAccessibleTextInterface::textBeforeOffset(resolved(offset), boundaryType, startOffset,
+                                                      endOffset);
+}
+
+QString LineEditAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                            int* startOffset, int* endOffset) const
+{
+    if (!readable()) {
+        *startOffset = *endOffset = -1;
+        return {};
+    }
+    // Qt's answer gives up where no next boundary is found, the end of the text included.
+    return QAccessibleTextInterface::textAfterOffset(resolved(offset), boundaryType, startOffset,
+                                                     endOffset);
+}
+
+QString LineEditAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                         int* startOffset, int* endOffset) const
+{
+    *startOffset = *endOffset = -1;
+    if (!readable())
+        return {};
+    int at = resolved(offset);
+    const int length = characterCount();
+    if (at == length && length > 0) {
+        // Past the last character there is no character; a word, sentence or line there is
+        // the one the last character belongs to. Qt's finder would loop for good here.
+        if (boundaryType == QAccessible::CharBoundary || boundaryType == QAccessible::NoBoundary)
+            return {};
+        at = length - 1;
+    }
+    return QAccessibleTextInterface::textAtOffset(at, boundaryType, startOffset, endOffset);
+}
+
+QRect LineEditAccessible::characterRect(int offset) const
+{
+    const QString character = text(offset, offset + 1);
+    if (character.isEmpty())
+        return {};
+    const QFontMetrics metrics(lineEdit()->font());
+    const int width = metrics.horizontalAdvance(character);
+    if (width == 0)
+        return {};
+    // The caret's rectangle is where the box shows its text now (scrolled, within its
+    // margins); another offset lies as far from it as the text's layout says.
+    QTextLayout layout(lineEdit()->text(), lineEdit()->font());
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    const QRect caret = lineEdit()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    const qreal shift = line.cursorToX(offset) - line.cursorToX(cursorPosition());
+    const QRect rect(caret.x() + qRound(shift), caret.y(), width, caret.height());
+    return QRect(lineEdit()->mapToGlobal(rect.topLeft()), rect.size());
+}
+
+int LineEditAccessible::offsetAtPoint(const QPoint& point) const
+{
+    return lineEdit()->cursorPositionAt(lineEdit()->mapFromGlobal(point));
+}
+
+void LineEditAccessible::scrollToSubstring(int startIndex, int endIndex)
+{
+    lineEdit()->setCursorPosition(endIndex);
+    lineEdit()->setCursorPosition(startIndex);
+}
+
+QString LineEditAccessible::attributes(int offset, int* startOffset, int* endOffset) const
+{
+    // One font for the whole text: no attributes.
+    *startOffset = *endOffset = offset;
+    return {};
+}
+
+void LineEditAccessible::deleteText(int startOffset, int endOffset)
+{
+    const int start = std::clamp(startOffset, 0, characterCount());
+    edit(lineEdit()->text().remove(start, std::clamp(endOffset, start, characterCount()) - start));
+}
+
+void LineEditAccessible::insertText(int offset, const QString& text)
+{
+    // An offset past the end would pad the text with blanks.
+    edit(lineEdit()->text().insert(std::clamp(offset, 0, characterCount()), text));
+}
+
+void LineEditAccessible::replaceText(int startOffset, int endOffset, const QString& text)
+{
+    const int start = std::clamp(startOffset, 0, characterCount());
+    edit(lineEdit()->text().replace(start, std::clamp(endOffset, start, characterCount()) - start, text));
+}
