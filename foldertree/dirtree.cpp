@@ -142,19 +142,16 @@ DirTreePrivate::~DirTreePrivate()
     // The view goes first, while the members its signals reach are still here.
     QObject::disconnect(m_tree, nullptr, q, nullptr);
     m_tree->removeEventFilter(q);
-    if (m_handling == 0 && !m_tree->inEvent()) {
+    if (!m_tree->isBusy()) {
         delete m_tree;
         return;
     }
-    // A handler of Click deletes the control: code of the view (its mouse or key
-    // handling, or its expand() called by the host) is still on the stack and goes on
-    // using the view, and the nodes removed meanwhile, once the handler has returned.
-    // The view leaves the control and is freed by the event loop, with those nodes.
-    m_tree->hide();
-    m_tree->setParent(nullptr);
-    auto removed = std::make_shared<std::vector<std::unique_ptr<QTreeWidgetItem>>>(std::move(m_removed));
-    QObject::connect(m_tree, &QObject::destroyed, [removed] { removed->clear(); });
-    m_tree->deleteLater();
+    // A handler of Click deletes the control, or a nested event loop of the host does:
+    // code of the view (its mouse or key handling, or its expand() called by the host) is
+    // still on the stack and goes on using the view, and the nodes removed meanwhile,
+    // once the handler has returned. The view leaves the control and frees itself, with
+    // those nodes, when that code has returned.
+    m_tree->orphan(std::move(m_removed));
 }
 
 QSize DirTree::sizeHint() const
@@ -230,6 +227,7 @@ bool DirTreePrivate::isNode(const QTreeWidgetItem* item) const
 // Click would pull them from under it; such handlings wait until the view has returned.
 bool DirTreePrivate::handle(Handling handling, QTreeWidgetItem* item)
 {
+    const DirTreeView::Busy busy(m_tree);
     if (!isNode(item))
         return true;
     if (m_tree->inEvent()) {
@@ -581,6 +579,7 @@ bool DirTreePrivate::expandListed(QTreeWidgetItem* top)
 // of the view is on the stack. Returns whether the view is to be spared the key.
 bool DirTreePrivate::filterKey(QEvent* event)
 {
+    const DirTreeView::Busy busy(m_tree);
     const auto* key = static_cast<QKeyEvent*>(event);
     KeyDown(keyCodeOf(key->key()), key->modifiers());
     QTreeWidgetItem* current = m_tree->currentItem();

@@ -22,12 +22,27 @@ DirTreeView::DirTreeView(QWidget* parent) : QTreeWidget(parent)
     connect(this, &QTreeWidget::itemExpanded, this, reported);
 }
 
+DirTreeView::Busy::~Busy()
+{
+    if (--m_view->m_busy == 0 && m_view->m_orphaned)
+        m_view->deleteLater();
+}
+
+void DirTreeView::orphan(std::vector<std::unique_ptr<QTreeWidgetItem>> removed)
+{
+    hide();
+    setParent(nullptr);
+    m_removed = std::move(removed);
+    m_orphaned = true;
+}
+
 template <typename Handle>
 bool DirTreeView::counted(Handle handle)
 {
+    const Busy busy(this);
     ++m_eventDepth;
     const bool result = handle();
-    // Nothing of the view may be touched after eventDone: its handler may delete it.
+    // The handler of eventDone may delete the control; the view stays until `busy` ends.
     if (--m_eventDepth == 0)
         Q_EMIT eventDone();
     return result;
