@@ -59,6 +59,15 @@ public:
     // top), picture, margins and text. Measured with the view's own drawing once, then
     // from the text's width alone, so that counting thousands of rows stays cheap.
     int rowWidth(const QTreeWidgetItem* item, int depth);
+    // Lays the rows out once, when they are next looked at (painted, hit, scrolled to),
+    // rather than row by row as nodes open and gain children: an expansion of many
+    // nodes then takes time in proportion to the rows, not to their square.
+    void deferLayout() { scheduleDelayedItemsLayout(); }
+
+    // Has the view find the row of `item`, which it then remembers: cheap while `item` is
+    // its parent's last child.
+    void primeRow(const QTreeWidgetItem* item) const { (void)indexFromItem(item); }
+
     // Measures the rows anew from the next rowWidth on (after a refresh).
     void remeasureRows() { m_rowOverhead = -1; }
 
