@@ -112,15 +112,18 @@ void DirTreeView::mouseReleaseEvent(QMouseEvent* event)
     if (!m_leftPressed)
         return;
     m_leftPressed = false;
-    // Pressed on one node and released on another, or outside: not a click, so the
-    // node the press made current is not the host's choice.
-    if (!m_reportedSincePress && currentIndex() != m_currentAtPress) {
-        if (m_currentAtPress.isValid()) {
-            setCurrentIndex(m_currentAtPress);
-        } else {
-            selectionModel()->clearCurrentIndex();
-            clearSelection();
-        }
+    // Pressed on one node and released on another, or outside: not a click, so neither
+    // the node the press made current nor the highlight the release moved (a press on
+    // the highlighted node selects on release) is the host's choice. Both go back to the
+    // current node the host was told of.
+    if (m_reportedSincePress)
+        return;
+    if (!m_currentAtPress.isValid()) {
+        selectionModel()->clearCurrentIndex();
+        clearSelection();
+    } else if (currentIndex() != m_currentAtPress
+               || selectionModel()->selectedIndexes() != QModelIndexList{QModelIndex(m_currentAtPress)}) {
+        selectionModel()->setCurrentIndex(m_currentAtPress, QItemSelectionModel::ClearAndSelect);
     }
 }
 
