@@ -7,7 +7,9 @@
 #include "nodedelegate.h"
 
 #include <QItemSelectionModel>
+#include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QtMath>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -139,7 +141,10 @@ void DirTreeView::mouseDoubleClickEvent(QMouseEvent* event)
 int DirTreeView::rowWidth(const QTreeWidgetItem* item, int depth)
 {
     const QString text = NodeDelegate::shownText(item->text(0));
-    const int textWidth = fontMetrics().horizontalAdvance(text);
+    // The style lays the text out and rounds its width up; rounding to the nearest pixel
+    // would come out a pixel short for some names where widths are fractional (unhinted
+    // fonts, a scale of 1.5).
+    const int textWidth = qCeil(QFontMetricsF(font()).horizontalAdvance(text));
     if (m_rowOverhead < 0) {
         QStyleOptionViewItem option;
         initViewItemOption(&option);
