@@ -129,7 +129,7 @@ public:
     QString currentPath() const;
 
     /// Makes the folder `nativePath` current, as the platform names it ('/home/ann/Music'
-    /// or '/home/ann/Music/' on Linux, 'C:\Music' on Windows; names exactly as on disk):
+    /// or '/home/ann/Music/' on Linux, 'C:\\Music' on Windows; names exactly as on disk):
     /// opens its drive and every folder on the way, each child of an opened folder read
     /// one level ahead as an expansion reads it, and raises Click() once, for the folder,
     /// then currentPathChanged() if it differs from the last. An empty control lists the
