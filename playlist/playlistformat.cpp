@@ -6,7 +6,6 @@
 
 #include "playlistbytesbuilder.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 
 using namespace Qt::Literals::StringLiterals;
@@ -33,21 +32,6 @@ QString entryLines(const QStringList& lines)
 }
 
 } // namespace
-
-bool isMediaFileName(const QString& fileName)
-{
-    static const QList<QRegularExpression> patterns = [] {
-        QList<QRegularExpression> list;
-        for (const QString& pattern : kMediaFilePattern.split(u';', Qt::SkipEmptyParts))
-            list.append(QRegularExpression::fromWildcard(pattern, Qt::CaseInsensitive));
-        return list;
-    }();
-    for (const QRegularExpression& pattern : patterns) {
-        if (pattern.match(fileName).hasMatch())
-            return true;
-    }
-    return false;
-}
 
 QString M3UHead()
 {

@@ -20,14 +20,6 @@ inline const QString kM3UExt = QStringLiteral(".m3u");
 inline const QString kAsxExt = QStringLiteral(".asx");
 inline const QString kHtmlExt = QStringLiteral(".htm");
 
-// The media files a folder's list shows, as a pattern list; matched in any letter case.
-inline const QString kMediaFilePattern =
-    QStringLiteral("*.avi;*.mp3;*.mpeg;*.mpg;*.swf;*.wav;*.wma;*.wmv");
-
-// Whether a file of this name (no folder) is one the file list shows, so one a playlist
-// must never overwrite.
-bool isMediaFileName(const QString& fileName);
-
 // The address on the ASX MOREINFO line: fixed, this project's own.
 inline const QString kAsxMoreInfoAddress = QStringLiteral("https://cantorel.example.org/");
 

@@ -4,8 +4,8 @@
 
 #include "filelistmodel.h"
 #include "filelistview.h"
+#include "filenamepatterns.h"
 #include "folderhandle.h"
-#include "playlistformat.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,7 +66,7 @@ TEST_P(FileMatchTest, ListsOnlyMatchingPlainFiles)
     ASSERT_TRUE(dir.isValid());
     ASSERT_TRUE(make(QDir(dir.path()), GetParam()));
     const QStringList names = FileListModel::matchingFiles(
-        dir.path(), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+        dir.path(), FileNamePatterns::media());
     EXPECT_EQ(names.contains(GetParam().fileName), GetParam().listed);
     EXPECT_LE(names.size(), 1);
 }
@@ -115,7 +115,7 @@ TEST_P(FileOrderTest, SortsNaturally)
         QFile file(QDir(dir.path()).filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    FileListModel model(FolderHandle::open(dir.path()), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+    FileListModel model(FolderHandle::open(dir.path()), FileNamePatterns::media());
     QStringList shown;
     for (int row = 0; row < model.rowCount(); ++row)
         shown.push_back(model.data(model.index(row)).toString());
@@ -186,7 +186,7 @@ TEST_P(FileEncodingTest, ListsTheNameReadablyWithItsBytes)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     ASSERT_TRUE(makeRaw(dir.path(), e.onDisk));
-    FileListModel model(FolderHandle::open(dir.path()), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+    FileListModel model(FolderHandle::open(dir.path()), FileNamePatterns::media());
     ASSERT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.fileName(0), e.shown);
     EXPECT_FALSE(model.fileName(0).contains(QChar::ReplacementCharacter));
@@ -217,7 +217,7 @@ TEST(FileListModelTest, MixedEncodingsAreListedTogether)
                                       "\xc3\xa9t\xc3\xa9 9.mp3", "caf\xc3\xa9.mp3", "eagle.mp3"};
     for (const QByteArray& name : onDisk)
         ASSERT_TRUE(makeRaw(dir.path(), name));
-    FileListModel model(FolderHandle::open(dir.path()), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+    FileListModel model(FolderHandle::open(dir.path()), FileNamePatterns::media());
     QList<QByteArray> listed;
     for (int row = 0; row < model.rowCount(); ++row)
         listed.push_back(model.fileNameBytes(row));
@@ -247,7 +247,7 @@ TEST_P(KeyboardSearchTest, FindsTheFileTheLettersStart)
                                    QByteArray("\xe2\x84\xaa" "elvin.mp3"), QByteArray("\xce\xa9mega.mp3"),
                                    QByteArray("\xc3\x89" "dith Piaf.mp3"), QByteArray("u\xcc\x88" "ber.mp3")})
         ASSERT_TRUE(makeRaw(dir.path(), name));
-    FileListModel model(FolderHandle::open(dir.path()), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+    FileListModel model(FolderHandle::open(dir.path()), FileNamePatterns::media());
     FileListView view;
     view.setModel(&model);
     if (GetParam().from >= 0)
@@ -275,15 +275,15 @@ INSTANTIATE_TEST_SUITE_P(Typed, KeyboardSearchTest, ::testing::Values(
 // The pattern list splits at ';' and an empty list matches nothing.
 TEST(FileListModelTest, SplitsPatternList)
 {
-    EXPECT_EQ(FileListModel::splitPatterns(u"*.a;*.b"_s), (QStringList{u"*.a"_s, u"*.b"_s}));
-    EXPECT_TRUE(FileListModel::matchingFiles(QDir::tempPath(), {}).isEmpty());
+    EXPECT_EQ(FileNamePatterns::split(u"*.a;*.b"_s), (QStringList{u"*.a"_s, u"*.b"_s}));
+    EXPECT_TRUE(FileListModel::matchingFiles(QDir::tempPath(), FileNamePatterns(QStringList())).isEmpty());
 }
 
 // A folder that cannot be read lists nothing, and the model answers out-of-range rows.
 TEST(FileListModelTest, MissingFolderListsNothing)
 {
     QTemporaryDir dir;
-    FileListModel model(FolderHandle::open(dir.filePath(u"missing"_s)), {u"*.mp3"_s});
+    FileListModel model(FolderHandle::open(dir.filePath(u"missing"_s)), FileNamePatterns({u"*.mp3"_s}));
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.fileName(0), QString());
     EXPECT_EQ(model.fileName(-1), QString());
