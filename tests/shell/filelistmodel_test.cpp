@@ -6,11 +6,11 @@
 #include "filelistview.h"
 #include "filenamepatterns.h"
 #include "folderhandle.h"
+#include "scratchfolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFont>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,7 @@ class FileMatchTest : public ::testing::TestWithParam<Entry> {};
 // Which folder entries File1 lists: matching plain files, whatever the letter case.
 TEST_P(FileMatchTest, ListsOnlyMatchingPlainFiles)
 {
-    QTemporaryDir dir;
+    ScratchFolder dir;
     ASSERT_TRUE(dir.isValid());
     ASSERT_TRUE(make(QDir(dir.path()), GetParam()));
     const QStringList names = FileListModel::matchingFiles(
@@ -109,7 +109,7 @@ class FileOrderTest : public ::testing::TestWithParam<Ordering> {};
 // Natural order without regard to case: numbers by value, letters by letter.
 TEST_P(FileOrderTest, SortsNaturally)
 {
-    QTemporaryDir dir;
+    ScratchFolder dir;
     ASSERT_TRUE(dir.isValid());
     for (const QString& name : GetParam().onDisk) {
         QFile file(QDir(dir.path()).filePath(name));
@@ -183,7 +183,7 @@ class FileEncodingTest : public ::testing::TestWithParam<Encoded> {};
 TEST_P(FileEncodingTest, ListsTheNameReadablyWithItsBytes)
 {
     const Encoded& e = GetParam();
-    QTemporaryDir dir;
+    ScratchFolder dir;
     ASSERT_TRUE(dir.isValid());
     ASSERT_TRUE(makeRaw(dir.path(), e.onDisk));
     FileListModel model(FolderHandle::open(dir.path()), FileNamePatterns::media());
@@ -211,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(Names, FileEncodingTest, ::testing::Values(
 // natural order, and the twins keep a fixed order by their bytes.
 TEST(FileListModelTest, MixedEncodingsAreListedTogether)
 {
-    QTemporaryDir dir;
+    ScratchFolder dir;
     ASSERT_TRUE(dir.isValid());
     const QList<QByteArray> onDisk = {"\xe9t\xe9 10.mp3", "fable.mp3", "caf\xe9.mp3",
                                       "\xc3\xa9t\xc3\xa9 9.mp3", "caf\xc3\xa9.mp3", "eagle.mp3"};
@@ -240,7 +240,7 @@ class KeyboardSearchTest : public ::testing::TestWithParam<Search> {};
 // them); legacy names by their text.
 TEST_P(KeyboardSearchTest, FindsTheFileTheLettersStart)
 {
-    QTemporaryDir dir;
+    ScratchFolder dir;
     ASSERT_TRUE(dir.isValid());
     for (const QByteArray& name : {QByteArray("alpha.mp3"), QByteArray("Beta.mp3"), QByteArray("bravo.wav"),
                                    QByteArray("caf\xc3\xa9 2.mp3"), QByteArray("caf\xe9 1.mp3"),
@@ -282,7 +282,7 @@ TEST(FileListModelTest, SplitsPatternList)
 // A folder that cannot be read lists nothing, and the model answers out-of-range rows.
 TEST(FileListModelTest, MissingFolderListsNothing)
 {
-    QTemporaryDir dir;
+    ScratchFolder dir;
     FileListModel model(FolderHandle::open(dir.filePath(u"missing"_s)), FileNamePatterns({u"*.mp3"_s}));
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.fileName(0), QString());
