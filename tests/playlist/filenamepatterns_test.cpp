@@ -36,8 +36,9 @@ TEST_P(FileNamePatternsTest, NameMatchesByTextAndByBytesAlike)
     const FileNamePatterns custom(FileNamePatterns::split(c.patterns));
     const FileNamePatterns& rule = c.patterns.isEmpty() ? FileNamePatterns::media() : custom;
     EXPECT_EQ(rule.matches(c.name), c.matches);
-    if (std::all_of(c.name.begin(), c.name.end(), [](QChar ch) { return ch.unicode() < 0x80; }))
+    if (std::all_of(c.name.begin(), c.name.end(), [](QChar ch) { return ch.unicode() < 0x80; })) {
         EXPECT_EQ(rule.matchesAscii(c.name.toLatin1()), c.matches);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
