@@ -7,6 +7,7 @@
 // in place with a way back); each concern has its own file in posix/.
 #include "playlistwriter.h"
 
+#include "filenamepatterns.h"
 #include "filenametext.h"
 #include "folderhandle.h"
 #include "playlistformat.h"
@@ -328,10 +329,10 @@ Result Save::run(int listed, const QString& name, const QByteArray& bytes)
     if (!S_ISREG(st.st_mode))
         return refused(notAFileReason(st.st_mode));
     // The file list shows a link under its own name, so either name marks a media file.
-    if (isLink && PlaylistFormat::isMediaFileName(FileNameText::decode(place.name).text))
+    if (isLink && FileNamePatterns::media().matches(FileNameText::decode(place.name).text))
         return refused(u"The name is a link to the media file %1, which a playlist never "
                        "overwrites."_s.arg(FileNameText::decode(place.name).text));
-    if (PlaylistFormat::isMediaFileName(name))
+    if (FileNamePatterns::media().matches(name))
         return refused(u"The name belongs to a media file, which a playlist never overwrites."_s);
     // Root may write any file, and a rename would replace it anyway: the mode is what the
     // user set to say "do not change".

@@ -10,6 +10,7 @@
 // folder from being removed or renamed while the program runs, so its path still names it.
 #include "playlistwriter.h"
 
+#include "filenamepatterns.h"
 #include "filenametext.h"
 #include "folderhandle.h"
 #include "playlistformat.h"
@@ -46,8 +47,8 @@ PlaylistWriter::Result PlaylistWriter::write(const FolderHandle& folder, const Q
             return {false, u"A folder of that name is in the way."_s};
         if (!target.isFile())
             return {false, u"The name belongs to something other than a file."_s};
-        if (PlaylistFormat::isMediaFileName(QFileInfo(path).fileName())
-            || PlaylistFormat::isMediaFileName(target.fileName()))
+        if (FileNamePatterns::media().matches(QFileInfo(path).fileName())
+            || FileNamePatterns::media().matches(target.fileName()))
             return {false, u"The name belongs to a media file, which a playlist never "
                            "overwrites."_s};
         if (!target.isWritable())
