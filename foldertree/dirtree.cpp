@@ -51,15 +51,6 @@ const auto kSeparator = u"\\"_s;
 const auto kFolderImage = u"folder"_s;
 const auto kOpenImage = u"open"_s;
 
-// The key code of the refresh key (F5) as the tree's key events number keys.
-constexpr int kRefreshKeyCode = 116;
-
-// Keys that report the current node as a click does.
-bool isReportKey(int qtKey)
-{
-    return qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter;
-}
-
 
 // Picture of each drive type; an empty key means the type gets no node.
 QString imageOfDriveType(int type)
@@ -75,16 +66,6 @@ QString imageOfDriveType(int type)
     }
 }
 
-// Key events number keys as the desktop's virtual key codes do: letters and digits by
-// their characters, F1 as 112 onward.
-int keyCodeOf(int qtKey)
-{
-    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
-        return qtKey;
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
-        return 112 + (qtKey - Qt::Key_F1);
-    return 0;
-}
 
 } // namespace
 
@@ -142,19 +123,16 @@ DirTreePrivate::~DirTreePrivate()
     // The view goes first, while the members its signals reach are still here.
     QObject::disconnect(m_tree, nullptr, q, nullptr);
     m_tree->removeEventFilter(q);
-    if (m_handling == 0 && !m_tree->inEvent()) {
+    if (!m_tree->isBusy()) {
         delete m_tree;
         return;
     }
-    // A handler of Click deletes the control: code of the view (its mouse or key
-    // handling, or its expand() called by the host) is still on the stack and goes on
-    // using the view, and the nodes removed meanwhile, once the handler has returned.
-    // The view leaves the control and is freed by the event loop, with those nodes.
-    m_tree->hide();
-    m_tree->setParent(nullptr);
-    auto removed = std::make_shared<std::vector<std::unique_ptr<QTreeWidgetItem>>>(std::move(m_removed));
-    QObject::connect(m_tree, &QObject::destroyed, [removed] { removed->clear(); });
-    m_tree->deleteLater();
+    // A handler of Click deletes the control, or a nested event loop of the host does:
+    // code of the view (its mouse or key handling, or its expand() called by the host) is
+    // still on the stack and goes on using the view, and the nodes removed meanwhile,
+    // once the handler has returned. The view leaves the control and frees itself, with
+    // those nodes, when that code has returned.
+    m_tree->orphan(std::move(m_removed));
 }
 
 QSize DirTree::sizeHint() const
@@ -225,44 +203,25 @@ bool DirTreePrivate::isNode(const QTreeWidgetItem* item) const
     return item && item->treeWidget() == m_tree && node(item->data(0, DirTree::IndexRole).toInt()) == item;
 }
 
-// Runs a handling the view raised. While the view is busy with an event its code still
-// holds indexes of the nodes it was working on, and a host that refreshes the tree from
-// Click would pull them from under it; such handlings wait until the view has returned.
-bool DirTreePrivate::handle(Handling handling, QTreeWidgetItem* item)
-{
-    if (!isNode(item))
-        return true;
-    if (m_tree->inEvent()) {
-        m_pending.emplace_back(handling, refOf(item));
-        return true;
-    }
-    return handling == Handling::Click ? NodeClick(item) : Expand(item);
-}
-
-bool DirTreePrivate::runPending()
-{
-    while (!m_pending.empty()) {
-        const auto [handling, ref] = m_pending.front();
-        m_pending.pop_front();
-        if (QTreeWidgetItem* item = resolve(ref)) {
-            if (!handle(handling, item))
-                return false;
-        }
-    }
-    return true;
-}
 
 void DirTreePrivate::beginHandling()
 {
     ++m_handling;
 }
 
-void DirTreePrivate::endHandling()
+bool DirTreePrivate::endHandling()
 {
-    if (--m_handling == 0) {
-        releaseRemovedNodes();
-        applyColumnWidth();
-    }
+    if (--m_handling > 0)
+        return true;
+    releaseRemovedNodes();
+    applyColumnWidth();
+    // The current node has settled: reported once, after every Click of the handling.
+    if (m_nativePath == m_settledPath)
+        return true;
+    m_settledPath = m_nativePath;
+    const QPointer<DirTree> alive(q);
+    Q_EMIT q->currentPathChanged(q->currentPath());
+    return !alive.isNull();
 }
 
 QTreeWidgetItem* DirTreePrivate::nodeByKey(const QString& key) const
@@ -412,7 +371,22 @@ void DirTreePrivate::ListDrives()
         if (QTreeWidgetItem* drive = nodeByKey(key))
             ListSubfolders(nativeFolder(drive), drive);
     }
-    endHandling();
+    // Listing raises nothing, and leaves the chosen folder as it was.
+    (void)endHandling();
+}
+
+bool DirTreePrivate::isFolderEntry(const FolderEnumeration& entries, const std::string& folder,
+                                   const std::string& name) const
+{
+    if (name == "." || name == "..")
+        return false;
+    switch (entries.entryType()) {
+    case FolderEnumeration::EntryType::Folder: return true;
+    case FolderEnumeration::EntryType::File: return false;
+    case FolderEnumeration::EntryType::Unknown: break;
+    }
+    const std::optional<DriveSystem::Attributes> attributes = m_drives->attributes(folder + name);
+    return !attributes || attributes->directory;
 }
 
 // Adds the subfolders of `path` (a native folder path ending in the separator) as the
@@ -426,19 +400,7 @@ void DirTreePrivate::ListSubfolders(const std::string& path, QTreeWidgetItem* pa
     if (const std::unique_ptr<FolderEnumeration> entries = m_drives->enumerate(path)) {
         std::string name;
         while (entries->next(name) == FolderEnumeration::Step::Entry) {
-            if (name == "." || name == "..")
-                continue;
-            bool folder = false;
-            switch (entries->entryType()) {
-            case FolderEnumeration::EntryType::Folder: folder = true; break;
-            case FolderEnumeration::EntryType::File: folder = false; break;
-            case FolderEnumeration::EntryType::Unknown: {
-                const std::optional<DriveSystem::Attributes> attributes = m_drives->attributes(path + name);
-                folder = !attributes || attributes->directory;
-                break;
-            }
-            }
-            if (folder)
+            if (isFolderEntry(*entries, path, name))
                 List1.addItem(TreeText::properCase(TreeText::displayName(name)), QByteArray::fromStdString(name));
         }
     }
@@ -448,7 +410,14 @@ void DirTreePrivate::ListSubfolders(const std::string& path, QTreeWidgetItem* pa
         children.reserve(List1.count());
         for (const ScratchList::Item& item : List1.items())
             children.append(makeNode(item.text, {}, kFolderImage, kOpenImage, item.realName));
-        parent->addChildren(children);
+        // One at a time, each found by the view while it is the last child: the view
+        // finds a node's row by searching its parent's children from the end, once per
+        // node, and a node's own listing (its look-ahead) asks for that row. Added in one
+        // batch, child i of n would cost n - i steps there: quadratic in wide folders.
+        for (QTreeWidgetItem* child : std::as_const(children)) {
+            parent->addChild(child);
+            m_tree->primeRow(child);
+        }
         // Children added below an open node are on view at once.
         if (!children.isEmpty() && parent->isExpanded())
             countRows(parent);
@@ -480,136 +449,9 @@ bool DirTreePrivate::NodeClick(QTreeWidgetItem* node)
     Q_EMIT q->Click();
     if (!alive)
         return false;
-    endHandling();
-    return true;
+    return endHandling();
 }
 
-bool DirTreePrivate::Expand(QTreeWidgetItem* node)
-{
-    beginHandling();
-    const quint64 generation = m_generation;
-    // The range is fixed now; the children's own listings add nodes beyond it.
-    const int childCount = node->childCount();
-    const int first = childCount ? node->child(0)->data(0, DirTree::IndexRole).toInt() : 1;
-    const int last = childCount ? node->child(childCount - 1)->data(0, DirTree::IndexRole).toInt() : 0;
-    // The children are on view now.
-    countRows(node);
-    for (int index = first; index <= last; ++index) {
-        if (QTreeWidgetItem* child = this->node(index)) {
-            if (!NodeClick(child))
-                return false;
-        }
-        // A Click handler that refreshed the tree took the remaining nodes with it.
-        if (m_generation != generation) {
-            endHandling();
-            return true;
-        }
-    }
-    if (!NodeClick(node))
-        return false;
-    if (m_generation == generation && !m_batch) {
-        // Making a node current may open its parents, and a handler may run then.
-        const QPointer<DirTree> alive(q);
-        m_tree->setCurrentItem(node);
-        if (!alive)
-            return false;
-    }
-    endHandling();
-    return true;
-}
-
-void DirTreePrivate::KeyDown(int keyCode, Qt::KeyboardModifiers shift)
-{
-    Q_UNUSED(shift);
-    if (keyCode == kRefreshKeyCode) {
-        removeAllNodes();
-        ListDrives();
-    }
-}
-
-// Expands `top` and every node below it that is listed now, each node after the nodes
-// below it, so that the last Click reports `top` and leaves it current. The nodes are
-// chosen before the first expansion, so the look-ahead listings it causes are shown by
-// the next '*' at the earliest: one level per press, however deep the drive. No node but
-// `top` is made current meanwhile: that would open the nodes above it first, and their
-// expansions would report them amid their children.
-bool DirTreePrivate::expandListed(QTreeWidgetItem* top)
-{
-    std::vector<NodeRef> nodes;
-    std::vector<QTreeWidgetItem*> stack{top};
-    while (!stack.empty()) {
-        QTreeWidgetItem* item = stack.back();
-        stack.pop_back();
-        if (item->childCount() == 0)
-            continue;
-        nodes.push_back(refOf(item));
-        for (int i = 0; i < item->childCount(); ++i)
-            stack.push_back(item->child(i));
-    }
-    const NodeRef topRef = refOf(top);
-    const QPointer<DirTree> alive(q);
-    beginHandling();
-    m_batch = true;
-    bool topExpanded = false;
-    for (auto ref = nodes.rbegin(); ref != nodes.rend(); ++ref) {
-        // Resolves to nothing once a Click handler has refreshed the tree.
-        QTreeWidgetItem* item = resolve(*ref);
-        if (!item)
-            break;
-        if (!item->isExpanded()) {
-            item->setExpanded(true);
-            if (!alive)
-                return false;
-            if (ref->index == topRef.index)
-                topExpanded = true;
-        }
-    }
-    m_batch = false;
-    if (QTreeWidgetItem* item = resolve(topRef)) {
-        m_tree->setCurrentItem(item);
-        if (!alive)
-            return false;
-        // An open node was not expanded again: it is reported here instead.
-        if (!topExpanded && !NodeClick(item))
-            return false;
-    }
-    endHandling();
-    return true;
-}
-
-// Keys reach the control before the view: what the control does here runs while no code
-// of the view is on the stack. Returns whether the view is to be spared the key.
-bool DirTreePrivate::filterKey(QEvent* event)
-{
-    const auto* key = static_cast<QKeyEvent*>(event);
-    KeyDown(keyCodeOf(key->key()), key->modifiers());
-    QTreeWidgetItem* current = m_tree->currentItem();
-    switch (key->key()) {
-    case Qt::Key_Asterisk:
-        // The view's own '*' expands every descendant, and each expansion lists one level
-        // more for it to expand: it would walk the whole drive.
-        if (isNode(current))
-            (void)expandListed(current);
-        return true;
-    case Qt::Key_Space:
-        // The view would search for a name starting with a blank (' (D:)', a drive
-        // without a label) and move there.
-        return true;
-    default:
-        break;
-    }
-    // A handler that deleted the control took the view with it.
-    if (isReportKey(key->key()) && !handle(Handling::Click, current))
-        return true;
-    return false;
-}
-
-bool DirTree::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched != d->m_tree || event->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(watched, event);
-    return d->filterKey(event);
-}
 
 void DirTree::resizeEvent(QResizeEvent* event)
 {

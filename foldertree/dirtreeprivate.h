@@ -11,6 +11,7 @@
 #include <QPointer>
 
 #include <deque>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 namespace Cantorel {
 
 class DirTreeView;
+class FolderEnumeration;
 
 // What DirTree holds and does, out of the installed header. Everything that raises Click
 // returns whether the control is still alive afterwards: a handler may have deleted it,
@@ -35,6 +37,10 @@ public:
 
     void ListDrives();
     void ListSubfolders(const std::string& path, QTreeWidgetItem* parent);
+    // Whether the entry `name` of `folder` that `entries` yielded last is listed as a
+    // subfolder: the listing's type decides where it gives one, else the attributes,
+    // and an entry whose attributes cannot be read counts as a folder.
+    bool isFolderEntry(const FolderEnumeration& entries, const std::string& folder, const std::string& name) const;
 
     [[nodiscard]] bool NodeClick(QTreeWidgetItem* node);
     [[nodiscard]] bool Expand(QTreeWidgetItem* node);
@@ -56,7 +62,15 @@ public:
     [[nodiscard]] bool handle(Handling handling, QTreeWidgetItem* item);
     [[nodiscard]] bool runPending();
     void beginHandling();
-    void endHandling();
+    // Ends a handling; the outermost one reports a change of the chosen folder, and
+    // returns whether the control outlived its handlers.
+    [[nodiscard]] bool endHandling();
+
+    // The path API.
+    [[nodiscard]] bool openPath(const QByteArray& path);
+    std::optional<std::pair<QTreeWidgetItem*, std::vector<QByteArray>>> splitPath(const QByteArray& path) const;
+    bool holdsFolder(const std::string& folder, const QByteArray& name) const;
+    QTreeWidgetItem* childNamed(const QTreeWidgetItem* parent, const QByteArray& name) const;
 
     void loadImages();
     QTreeWidgetItem* makeNode(const QString& text, const QString& key, const QString& image,
@@ -85,6 +99,10 @@ public:
     std::vector<QTreeWidgetItem*> m_nodes; // by index - 1
     QString m_path;
     QByteArray m_nativePath;
+    // nativePath as currentPathChanged last reported it.
+    QByteArray m_settledPath;
+    // True while setCurrentPath opens the nodes on the way: their expansions raise nothing.
+    bool m_opening = false;
 
     // Bumped whenever every node is removed, so that a handling in progress can tell
     // that the nodes it still meant to visit are gone.

@@ -7,7 +7,9 @@
 #include "nodedelegate.h"
 
 #include <QItemSelectionModel>
+#include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QtMath>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -22,12 +24,27 @@ DirTreeView::DirTreeView(QWidget* parent) : QTreeWidget(parent)
     connect(this, &QTreeWidget::itemExpanded, this, reported);
 }
 
+DirTreeView::Busy::~Busy()
+{
+    if (--m_view->m_busy == 0 && m_view->m_orphaned)
+        m_view->deleteLater();
+}
+
+void DirTreeView::orphan(std::vector<std::unique_ptr<QTreeWidgetItem>> removed)
+{
+    hide();
+    setParent(nullptr);
+    m_removed = std::move(removed);
+    m_orphaned = true;
+}
+
 template <typename Handle>
 bool DirTreeView::counted(Handle handle)
 {
+    const Busy busy(this);
     ++m_eventDepth;
     const bool result = handle();
-    // Nothing of the view may be touched after eventDone: its handler may delete it.
+    // The handler of eventDone may delete the control; the view stays until `busy` ends.
     if (--m_eventDepth == 0)
         Q_EMIT eventDone();
     return result;
@@ -97,15 +114,18 @@ void DirTreeView::mouseReleaseEvent(QMouseEvent* event)
     if (!m_leftPressed)
         return;
     m_leftPressed = false;
-    // Pressed on one node and released on another, or outside: not a click, so the
-    // node the press made current is not the host's choice.
-    if (!m_reportedSincePress && currentIndex() != m_currentAtPress) {
-        if (m_currentAtPress.isValid()) {
-            setCurrentIndex(m_currentAtPress);
-        } else {
-            selectionModel()->clearCurrentIndex();
-            clearSelection();
-        }
+    // Pressed on one node and released on another, or outside: not a click, so neither
+    // the node the press made current nor the highlight the release moved (a press on
+    // the highlighted node selects on release) is the host's choice. Both go back to the
+    // current node the host was told of.
+    if (m_reportedSincePress)
+        return;
+    if (!m_currentAtPress.isValid()) {
+        selectionModel()->clearCurrentIndex();
+        clearSelection();
+    } else if (currentIndex() != m_currentAtPress
+               || selectionModel()->selectedIndexes() != QModelIndexList{QModelIndex(m_currentAtPress)}) {
+        selectionModel()->setCurrentIndex(m_currentAtPress, QItemSelectionModel::ClearAndSelect);
     }
 }
 
@@ -121,7 +141,10 @@ void DirTreeView::mouseDoubleClickEvent(QMouseEvent* event)
 int DirTreeView::rowWidth(const QTreeWidgetItem* item, int depth)
 {
     const QString text = NodeDelegate::shownText(item->text(0));
-    const int textWidth = fontMetrics().horizontalAdvance(text);
+    // The style lays the text out and rounds its width up; rounding to the nearest pixel
+    // would come out a pixel short for some names where widths are fractional (unhinted
+    // fonts, a scale of 1.5).
+    const int textWidth = qCeil(QFontMetricsF(font()).horizontalAdvance(text));
     if (m_rowOverhead < 0) {
         QStyleOptionViewItem option;
         initViewItemOption(&option);

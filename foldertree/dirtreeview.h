@@ -7,6 +7,9 @@
 #include <QPersistentModelIndex>
 #include <QTreeWidget>
 
+#include <memory>
+#include <vector>
+
 namespace Cantorel {
 
 // The tree view inside DirTree. It tells the control when the view has finished with an
@@ -29,10 +32,42 @@ public:
     // True while the view handles an event (of its own or of its viewport).
     bool inEvent() const { return m_eventDepth > 0; }
 
+    // Holds the view while code that uses it is on the stack: the view's own event
+    // handling, and every handling of the control (which calls the host, which may run
+    // an event loop and delete the control in it). A view the control left behind meanwhile
+    // is freed once the outermost of these has returned, never from inside a host's
+    // nested event loop, which would free it under the code that still runs in it.
+    class Busy
+    {
+    public:
+        explicit Busy(DirTreeView* view) : m_view(view) { ++view->m_busy; }
+        ~Busy();
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+
+    private:
+        DirTreeView* m_view;
+    };
+    bool isBusy() const { return m_busy > 0; }
+
+    // The control is gone while the view is busy: the view leaves its parent, keeps the
+    // nodes removed meanwhile (code on the stack may hold them) and frees itself with
+    // them when the last Busy ends.
+    void orphan(std::vector<std::unique_ptr<QTreeWidgetItem>> removed);
+
     // The width a row needs to be drawn uncut: its indentation (`depth` levels below the
     // top), picture, margins and text. Measured with the view's own drawing once, then
     // from the text's width alone, so that counting thousands of rows stays cheap.
     int rowWidth(const QTreeWidgetItem* item, int depth);
+    // Lays the rows out once, when they are next looked at (painted, hit, scrolled to),
+    // rather than row by row as nodes open and gain children: an expansion of many
+    // nodes then takes time in proportion to the rows, not to their square.
+    void deferLayout() { scheduleDelayedItemsLayout(); }
+
+    // Has the view find the row of `item`, which it then remembers: cheap while `item` is
+    // its parent's last child.
+    void primeRow(const QTreeWidgetItem* item) const { (void)indexFromItem(item); }
+
     // Measures the rows anew from the next rowWidth on (after a refresh).
     void remeasureRows() { m_rowOverhead = -1; }
 
@@ -59,6 +94,9 @@ private:
     bool counted(Handle handle);
 
     int m_eventDepth = 0;
+    int m_busy = 0;
+    bool m_orphaned = false;
+    std::vector<std::unique_ptr<QTreeWidgetItem>> m_removed;
     int m_rowOverhead = -1;
     // The current node when the left button went down, and whether the control has been
     // told of a click or an expansion since.

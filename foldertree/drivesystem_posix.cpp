@@ -10,6 +10,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/types.h>
@@ -20,6 +21,7 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <vector>
 
 namespace Cantorel {
 
@@ -54,17 +56,66 @@ std::string readFile(const std::string& path)
     return text.str();
 }
 
-// The mount table is read afresh by every call, as a drive letter may change its volume
-// between two passes of the tree.
-std::optional<MountTable::Mount> mountOf(char letter)
+// The volumes of the mount table, read once and again only after the kernel has said
+// that the table changed (it flags an open /proc/self/mountinfo as readable with POLLPRI
+// then), so one pass over the 26 letters reads it once, yet a drive letter that changes
+// its volume between two passes is seen.
+class MountCache
 {
-    const MountTable table = MountTable::parse(readFile(kMountInfo));
-    for (MountTable::Volume& v : table.volumes(isFolder)) {
-        if (v.letter == letter)
-            return std::move(v.mount);
+public:
+    MountCache() : m_fd(::open(kMountInfo, O_RDONLY | O_CLOEXEC)) {}
+    ~MountCache()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
-    return std::nullopt;
-}
+    MountCache(const MountCache&) = delete;
+    MountCache& operator=(const MountCache&) = delete;
+
+    std::optional<MountTable::Mount> mountOf(char letter)
+    {
+        if (!m_read || changed()) {
+            m_volumes = MountTable::parse(readTable()).volumes(isFolder);
+            m_read = m_fd >= 0;
+        }
+        for (const MountTable::Volume& v : m_volumes) {
+            if (v.letter == letter)
+                return v.mount;
+        }
+        return std::nullopt;
+    }
+
+private:
+    bool changed() const
+    {
+        pollfd p{m_fd, POLLPRI, 0};
+        return ::poll(&p, 1, 0) != 0;
+    }
+
+    // Reading the table to its end also clears the kernel's flag.
+    std::string readTable() const
+    {
+        if (m_fd < 0)
+            return readFile(kMountInfo);
+        std::string text;
+        char buffer[16384];
+        if (::lseek(m_fd, 0, SEEK_SET) != 0)
+            return readFile(kMountInfo);
+        for (;;) {
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            text.append(buffer, static_cast<std::size_t>(n));
+        }
+        return text;
+    }
+
+    int m_fd;
+    bool m_read = false;
+    std::vector<MountTable::Volume> m_volumes;
+};
 
 // The block device behind a mount: the device node named as its source where there is
 // one (btrfs and others report an anonymous device number in the table), else the
@@ -193,13 +244,13 @@ class PosixDriveSystem : public DriveSystem
 public:
     int driveType(char letter) const override
     {
-        const auto mount = mountOf(letter);
+        const auto mount = m_mounts.mountOf(letter);
         return mount ? MountTable::driveTypeOf(*mount, isRemovableDevice(*mount)) : NoRootDir;
     }
 
     std::optional<std::string> volumeLabel(char letter) const override
     {
-        const auto mount = mountOf(letter);
+        const auto mount = m_mounts.mountOf(letter);
         if (!mount || !isFolder(mount->mountPoint))
             return std::nullopt;
         return labelOf(*mount);
@@ -207,7 +258,7 @@ public:
 
     std::string rootPath(char letter) const override
     {
-        const auto mount = mountOf(letter);
+        const auto mount = m_mounts.mountOf(letter);
         if (!mount)
             return {};
         return mount->mountPoint == "/" ? mount->mountPoint : mount->mountPoint + '/';
@@ -241,6 +292,9 @@ public:
         a.system = isSystemMode(st.st_mode);
         return a;
     }
+
+private:
+    mutable MountCache m_mounts;
 };
 
 } // namespace

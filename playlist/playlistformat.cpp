@@ -6,7 +6,6 @@
 
 #include "playlistbytesbuilder.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 
 using namespace Qt::Literals::StringLiterals;
@@ -34,27 +33,12 @@ QString entryLines(const QStringList& lines)
 
 } // namespace
 
-bool isMediaFileName(const QString& fileName)
-{
-    static const QList<QRegularExpression> patterns = [] {
-        QList<QRegularExpression> list;
-        for (const QString& pattern : kMediaFilePattern.split(u';', Qt::SkipEmptyParts))
-            list.append(QRegularExpression::fromWildcard(pattern, Qt::CaseInsensitive));
-        return list;
-    }();
-    for (const QRegularExpression& pattern : patterns) {
-        if (pattern.match(fileName).hasMatch())
-            return true;
-    }
-    return false;
-}
-
-QString M3UHead()
+QString m3uHead()
 {
     return u"#EXTM3U"_s;
 }
 
-QString M3UEntry(const QString& fileName, const QString& currentFolderPrefix)
+QString m3uEntry(const QString& fileName, const QString& currentFolderPrefix)
 {
     // Players read a line starting with '#' as a comment and trim leading blanks; the
     // prefix keeps such a name pointing at the file without changing any other name.
@@ -63,12 +47,12 @@ QString M3UEntry(const QString& fileName, const QString& currentFolderPrefix)
     return kCrLf + (misread ? currentFolderPrefix + fileName : fileName);
 }
 
-QString M3UTail()
+QString m3uTail()
 {
     return {};
 }
 
-QString AsxHead(const QString& artist, const QString& album)
+QString asxHead(const QString& artist, const QString& album)
 {
     return joinLines({
         u"<ASX Version="_s + kQuote + u"3.0"_s + kQuote + u">"_s,
@@ -83,7 +67,7 @@ QString AsxHead(const QString& artist, const QString& album)
     });
 }
 
-QString AsxEntry(const QString& fileName, const QString& artist, const QString& album)
+QString asxEntry(const QString& fileName, const QString& artist, const QString& album)
 {
     return entryLines({
         u"    <ENTRY>"_s,
@@ -95,31 +79,31 @@ QString AsxEntry(const QString& fileName, const QString& artist, const QString& 
     });
 }
 
-QString AsxTail()
+QString asxTail()
 {
     return u"</ASX>"_s;
 }
 
-QString HtmlHead()
+QString htmlHead()
 {
     return joinLines({u"<html>"_s, u"<head></head>"_s, u"<body>"_s});
 }
 
-QString HtmlTail()
+QString htmlTail()
 {
     return u"</body></html>"_s;
 }
 
-QString TailFor(const QString& ext)
+QString tailFor(const QString& ext)
 {
     if (ext == kAsxExt)
-        return AsxTail();
+        return asxTail();
     if (ext == kHtmlExt)
-        return HtmlTail();
+        return htmlTail();
     return {};
 }
 
-QString WithCrLf(const QString& text)
+QString withCrLf(const QString& text)
 {
     QString out;
     out.reserve(text.size() + text.size() / 16);
@@ -138,7 +122,7 @@ QString WithCrLf(const QString& text)
     return out;
 }
 
-QByteArray SavedBytes(const QString& playlistText, const QString& tail)
+QByteArray savedBytes(const QString& playlistText, const QString& tail)
 {
     PlaylistBytesBuilder bytes(playlistText.size());
     bytes.addLine(playlistText);

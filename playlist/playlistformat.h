@@ -20,14 +20,6 @@ inline const QString kM3UExt = QStringLiteral(".m3u");
 inline const QString kAsxExt = QStringLiteral(".asx");
 inline const QString kHtmlExt = QStringLiteral(".htm");
 
-// The media files a folder's list shows, as a pattern list; matched in any letter case.
-inline const QString kMediaFilePattern =
-    QStringLiteral("*.avi;*.mp3;*.mpeg;*.mpg;*.swf;*.wav;*.wma;*.wmv");
-
-// Whether a file of this name (no folder) is one the file list shows, so one a playlist
-// must never overwrite.
-bool isMediaFileName(const QString& fileName);
-
 // The address on the ASX MOREINFO line: fixed, this project's own.
 inline const QString kAsxMoreInfoAddress = QStringLiteral("https://cantorel.example.org/");
 
@@ -35,29 +27,29 @@ inline const QString kAsxMoreInfoAddress = QStringLiteral("https://cantorel.exam
 // player would read as a comment (leading '#') or trim (leading white space) is written
 // with the current-folder prefix (`currentFolderPrefix`, "./" or ".\"), so that it still
 // names the file.
-QString M3UHead();
-QString M3UEntry(const QString& fileName, const QString& currentFolderPrefix);
-QString M3UTail(); // empty: M3U has none
+QString m3uHead();
+QString m3uEntry(const QString& fileName, const QString& currentFolderPrefix);
+QString m3uTail(); // empty: M3U has none
 
 // ASX: nine-line head, six-line entry, tail "</ASX>". Values are inserted as they are.
-QString AsxHead(const QString& artist, const QString& album);
-QString AsxEntry(const QString& fileName, const QString& artist, const QString& album);
-QString AsxTail();
+QString asxHead(const QString& artist, const QString& album);
+QString asxEntry(const QString& fileName, const QString& artist, const QString& album);
+QString asxTail();
 
 // HTML: three-line head, tail "</body></html>"; there is no HTML entry.
-QString HtmlHead();
-QString HtmlTail();
+QString htmlHead();
+QString htmlTail();
 
 // The tail of the format named by its extension (exact, case-sensitive); empty for M3U
 // and for any unknown extension.
-QString TailFor(const QString& ext);
+QString tailFor(const QString& ext);
 
 // The bytes of a saved playlist: the text as held, lines joined by CR LF (a bare LF or CR
 // in the text becomes CR LF), then CR LF, then the tail with its own CR LF when there is
 // one. Single-byte text in the local 8-bit encoding; no byte-order mark.
-QByteArray SavedBytes(const QString& playlistText, const QString& tail);
+QByteArray savedBytes(const QString& playlistText, const QString& tail);
 
 // Joins the lines of `text` by CR LF, whatever line breaks it held.
-QString WithCrLf(const QString& text);
+QString withCrLf(const QString& text);
 
 } // namespace PlaylistFormat

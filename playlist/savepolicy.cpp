@@ -4,9 +4,9 @@
 
 #include "savepolicy.h"
 
+#include "filenamepatterns.h"
 #include "filenametext.h"
 #include "mediacontent.h"
-#include "playlistformat.h"
 
 namespace {
 
@@ -73,9 +73,9 @@ SavePolicy::Result SavePolicy::refusal(const QString& name, const Found& found)
     }
     }
     // The file list shows a link under its own name, so either name marks a media file.
-    if (found.viaLink && PlaylistFormat::isMediaFileName(found.linkedName))
+    if (found.viaLink && FileNamePatterns::media().matches(found.linkedName))
         return refused(Reason::LinkToMedia, found.linkedName);
-    if (PlaylistFormat::isMediaFileName(name))
+    if (FileNamePatterns::media().matches(name))
         return refused(Reason::MediaName);
     // Root may write any file, and a rename would replace it anyway: the mode is what the
     // user set to say "do not change".

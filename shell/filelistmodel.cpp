@@ -4,13 +4,13 @@
 
 #include "filelistmodel.h"
 
+#include "filenamepatterns.h"
 #include "filenametext.h"
 #include "folderfiles.h"
 #include "folderhandle.h"
 #include "naturalorder.h"
 
 #include <QFont>
-#include <QRegularExpression>
 #include <QtEndian>
 
 #include <algorithm>
@@ -21,71 +21,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The patterns, checked against a name as shown. The usual "*.ext" is a plain suffix test;
-// anything else is a wildcard expression.
-class PatternMatcher
-{
-public:
-    explicit PatternMatcher(const QStringList& patterns)
-    {
-        for (const QString& pattern : patterns) {
-            const QStringView rest = QStringView(pattern).sliced(pattern.startsWith(u'*') ? 1 : 0);
-            if (pattern.startsWith(u'*') && !rest.contains(u'*') && !rest.contains(u'?')
-                && !rest.contains(u'[')) {
-                m_suffixes.push_back(rest.toString());
-                if (isAscii(rest))
-                    m_asciiSuffixes.push_back(rest.toLatin1());
-                else
-                    m_allAscii = false;
-            } else {
-                m_expressions.emplace_back(QRegularExpression::wildcardToRegularExpression(pattern),
-                                           QRegularExpression::CaseInsensitiveOption);
-                m_allAscii = false;
-            }
-        }
-    }
-
-    bool matches(const QString& name) const
-    {
-        for (const QString& suffix : m_suffixes) {
-            if (name.endsWith(suffix, Qt::CaseInsensitive))
-                return true;
-        }
-        for (const QRegularExpression& expression : m_expressions) {
-            if (expression.match(name).hasMatch())
-                return true;
-        }
-        return false;
-    }
-
-    // The same for a name all of whose bytes are ASCII, given as its bytes: such a name is
-    // its own text, and an ASCII suffix matches it, without regard to case, exactly when
-    // the bytes end in the suffix's bytes with only the case of the letters A to Z changed.
-    bool matchesAscii(QByteArrayView name) const
-    {
-        if (!m_allAscii)
-            return matches(QString::fromLatin1(name));
-        for (const QByteArray& suffix : m_asciiSuffixes) {
-            if (name.size() >= suffix.size()
-                && qstrnicmp(name.data() + name.size() - suffix.size(), suffix.size(),
-                             suffix.constData(), suffix.size()) == 0)
-                return true;
-        }
-        return false;
-    }
-
-private:
-    static bool isAscii(QStringView text)
-    {
-        return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-    }
-
-    QStringList m_suffixes;
-    std::vector<QByteArray> m_asciiSuffixes;
-    std::vector<QRegularExpression> m_expressions;
-    bool m_allAscii = true; // every pattern is a suffix of ASCII characters
-};
 
 // What a name's bytes are made of, in one pass.
 struct ByteMix {
@@ -128,12 +63,11 @@ QString shownName(const char* bytes)
 
 } // namespace
 
-FileListModel::FileListModel(const FolderHandle& folder, const QStringList& patterns, QObject* parent)
+FileListModel::FileListModel(const FolderHandle& folder, const FileNamePatterns& patterns, QObject* parent)
     : QAbstractListModel(parent)
 {
     if (patterns.isEmpty())
         return;
-    const PatternMatcher matcher(patterns);
 
     // One pass over the folder: each listed name goes into the name block and its key into
     // the key block, each followed by a zero byte, and gets its sort entry. ASCII names,
@@ -144,12 +78,12 @@ FileListModel::FileListModel(const FolderHandle& folder, const QStringList& patt
         const ByteMix mix = byteMix(bytes);
         const qsizetype keyAt = qsizetype(keys.size());
         if (mix.ascii) {
-            if (!matcher.matchesAscii(bytes) || (mix.controls && asciiBreaksLine(bytes)))
+            if (!patterns.matchesAscii(bytes) || (mix.controls && asciiBreaksLine(bytes)))
                 return;
             NaturalOrder::appendAsciiKey(bytes, keys);
         } else {
             const QString text = FileNameText::decode(bytes).text;
-            if (!matcher.matches(text) || FileNameText::breaksLine(text))
+            if (!patterns.matches(text) || FileNameText::breaksLine(text))
                 return;
             NaturalOrder::appendKey(text, keys);
         }
@@ -194,12 +128,7 @@ FileListModel::FileListModel(const FolderHandle& folder, const QStringList& patt
         m_rows.push_back(entry.name);
 }
 
-QStringList FileListModel::splitPatterns(const QString& patternList)
-{
-    return patternList.split(u';', Qt::SkipEmptyParts);
-}
-
-QStringList FileListModel::matchingFiles(const QString& path, const QStringList& patterns)
+QStringList FileListModel::matchingFiles(const QString& path, const FileNamePatterns& patterns)
 {
     const FileListModel model(FolderHandle::open(path), patterns);
     QStringList names;

@@ -12,13 +12,15 @@
 
 #include <vector>
 
+class FileNamePatterns;
 class FolderHandle;
 
 // The media files of one folder, as the main window's file list shows them: read once,
 // when the model is made, and never refreshed.
 //
 // Listed are the plain files (or links to plain files) whose names match one of the
-// patterns, without regard to letter case. Hidden files, folders, devices, pipes, sockets
+// patterns, without regard to letter case (FileNamePatterns; the window gives the media
+// files' rule, which the writer asks too). Hidden files, folders, devices, pipes, sockets
 // and broken links are not. A name that the playlist box would break into several lines
 // is not listed either: it could not be one line of a playlist. The order is natural and
 // ignores case and accents ("Track 2" before "track 10"), see NaturalOrder.
@@ -34,14 +36,11 @@ class FileListModel : public QAbstractListModel
 {
     Q_OBJECT
 public:
-    FileListModel(const FolderHandle& folder, const QStringList& patterns, QObject* parent = nullptr);
-
-    // The pattern list as the window gives it: "*.mp3;*.wav", separated by ';'.
-    static QStringList splitPatterns(const QString& patternList);
+    FileListModel(const FolderHandle& folder, const FileNamePatterns& patterns, QObject* parent = nullptr);
 
     // The names (no folder) that the model lists for the folder `path` names now, as
     // shown, in the model's order.
-    static QStringList matchingFiles(const QString& path, const QStringList& patterns);
+    static QStringList matchingFiles(const QString& path, const FileNamePatterns& patterns);
 
     QString fileName(int row) const;       // as shown
     QByteArray fileNameBytes(int row) const; // as stored: what names the file on disk

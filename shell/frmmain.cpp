@@ -8,10 +8,10 @@
 #include "clickarea.h"
 #include "filelistmodel.h"
 #include "filelistview.h"
+#include "filenamepatterns.h"
 #include "filenametext.h"
 #include "module1.h"
 #include "playlistbuilder.h"
-#include "playlistformat.h"
 #include "playlisttextedit.h"
 #include "twips.h"
 
@@ -100,8 +100,7 @@ frmmain::frmmain(FolderHandle folder, QWidget* parent)
 
     // Design order: the tab order follows it (File1, Text1, Text2, Check4), and of the
     // overlapping click areas the later one, cmdSave, lies on top in their shared strip.
-    m_files = new FileListModel(m_folder,
-                                FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern), this);
+    m_files = new FileListModel(m_folder, FileNamePatterns::media(), this);
     m_file1 = new FileListView(this);
     m_file1->setObjectName(u"File1"_s);
     m_file1->setModel(m_files);

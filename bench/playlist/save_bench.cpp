@@ -83,7 +83,7 @@ void BM_PlaylistBytes100kEntries(benchmark::State& state)
 {
     Box box;
     for (auto _ : state)
-        benchmark::DoNotOptimize(box.builder.PlaylistBytes());
+        benchmark::DoNotOptimize(box.builder.playlistBytes());
 }
 
 BENCHMARK(BM_PlaylistBytes100kEntries)->Unit(benchmark::kMillisecond);
@@ -93,14 +93,14 @@ void BM_PlaylistBytes100kAccentedEntries(benchmark::State& state)
 {
     Box box(u"Ärzte – Señorita, Café del Mar %1.mp3"_s);
     for (auto _ : state)
-        benchmark::DoNotOptimize(box.builder.PlaylistBytes());
+        benchmark::DoNotOptimize(box.builder.playlistBytes());
 }
 
 void BM_PlaylistBytes100kCjkEntries(benchmark::State& state)
 {
     Box box(u"日本語の歌 東京の夜 %1 アーティスト.mp3"_s);
     for (auto _ : state)
-        benchmark::DoNotOptimize(box.builder.PlaylistBytes());
+        benchmark::DoNotOptimize(box.builder.playlistBytes());
 }
 
 BENCHMARK(BM_PlaylistBytes100kAccentedEntries)->Unit(benchmark::kMillisecond);
@@ -118,7 +118,7 @@ void saveBesideDd(benchmark::State& state, bool hardLinked)
     {
         QFile file(QFile::decodeName(source));
         if (!dir.isValid() || !file.open(QIODevice::WriteOnly)
-            || file.write(builder.PlaylistBytes()) < 0) {
+            || file.write(builder.playlistBytes()) < 0) {
             state.SkipWithError("cannot prepare the folder");
             return;
         }

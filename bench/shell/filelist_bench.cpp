@@ -16,7 +16,7 @@
 // tens of seconds to make the first time).
 #include "filelistmodel.h"
 #include "folderhandle.h"
-#include "playlistformat.h"
+#include "filenamepatterns.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -87,11 +87,6 @@ QString benchFolder(int count)
     return made[count] = path;
 }
 
-QStringList mediaPatterns()
-{
-    return FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern);
-}
-
 // The names a plain directory read yields, nothing decoded, checked or sorted.
 int readdirCount(const QString& folder)
 {
@@ -137,7 +132,7 @@ void BM_MatchingFiles(benchmark::State& state)
 {
     const int count = int(state.range(0));
     const QString folder = benchFolder(count);
-    const QStringList patterns = mediaPatterns();
+    const FileNamePatterns& patterns = FileNamePatterns::media();
     for (auto _ : state) {
         const QStringList names = FileListModel::matchingFiles(folder, patterns);
         if (names.size() != count)
@@ -153,7 +148,7 @@ void BM_FillAgainstLsF(benchmark::State& state)
 {
     const int count = int(state.range(0));
     const QString folder = benchFolder(count);
-    const QStringList patterns = mediaPatterns();
+    const FileNamePatterns& patterns = FileNamePatterns::media();
     double fill = 0, ls = 0, bare = 0;
     for (auto _ : state) {
         QElapsedTimer timer;
@@ -188,7 +183,7 @@ void BM_FillAgainstLsF(benchmark::State& state)
 void BM_KeyboardSearchMiss(benchmark::State& state, const QString& typed)
 {
     const int count = int(state.range(0));
-    const FileListModel model(FolderHandle::open(benchFolder(count)), mediaPatterns());
+    const FileListModel model(FolderHandle::open(benchFolder(count)), FileNamePatterns::media());
     for (auto _ : state) {
         const QModelIndexList found = model.match(model.index(0), Qt::DisplayRole, typed, 1,
                                                   Qt::MatchStartsWith | Qt::MatchWrap);

@@ -32,7 +32,8 @@ QString DirTreePlugin::toolTip() const
 QString DirTreePlugin::whatsThis() const
 {
     return u"Shows the machine's drives and folders as a tree, read one level at a time. "
-           u"Call GoList() to fill it, handle Click() and read path() or nativePath()."_s;
+           u"Call GoList() to fill it, handle Click() and read path() or nativePath(), or bind "
+           u"the property currentPath (setCurrentPath(), currentPathChanged())."_s;
 }
 
 QString DirTreePlugin::includeFile() const

@@ -227,6 +227,8 @@ INSTANTIATE_TEST_SUITE_P(Mouse, MouseMoves, ::testing::Values(
     MouseCase{"MiddleClick", Qt::MiddleButton, "System (C:)\\Users", "System (C:)\\Users", {}, "System (C:)\\Windows"},
     MouseCase{"DragOntoAnotherNode", Qt::LeftButton, "System (C:)\\Users", "System (C:)\\Program Files", {},
               "System (C:)\\Windows"},
+    MouseCase{"PressOnTheCurrentNodeReleasedOnAnother", Qt::LeftButton, "System (C:)\\Windows",
+              "System (C:)\\Users", {}, "System (C:)\\Windows"},
     MouseCase{"ReleasedBelowTheRows", Qt::LeftButton, "System (C:)\\Users", nullptr, {}, "System (C:)\\Windows"}),
     [](const auto& info) { return std::string(info.param.name); });
 

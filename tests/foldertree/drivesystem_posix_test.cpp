@@ -6,6 +6,7 @@
 // the attributes say, and failures that happen for every user, root included.
 #include "DirTree/drivesystem.h"
 
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -159,6 +160,37 @@ TEST(PosixDriveLetters, RootIsCAndLettersWithoutVolumesFail)
         EXPECT_FALSE(drives->volumeLabel(letter).has_value());
         EXPECT_EQ(drives->rootPath(letter), "");
     }
+}
+
+// The mount table is read once per change, not per question: a volume mounted after a
+// pass is seen by the next one, and gone once unmounted.
+TEST(PosixDriveLetters, MountsBetweenPassesAreSeen)
+{
+    char pattern[] = "/tmp/cantorel-mount-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string point = pattern;
+    const auto drives = DriveSystem::createPlatform();
+    const auto letterOf = [&]() -> char {
+        for (char letter = 'D'; letter <= 'Z'; ++letter) {
+            if (drives->rootPath(letter) == point + '/')
+                return letter;
+        }
+        return 0;
+    };
+    EXPECT_EQ(letterOf(), 0);
+    if (::mount("cantorel-test", point.c_str(), "tmpfs", 0, "size=64k") != 0) {
+        const int error = errno;
+        ::rmdir(point.c_str());
+        GTEST_SKIP() << "the machine refuses to mount a tmpfs: " << std::strerror(error);
+    }
+    const char letter = letterOf();
+    EXPECT_NE(letter, 0);
+    if (letter) {
+        EXPECT_EQ(drives->driveType(letter), DriveSystem::RamDisk);
+    }
+    ::umount(point.c_str());
+    EXPECT_EQ(letterOf(), 0);
+    ::rmdir(point.c_str());
 }
 
 } // namespace

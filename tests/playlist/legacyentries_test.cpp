@@ -4,9 +4,9 @@
 
 #include "builderfixture.h"
 #include "filenametext.h"
+#include "scratchfolder.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -119,7 +119,7 @@ protected:
         return ::access((QFile::encodeName(dir.path()) + '/' + entry).constData(), F_OK) == 0;
     }
 
-    QTemporaryDir dir;
+    ScratchFolder dir;
     const QList<QByteArray> onDisk = {"caf\xe9 au lait.mp3", "caf\xc3\xa9 au lait.mp3",
                                       "\x81\x8d\x8f\x90\x9d \x80.wav", "#1 \x93hit\x94.mp3",
                                       "plain.mp3"};

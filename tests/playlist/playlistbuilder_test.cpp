@@ -66,7 +66,7 @@ TEST_F(PlaylistBuilderTest, SavedBytesFollowTheBox)
     end.movePosition(QTextCursor::End);
     end.insertText(u"\u2028x.mp3"_s);
     builder.AddFile(u"b.wma"_s);
-    EXPECT_EQ(builder.PlaylistBytes(), "#EXTM3U\r\nno\xC2\xA0" "break.mp3\r\nx.mp3\r\nb.wma\r\n"_ba);
+    EXPECT_EQ(builder.playlistBytes(), "#EXTM3U\r\nno\xC2\xA0" "break.mp3\r\nx.mp3\r\nb.wma\r\n"_ba);
 }
 
 struct ResetCase {
@@ -201,7 +201,7 @@ TEST_F(PlaylistBuilderTest, HeldFormatsAppendTheirEntries)
     builder.StartASX();
     const QString head = builder.PlaylistText();
     builder.AddFile(u"a.mp3"_s);
-    EXPECT_EQ(builder.PlaylistText(), head + PlaylistFormat::AsxEntry(u"a.mp3"_s, u"Ann"_s, u"Best"_s));
+    EXPECT_EQ(builder.PlaylistText(), head + PlaylistFormat::asxEntry(u"a.mp3"_s, u"Ann"_s, u"Best"_s));
 
     builder.setPlaylistExt(u".htm"_s);
     builder.StartHTML();

@@ -23,7 +23,7 @@ class M3UEntryTest : public ::testing::TestWithParam<EntryCase> {};
 // An entry is CR LF and the bare name; only names a player would misread get "./".
 TEST_P(M3UEntryTest, WritesOneLine)
 {
-    EXPECT_EQ(M3UEntry(GetParam().name, u"./"_s), GetParam().expected);
+    EXPECT_EQ(m3uEntry(GetParam().name, u"./"_s), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, M3UEntryTest, ::testing::Values(
@@ -41,17 +41,17 @@ INSTANTIATE_TEST_SUITE_P(Names, M3UEntryTest, ::testing::Values(
 
 TEST(M3UEntryTest, UsesThePlatformPrefixGiven)
 {
-    EXPECT_EQ(M3UEntry(u"#1.mp3"_s, u".\\"_s), u"\r\n.\\#1.mp3"_s);
+    EXPECT_EQ(m3uEntry(u"#1.mp3"_s, u".\\"_s), u"\r\n.\\#1.mp3"_s);
 }
 
 TEST(PlaylistFormatTest, M3UPieces)
 {
-    EXPECT_EQ(M3UHead(), u"#EXTM3U"_s);
-    EXPECT_TRUE(M3UTail().isEmpty());
-    EXPECT_TRUE(TailFor(u".m3u"_s).isEmpty());
-    EXPECT_EQ(TailFor(u".asx"_s), u"</ASX>"_s);
-    EXPECT_EQ(TailFor(u".htm"_s), u"</body></html>"_s);
-    EXPECT_TRUE(TailFor(u".ASX"_s).isEmpty()) << "formats compare case-sensitively";
+    EXPECT_EQ(m3uHead(), u"#EXTM3U"_s);
+    EXPECT_TRUE(m3uTail().isEmpty());
+    EXPECT_TRUE(tailFor(u".m3u"_s).isEmpty());
+    EXPECT_EQ(tailFor(u".asx"_s), u"</ASX>"_s);
+    EXPECT_EQ(tailFor(u".htm"_s), u"</body></html>"_s);
+    EXPECT_TRUE(tailFor(u".ASX"_s).isEmpty()) << "formats compare case-sensitively";
 }
 
 // The ASX texts, character for character: capital V, indentation, "/>" against " />",
@@ -68,7 +68,7 @@ TEST(PlaylistFormatTest, AsxHeadIsExact)
         "        <MOREINFO HREF=\"https://cantorel.example.org/\" />\r\n"
         "        <ABSTRACT>Quellin's Web Site</ABSTRACT>\r\n"
         "    </BANNER>"_s;
-    EXPECT_EQ(AsxHead(u"Ann"_s, u"Best Of"_s), expected);
+    EXPECT_EQ(asxHead(u"Ann"_s, u"Best Of"_s), expected);
 }
 
 TEST(PlaylistFormatTest, AsxEntryIsExact)
@@ -80,13 +80,13 @@ TEST(PlaylistFormatTest, AsxEntryIsExact)
         "\r\n        <PARAM name=\"Album\" value=\"Best Of\"/>"
         "\r\n        <PARAM name=\"Artist\" value=\"Ann\"/>"
         "\r\n    </ENTRY>"_s;
-    EXPECT_EQ(AsxEntry(u"a & b.mp3"_s, u"Ann"_s, u"Best Of"_s), expected);
+    EXPECT_EQ(asxEntry(u"a & b.mp3"_s, u"Ann"_s, u"Best Of"_s), expected);
 }
 
 TEST(PlaylistFormatTest, HtmlPieces)
 {
-    EXPECT_EQ(HtmlHead(), u"<html>\r\n<head></head>\r\n<body>"_s);
-    EXPECT_EQ(HtmlTail(), u"</body></html>"_s);
+    EXPECT_EQ(htmlHead(), u"<html>\r\n<head></head>\r\n<body>"_s);
+    EXPECT_EQ(htmlTail(), u"</body></html>"_s);
 }
 
 struct BytesCase {
@@ -101,7 +101,7 @@ class SavedBytesTest : public ::testing::TestWithParam<BytesCase> {};
 // Every line of a saved file ends in CR LF, whatever line breaks the text held.
 TEST_P(SavedBytesTest, LaysOutTheFile)
 {
-    EXPECT_EQ(SavedBytes(GetParam().text, GetParam().tail), GetParam().expected);
+    EXPECT_EQ(savedBytes(GetParam().text, GetParam().tail), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, SavedBytesTest, ::testing::Values(

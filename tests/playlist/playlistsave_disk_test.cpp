@@ -251,7 +251,7 @@ TEST_P(SaveDiskTest, SavesOrKeepsTheFile)
     const QString longName = QString(200, u'n') + u".mp3"_s;
     for (int i = 0; i < c.entries; ++i)
         builder.AddFile(longName);
-    const QByteArray playlist = builder.PlaylistBytes();
+    const QByteArray playlist = builder.playlistBytes();
     const QSet<QString> before = disk.entries();
 
     builder.writer().setWriteFault(c.fault);
@@ -289,7 +289,7 @@ TEST_P(SaveDiskTest, SavesOrKeepsTheFile)
         added.remove(QDir::cleanPath(c.folder + u'/' + c.name).remove(QRegularExpression(u"^/"_s)));
     EXPECT_TRUE(added.isEmpty()) << "left behind: " << QStringList(added.values()).join(u", "_s).toStdString();
     EXPECT_TRUE((before - disk.entries()).isEmpty()) << "a file went missing";
-    EXPECT_EQ(builder.PlaylistBytes(), playlist) << "the playlist stays in the box";
+    EXPECT_EQ(builder.playlistBytes(), playlist) << "the playlist stays in the box";
     EXPECT_EQ(QDir(state.filePath(u"cantorel/backups"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList()) << "a copy of old content was left in the state folder";
     if (c.verify)

@@ -127,8 +127,8 @@ TEST_F(SaveTest, WritesTheTailOfTheCurrentFormat)
 TEST_F(SaveTest, PathAddsTheSeparatorEvenAfterOne)
 {
     text2.setText(u"a.m3u"_s);
-    EXPECT_EQ(builder.SavePath(u"/music"_s), QDir::toNativeSeparators(u"/music/a.m3u"_s));
-    EXPECT_EQ(builder.SavePath(u"/"_s), QDir::toNativeSeparators(u"//a.m3u"_s));
+    EXPECT_EQ(builder.savePath(u"/music"_s), QDir::toNativeSeparators(u"/music/a.m3u"_s));
+    EXPECT_EQ(builder.savePath(u"/"_s), QDir::toNativeSeparators(u"//a.m3u"_s));
 }
 
 TEST_F(SaveTest, ARootFolderStillSaves)
@@ -177,7 +177,7 @@ TEST_P(SaveFailureTest, ReportsAndKeepsTheDisk)
     EXPECT_EQ(messages[0].outcome, Outcome::Failed);
     EXPECT_FALSE(builder.lastSave().saved);
     EXPECT_NE(builder.lastSave().reason, PlaylistWriter::Reason::None);
-    EXPECT_TRUE(messages[0].text.contains(builder.SavePath(folder)));
+    EXPECT_TRUE(messages[0].text.contains(builder.savePath(folder)));
     EXPECT_EQ(entries(), before) << "no file made, no temporary file left";
     if (!c.keptFile.isEmpty()) {
         EXPECT_EQ(readAll(inDir(c.keptFile)), keptBefore);
@@ -261,7 +261,7 @@ TEST_P(SaveNameTest, SavesIntoTheListedFolderOrRefuses)
     EXPECT_EQ(builder.lastSave().error, c.error) << message;
     if (c.reason == PlaylistWriter::Reason::None) {
         EXPECT_EQ(messages[0].outcome, Outcome::Saved) << message;
-        expected.insert(u"listed/"_s + c.name, builder.PlaylistBytes());
+        expected.insert(u"listed/"_s + c.name, builder.playlistBytes());
     } else {
         EXPECT_EQ(messages[0].outcome, Outcome::Failed) << message;
         EXPECT_FALSE(messages[0].text.contains(QChar(0))) << "the message shows no raw control";

@@ -4,13 +4,13 @@
 
 #include "filelistmodel.h"
 #include "filelistview.h"
+#include "filenamepatterns.h"
 #include "folderhandle.h"
-#include "playlistformat.h"
+#include "scratchfolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFont>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -62,11 +62,11 @@ class FileMatchTest : public ::testing::TestWithParam<Entry> {};
 // Which folder entries File1 lists: matching plain files, whatever the letter case.
 TEST_P(FileMatchTest, ListsOnlyMatchingPlainFiles)
 {
-    QTemporaryDir dir;
+    ScratchFolder dir;
     ASSERT_TRUE(dir.isValid());
     ASSERT_TRUE(make(QDir(dir.path()), GetParam()));
     const QStringList names = FileListModel::matchingFiles(
-        dir.path(), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+        dir.path(), FileNamePatterns::media());
     EXPECT_EQ(names.contains(GetParam().fileName), GetParam().listed);
     EXPECT_LE(names.size(), 1);
 }
@@ -109,13 +109,13 @@ class FileOrderTest : public ::testing::TestWithParam<Ordering> {};
 // Natural order without regard to case: numbers by value, letters by letter.
 TEST_P(FileOrderTest, SortsNaturally)
 {
-    QTemporaryDir dir;
+    ScratchFolder dir;
     ASSERT_TRUE(dir.isValid());
     for (const QString& name : GetParam().onDisk) {
         QFile file(QDir(dir.path()).filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    FileListModel model(FolderHandle::open(dir.path()), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+    FileListModel model(FolderHandle::open(dir.path()), FileNamePatterns::media());
     QStringList shown;
     for (int row = 0; row < model.rowCount(); ++row)
         shown.push_back(model.data(model.index(row)).toString());
@@ -183,10 +183,10 @@ class FileEncodingTest : public ::testing::TestWithParam<Encoded> {};
 TEST_P(FileEncodingTest, ListsTheNameReadablyWithItsBytes)
 {
     const Encoded& e = GetParam();
-    QTemporaryDir dir;
+    ScratchFolder dir;
     ASSERT_TRUE(dir.isValid());
     ASSERT_TRUE(makeRaw(dir.path(), e.onDisk));
-    FileListModel model(FolderHandle::open(dir.path()), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+    FileListModel model(FolderHandle::open(dir.path()), FileNamePatterns::media());
     ASSERT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.fileName(0), e.shown);
     EXPECT_FALSE(model.fileName(0).contains(QChar::ReplacementCharacter));
@@ -211,13 +211,13 @@ INSTANTIATE_TEST_SUITE_P(Names, FileEncodingTest, ::testing::Values(
 // natural order, and the twins keep a fixed order by their bytes.
 TEST(FileListModelTest, MixedEncodingsAreListedTogether)
 {
-    QTemporaryDir dir;
+    ScratchFolder dir;
     ASSERT_TRUE(dir.isValid());
     const QList<QByteArray> onDisk = {"\xe9t\xe9 10.mp3", "fable.mp3", "caf\xe9.mp3",
                                       "\xc3\xa9t\xc3\xa9 9.mp3", "caf\xc3\xa9.mp3", "eagle.mp3"};
     for (const QByteArray& name : onDisk)
         ASSERT_TRUE(makeRaw(dir.path(), name));
-    FileListModel model(FolderHandle::open(dir.path()), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+    FileListModel model(FolderHandle::open(dir.path()), FileNamePatterns::media());
     QList<QByteArray> listed;
     for (int row = 0; row < model.rowCount(); ++row)
         listed.push_back(model.fileNameBytes(row));
@@ -240,14 +240,14 @@ class KeyboardSearchTest : public ::testing::TestWithParam<Search> {};
 // them); legacy names by their text.
 TEST_P(KeyboardSearchTest, FindsTheFileTheLettersStart)
 {
-    QTemporaryDir dir;
+    ScratchFolder dir;
     ASSERT_TRUE(dir.isValid());
     for (const QByteArray& name : {QByteArray("alpha.mp3"), QByteArray("Beta.mp3"), QByteArray("bravo.wav"),
                                    QByteArray("caf\xc3\xa9 2.mp3"), QByteArray("caf\xe9 1.mp3"),
                                    QByteArray("\xe2\x84\xaa" "elvin.mp3"), QByteArray("\xce\xa9mega.mp3"),
                                    QByteArray("\xc3\x89" "dith Piaf.mp3"), QByteArray("u\xcc\x88" "ber.mp3")})
         ASSERT_TRUE(makeRaw(dir.path(), name));
-    FileListModel model(FolderHandle::open(dir.path()), FileListModel::splitPatterns(PlaylistFormat::kMediaFilePattern));
+    FileListModel model(FolderHandle::open(dir.path()), FileNamePatterns::media());
     FileListView view;
     view.setModel(&model);
     if (GetParam().from >= 0)
@@ -275,15 +275,15 @@ INSTANTIATE_TEST_SUITE_P(Typed, KeyboardSearchTest, ::testing::Values(
 // The pattern list splits at ';' and an empty list matches nothing.
 TEST(FileListModelTest, SplitsPatternList)
 {
-    EXPECT_EQ(FileListModel::splitPatterns(u"*.a;*.b"_s), (QStringList{u"*.a"_s, u"*.b"_s}));
-    EXPECT_TRUE(FileListModel::matchingFiles(QDir::tempPath(), {}).isEmpty());
+    EXPECT_EQ(FileNamePatterns::split(u"*.a;*.b"_s), (QStringList{u"*.a"_s, u"*.b"_s}));
+    EXPECT_TRUE(FileListModel::matchingFiles(QDir::tempPath(), FileNamePatterns(QStringList())).isEmpty());
 }
 
 // A folder that cannot be read lists nothing, and the model answers out-of-range rows.
 TEST(FileListModelTest, MissingFolderListsNothing)
 {
-    QTemporaryDir dir;
-    FileListModel model(FolderHandle::open(dir.filePath(u"missing"_s)), {u"*.mp3"_s});
+    ScratchFolder dir;
+    FileListModel model(FolderHandle::open(dir.filePath(u"missing"_s)), FileNamePatterns({u"*.mp3"_s}));
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.fileName(0), QString());
     EXPECT_EQ(model.fileName(-1), QString());

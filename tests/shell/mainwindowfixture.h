@@ -7,13 +7,13 @@
 #include "filelistview.h"
 #include "frmmain.h"
 #include "playlistbuilder.h"
+#include "scratchfolder.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QFile>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -87,7 +87,7 @@ protected:
         return window->File1()->viewport()->mapTo(window.get(), inView);
     }
 
-    QTemporaryDir folder;
+    ScratchFolder folder;
     QString previous;
     std::unique_ptr<frmmain> window;
     std::vector<Message> messages;

@@ -16,8 +16,10 @@
 
 #include <memory>
 
+QT_BEGIN_NAMESPACE
 class QTreeWidget;
 class QTreeWidgetItem;
+QT_END_NAMESPACE
 
 /// Everything of the DirTree library.
 namespace Cantorel {
@@ -28,7 +30,10 @@ class DriveSystem;
 /// The folder tree control: the machine's drives as the top-level nodes of a tree and
 /// their folders below them, read one level at a time as the user clicks and expands
 /// nodes. A host fills it with GoList(), handles Click() and reads path() or, to reach
-/// the folder, nativePath() / nativePathBytes().
+/// the folder, nativePath() / nativePathBytes(). A host that wants the chosen folder
+/// once it has settled, rather than every Click, uses the property currentPath: it reads
+/// it, sets it (setCurrentPath() opens the way to a folder, to restore the last one) and
+/// hears of its changes through currentPathChanged().
 ///
 /// **Nodes.** A drive node has the key "root" + the character code of its letter
 /// ('root67' for C:), the text 'System (C:)' ('(A:)' for a removable drive) and its drive
@@ -56,12 +61,13 @@ class DriveSystem;
 /// nothing. F5 lists the drives afresh and raises nothing. Every change of the current
 /// node is thus reported, once, in the order it happened.
 ///
-/// **Handlers may refresh or delete.** A handler of Click() may call GoList(), run a
-/// modal dialog, or destroy the control, at any Click of any of these actions: the
-/// handling in progress ends there, and nothing removed is touched afterwards. Both
-/// `delete tree` and `tree->deleteLater()` are safe from a handler; deleteLater() is the
-/// one to choose when the handler is not the last code of the host that uses the control
-/// in that event.
+/// **Handlers may refresh or delete.** A handler of Click() (or of currentPathChanged())
+/// may call GoList(), run a modal dialog or any event loop, or destroy the control or its
+/// window, directly or by a deferred delete that runs inside such a loop, at any Click of
+/// any of these actions: the handling in progress ends there, no Click comes once the
+/// control is gone, and nothing removed is touched afterwards. Both `delete tree` and
+/// `tree->deleteLater()` are safe from a handler; deleteLater() is the one to choose when
+/// the handler is not the last code of the host that uses the control in that event.
 ///
 /// **Threads.** Everything runs on the thread that owns the control (the GUI thread),
 /// inside its event handling; nothing is read in the background. A slow drive holds
@@ -69,8 +75,8 @@ class DriveSystem;
 class DIRTREE_EXPORT DirTree : public QWidget
 {
     Q_OBJECT
-    /// The folder path of the node last reported by Click(), as path() gives it.
     Q_PROPERTY(QString path READ path)
+    Q_PROPERTY(QString currentPath READ currentPath WRITE setCurrentPath NOTIFY currentPathChanged)
 
 public:
     /// What each node of the inner tree carries, for hosts and tests that look at it.
@@ -115,12 +121,44 @@ public:
     /// the first Click().
     QByteArray nativePathBytes() const;
 
-    /// The inner tree view, to look at the nodes (they carry NodeRole data). Connect to
-    /// Click(), not to the view's signals, and leave its nodes as they are.
+    /// The native path of the current node, as nativePath() gives it, once the handling
+    /// that made it current has ended: after an expansion it names the expanded node,
+    /// never one of its children. Keeps its value through GoList() and F5, as path() does;
+    /// empty before the first Click() and when a name on the way is not valid UTF-8.
+    /// The property `currentPath`.
+    QString currentPath() const;
+
+    /// Makes the folder `nativePath` current, as the platform names it ('/home/ann/Music'
+    /// or '/home/ann/Music/' on Linux, 'C:\\Music' on Windows; names exactly as on disk):
+    /// opens its drive and every folder on the way, each child of an opened folder read
+    /// one level ahead as an expansion reads it, and raises Click() once, for the folder,
+    /// then currentPathChanged() if it differs from the last. An empty control lists the
+    /// drives first. A path that names no folder the tree can show (missing, hidden, on
+    /// no drive, or below a folder that cannot be read) leaves the tree as it was and
+    /// returns false; folders the tree has listed already are not read again.
+    /// @return whether the folder was made current (also when a handler of that Click
+    /// deleted the control)
+    bool setCurrentPath(const QString& nativePath);
+
+    /// The native path of `node`, a node of this control, as nativePath() names the
+    /// folder of the last Click(): for a context menu on any node. Empty for nullptr, an
+    /// item that is not a node of this control, or a name that is not valid UTF-8.
+    QString nativePath(const QTreeWidgetItem* node) const;
+
+    /// The native path of `node` as bytes, exact for every name on disk (see
+    /// nativePathBytes()). Empty for nullptr or an item that is not a node of this control.
+    QByteArray nativePathBytes(const QTreeWidgetItem* node) const;
+
+    /// Access to the internals, which may change from one minor version to the next: the
+    /// inner tree view, to look at the nodes (they carry NodeRole data). The path API
+    /// (currentPath(), setCurrentPath(), nativePath(const QTreeWidgetItem*)) covers
+    /// ordinary work. Connect to Click() and currentPathChanged(), not to the view's
+    /// signals, and leave its nodes as they are.
     QTreeWidget* tree() const;
 
-    /// The node with a 1-based index, or nullptr. Indexes start again at 1 with every
-    /// GoList() or F5.
+    /// Access to the internals, which may change from one minor version to the next: the
+    /// node with a 1-based index, or nullptr. Indexes start again at 1 with every GoList()
+    /// or F5.
     QTreeWidgetItem* node(int index) const;
 
     /// The full path of a node: the texts from its drive node down to it, joined by "\"
@@ -135,6 +173,13 @@ Q_SIGNALS:
     /// class description for when. A handler may call GoList(), run a modal window,
     /// delete the control or do all of these; a handling in progress then ends at once.
     void Click();
+
+    /// Raised once per change of the current node that settles, with the new
+    /// currentPath(): after the last Click() of a click, a key, an expansion (not per
+    /// child), '*' or setCurrentPath(), and only when the folder differs from the one
+    /// last reported. GoList() and F5 raise it not. Its handlers may do what those of
+    /// Click() may.
+    void currentPathChanged(const QString& nativePath);
 
 protected:
     /// Keeps the inner tree as large as the control.

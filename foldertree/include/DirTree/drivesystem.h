@@ -13,6 +13,22 @@
 #include <optional>
 #include <string>
 
+// What the shared library exports of this layer: createPlatform(), so that a host links
+// DirTree alone. Plain C++17, without the control's generated export header.
+#if defined(DIRTREE_STATIC_DEFINE)
+#define DIRTREE_DRIVES_EXPORT
+#elif defined(_WIN32)
+#if defined(DIRTREE_BUILDING_LIBRARY)
+#define DIRTREE_DRIVES_EXPORT __declspec(dllexport)
+#else
+#define DIRTREE_DRIVES_EXPORT __declspec(dllimport)
+#endif
+#elif defined(__GNUC__)
+#define DIRTREE_DRIVES_EXPORT __attribute__((visibility("default")))
+#else
+#define DIRTREE_DRIVES_EXPORT
+#endif
+
 namespace Cantorel {
 
 /// The machine's drives and folders as the folder tree sees them: a drive letter per
@@ -75,9 +91,10 @@ public:
     virtual std::optional<Attributes> attributes(const std::string& path) const = 0;
 
     /// The implementation for the platform this program was built for (what
-    /// DirTree(QWidget*) reads). Part of the library's inner layer: a host of the shared
-    /// library hands DirTree an implementation of its own instead.
-    static std::unique_ptr<DriveSystem> createPlatform();
+    /// DirTree(QWidget*) reads): for a host that hands DirTree an implementation of its
+    /// own which asks the platform for part of its answers. Exported by the shared
+    /// library; linking DirTree::DirTree (or `pkg-config --libs dirtree`) is enough.
+    static DIRTREE_DRIVES_EXPORT std::unique_ptr<DriveSystem> createPlatform();
 };
 
 } // namespace Cantorel

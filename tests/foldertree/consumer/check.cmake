@@ -70,7 +70,8 @@ elseif(MODE STREQUAL "shared")
   run(${CMAKE_COMMAND} --build ${WORK_DIR}/lib --target DirTree -j 2)
   run(${CMAKE_COMMAND} --install ${WORK_DIR}/lib --prefix ${prefix} --component DirTree)
   check_package()
-  # libDirTree.so -> libDirTree.so.<major> -> the library; its SONAME names the major.
+  # libDirTree.so -> libDirTree.so.0.<minor> -> the library: while the major version is
+  # 0 the SONAME names the minor one too, as every 0.x may break hosts.
   file(GLOB libs ${prefix}/lib*/libDirTree.so* ${prefix}/lib*/*/libDirTree.so*)
   list(LENGTH libs count)
   if(NOT count EQUAL 3)
@@ -78,12 +79,13 @@ elseif(MODE STREQUAL "shared")
   endif()
   list(FILTER libs INCLUDE REGEX "\\.so$")
   execute_process(COMMAND readelf -d ${libs} OUTPUT_VARIABLE dynamic)
-  if(NOT dynamic MATCHES "SONAME\\)[^\n]*libDirTree\\.so\\.0\\]")
-    message(FATAL_ERROR "the SONAME does not name the major version: ${dynamic}")
+  if(NOT dynamic MATCHES "SONAME\\)[^\n]*libDirTree\\.so\\.0\\.[0-9]+\\]")
+    message(FATAL_ERROR "the SONAME does not name the major and minor version: ${dynamic}")
   endif()
-  # Only the control is exported: none of the inner classes.
+  # Only the control is exported, with the drive layer's factory: none of the inner classes.
   execute_process(COMMAND nm -D -C --defined-only ${libs} OUTPUT_VARIABLE symbols)
-  if(NOT symbols MATCHES "Cantorel::DirTree::GoList" OR symbols MATCHES "TreeNode|ImageList|ScratchList|MountTable|TreeText")
+  if(NOT symbols MATCHES "Cantorel::DirTree::GoList" OR NOT symbols MATCHES "Cantorel::DriveSystem::createPlatform"
+     OR symbols MATCHES "TreeNode|ImageList|ScratchList|MountTable|TreeText")
     message(FATAL_ERROR "the library exports the wrong symbols:\n${symbols}")
   endif()
   list(APPEND configure -DCMAKE_PREFIX_PATH=${prefix})

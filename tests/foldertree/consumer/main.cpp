@@ -11,6 +11,7 @@
 //  - a handler that deletes the control from its first Click ends every action cleanly
 //    (a sanitizer build of the host sees any use of the freed control).
 #include <DirTree/dirtree.h>
+#include <DirTree/drivesystem.h>
 #include <dirtree.h> // the older include path, still there
 
 #include "imagelist.h"
@@ -26,8 +27,9 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 
-static_assert(DIRTREE_VERSION_MAJOR == 0 && DIRTREE_VERSION >= 0x000100, "DirTree 0.1 or later");
+static_assert(DIRTREE_VERSION_MAJOR == 0 && DIRTREE_VERSION >= 0x000200, "DirTree 0.2 or later");
 
 namespace {
 
@@ -127,8 +129,17 @@ int main(int argc, char** argv)
     std::printf("%d Clicks, path %s\n", clicks, qPrintable(tree.path()));
 
     const QTreeWidgetItem* ownItem = &ownNode; // through the vtable
+    // The path API, and the platform's drive layer from the one library.
+    const std::unique_ptr<Cantorel::DriveSystem> platform = Cantorel::DriveSystem::createPlatform();
+    DirTree restored;
+    QString changed;
+    QObject::connect(&restored, &DirTree::currentPathChanged, &restored, [&changed](const QString& p) { changed = p; });
+    const bool pathApi = restored.setCurrentPath(QStringLiteral("/")) && changed == QStringLiteral("/")
+        && restored.currentPath() == QStringLiteral("/") && !restored.setCurrentPath(QStringLiteral("/no such folder"));
+    std::printf("path API %s, platform separator %c\n", pathApi ? "ok" : "broken", platform->separator());
+
     bool ok = clicks > 0 && ownItem->data(0, Qt::UserRole).toInt() == 7 && ownImages.count() == 1
-        && ownMounts.describe() == "host mount table";
+        && ownMounts.describe() == "host mount table" && pathApi && platform->separator() == '/';
     ok = deletesCleanly() && ok;
     return ok ? 0 : 1;
 }

@@ -14,7 +14,7 @@ out="${1:-$top/build/windows-check}"
 mkdir -p "$out"
 
 cxx=x86_64-w64-mingw32-g++
-"$cxx" -std=c++20 -O1 -Wall -Wextra -Wpedantic -Werror -D_WIN32_WINNT=0x0601 \
+"$cxx" -std=c++20 -O1 -Wall -Wextra -Wpedantic -Werror -D_WIN32_WINNT=0x0601 -DDIRTREE_STATIC_DEFINE \
   -I"$top/foldertree/include" -I"$top/foldertree" \
   "$top/foldertree/drivesystem_win.cpp" "$here/drivesystem_check.cpp" \
   -static -o "$out/drivesystem_check.exe"

@@ -69,12 +69,12 @@ public:
     QString PlaylistText() const; // Text1's text, lines joined by CR LF
     // The exact bytes a save writes: the playlist text, lines ended by CR LF, and the
     // format's tail. Entries of names that are not UTF-8 are written as the names' bytes.
-    QByteArray PlaylistBytes() const;
+    QByteArray playlistBytes() const;
     QString PlaylistName() const { return m_playlistName; }
     QString PlaylistExt() const { return m_playlistExt; }
 
     // The caption that names the current format: PlaylistExt + " filename:".
-    QString FormatCaption() const;
+    QString formatCaption() const;
 
     // Held for the ASX and HTML formats; no control of the window selects them.
     void setPlaylistExt(const QString& ext) { m_playlistExt = ext; }
@@ -86,7 +86,7 @@ public:
     // The path a save writes to, as messages show it: folder + the platform's separator +
     // PlaylistName, the separator added even when the folder ends with one. Control
     // characters of the name are shown as their visible pictures.
-    QString SavePath(const QString& folder) const;
+    QString savePath(const QString& folder) const;
 
 Q_SIGNALS:
     // Emitted whenever FormatCheckClicked sets the format caption.

@@ -93,9 +93,9 @@ void PlaylistBuilder::addEntry(const QString& name, bool legacy)
         return;
     QString entry;
     if (m_playlistExt == PlaylistFormat::kM3UExt)
-        entry = PlaylistFormat::M3UEntry(name, currentFolderPrefix());
+        entry = PlaylistFormat::m3uEntry(name, currentFolderPrefix());
     else if (m_playlistExt == PlaylistFormat::kAsxExt)
-        entry = PlaylistFormat::AsxEntry(name, m_artistName, m_albumName);
+        entry = PlaylistFormat::asxEntry(name, m_artistName, m_albumName);
     if (entry.isEmpty())
         return;
 
@@ -124,7 +124,7 @@ void PlaylistBuilder::FormatCheckClicked()
     if (m_check4->isChecked()) {
         m_playlistExt = PlaylistFormat::kM3UExt;
         m_check4->setToolTip(tr(kCheckTooltip));
-        Q_EMIT formatCaptionChanged(FormatCaption());
+        Q_EMIT formatCaptionChanged(formatCaption());
 
         // The last four characters stand for the old extension; every occurrence of them
         // becomes ".m3u". Setting the box's text runs SetPlaylistName through its change
@@ -139,11 +139,11 @@ void PlaylistBuilder::FormatCheckClicked()
         StartM3U();
     } else {
         m_check4->setToolTip(QString());
-        Q_EMIT formatCaptionChanged(FormatCaption());
+        Q_EMIT formatCaptionChanged(formatCaption());
     }
 }
 
-QString PlaylistBuilder::SavePath(const QString& folder) const
+QString PlaylistBuilder::savePath(const QString& folder) const
 {
     return QDir::toNativeSeparators(folder) + QDir::separator()
         + FileNameText::visibleControls(m_playlistName);
@@ -154,7 +154,7 @@ void PlaylistBuilder::SavePlaylist(const FolderHandle& folder)
     const QString where = folder.displayPath();
     const QString shownPath = where.isEmpty()
         ? tr("%1, in the folder Cantorel was started in").arg(FileNameText::visibleControls(m_playlistName))
-        : SavePath(where);
+        : savePath(where);
     if (m_playlistName.isEmpty()) {
         showMessage(SaveOutcome::NeedsName,
                     tr("The playlist was not saved: it needs a file name.\n\n"
@@ -162,7 +162,7 @@ void PlaylistBuilder::SavePlaylist(const FolderHandle& folder)
         return;
     }
 
-    m_lastSave = m_writer.write(folder, m_playlistName, PlaylistBytes());
+    m_lastSave = m_writer.write(folder, m_playlistName, playlistBytes());
     const PlaylistWriter::Result& result = m_lastSave;
     // What the writer has to tell besides (older copies of the file it keeps) comes last.
     const QString told = SaveResultText::notice(result);
@@ -191,7 +191,7 @@ void PlaylistBuilder::ResetPlaylist()
 
 void PlaylistBuilder::StartM3U()
 {
-    setPlaylistText(PlaylistFormat::M3UHead());
+    setPlaylistText(PlaylistFormat::m3uHead());
 }
 
 void PlaylistBuilder::StartASX()
@@ -207,28 +207,28 @@ void PlaylistBuilder::StartASX()
         m_artistName.clear();
         m_albumName = m_sourceFolder;
     }
-    setPlaylistText(PlaylistFormat::AsxHead(m_artistName, m_albumName));
+    setPlaylistText(PlaylistFormat::asxHead(m_artistName, m_albumName));
 }
 
 void PlaylistBuilder::StartHTML()
 {
-    setPlaylistText(PlaylistFormat::HtmlHead());
+    setPlaylistText(PlaylistFormat::htmlHead());
 }
 
 QString PlaylistBuilder::PlaylistText() const
 {
     // The raw text keeps every character as typed (no-break spaces included); only the
     // box's own block separators become CR LF.
-    return PlaylistFormat::WithCrLf(m_text1->document()->toRawText());
+    return PlaylistFormat::withCrLf(m_text1->document()->toRawText());
 }
 
-QByteArray PlaylistBuilder::PlaylistBytes() const
+QByteArray PlaylistBuilder::playlistBytes() const
 {
-    const QString tail = PlaylistFormat::TailFor(m_playlistExt);
+    const QString tail = PlaylistFormat::tailFor(m_playlistExt);
     if (m_legacyEntries.any()) {
         // The text with marked names turned back into their bytes; what a save adds after
         // the text (CR LF and the tail) is that of an empty playlist text.
-        return m_legacyEntries.textBytes() + PlaylistFormat::SavedBytes(QString(), tail);
+        return m_legacyEntries.textBytes() + PlaylistFormat::savedBytes(QString(), tail);
     }
     // Straight into the file's bytes: the text of a long playlist is not copied whole on
     // the way, which would cost more than writing it to the disk.
@@ -238,7 +238,7 @@ QByteArray PlaylistBuilder::PlaylistBytes() const
     return bytes.finish(tail);
 }
 
-QString PlaylistBuilder::FormatCaption() const
+QString PlaylistBuilder::formatCaption() const
 {
     return tr("%1 filename:", "the format's extension, then the file name box's caption").arg(m_playlistExt);
 }

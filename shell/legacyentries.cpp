@@ -71,7 +71,7 @@ QByteArray LegacyEntries::textBytes() const
     QByteArray bytes;
     QString run;
     const auto flush = [&] {
-        bytes += PlaylistFormat::WithCrLf(run).toLocal8Bit();
+        bytes += PlaylistFormat::withCrLf(run).toLocal8Bit();
         run.clear();
     };
     const QTextDocument* document = m_box->document();
@@ -82,7 +82,7 @@ QByteArray LegacyEntries::textBytes() const
             const QTextFragment fragment = it.fragment();
             if (isMarked(fragment.charFormat())) {
                 flush();
-                bytes += FileNameText::legacyBytes(PlaylistFormat::WithCrLf(fragment.text()));
+                bytes += FileNameText::legacyBytes(PlaylistFormat::withCrLf(fragment.text()));
             } else {
                 run += fragment.text();
             }

@@ -1,0 +1,276 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
+// A host that runs an event loop of its own inside Click: a modal box, processEvents, or
+// a loop in which its window or the control is deleted (the deferred delete of a window
+// closed meanwhile runs in that loop). Every trigger of Click by every such host, on the
+// first and on the last Click the trigger raises: no crash (ASan sees every use of the
+// freed control or view), and no Click once the control is gone.
+#include "dirtreefixture.h"
+
+#include <QDialog>
+#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum class Trigger {
+    LeftClick,     // on C:
+    ExpandMark,    // a click on C:'s expand mark
+    DoubleClick,   // on C:
+    KeyDown,       // from A: onto C:
+    Return,        // on C:
+    Right,         // on C:, collapsed
+    Plus,          // on C:, collapsed
+    StarCollapsed, // on C:, collapsed, its children listed with theirs
+    StarExpanded,  // on C:, open
+    SetExpanded,   // the host's item->setExpanded(true)
+    ExpandItem,    // the host's tree()->expandItem(item)
+};
+
+enum class Host {
+    ModalBox,           // a modal dialog, closed by a timer
+    ProcessEvents,      // QCoreApplication::processEvents()
+    DeleteWindow,       // delete of the window that holds the control
+    DeleteLater,        // window->deleteLater(): freed after the action
+    WindowClosedInBox,  // a modal box during which a timer closes the WA_DeleteOnClose window
+    ControlGoneInLoop,  // an event loop in which a timer's deleteLater frees the control
+    F5InLoop,           // an event loop that delivers an F5 press: the tree is listed afresh
+};
+
+struct TriggerInfo
+{
+    const char* name;
+    Trigger trigger;
+    int clicks; // what the trigger raises when the host does nothing
+};
+
+constexpr TriggerInfo kTriggers[] = {
+    {"LeftClick", Trigger::LeftClick, 1},         {"ExpandMark", Trigger::ExpandMark, 4},
+    {"DoubleClick", Trigger::DoubleClick, 5},     {"KeyDown", Trigger::KeyDown, 1},
+    {"Return", Trigger::Return, 1},               {"Right", Trigger::Right, 4},
+    {"Plus", Trigger::Plus, 4},                   {"StarCollapsed", Trigger::StarCollapsed, 8},
+    {"StarExpanded", Trigger::StarExpanded, 5},   {"SetExpanded", Trigger::SetExpanded, 4},
+    {"ExpandItem", Trigger::ExpandItem, 4},
+};
+
+constexpr std::pair<const char*, Host> kHosts[] = {
+    {"ModalBox", Host::ModalBox},
+    {"ProcessEvents", Host::ProcessEvents},
+    {"DeleteWindow", Host::DeleteWindow},
+    {"DeleteLater", Host::DeleteLater},
+    {"WindowClosedInBox", Host::WindowClosedInBox},
+    {"ControlGoneInLoop", Host::ControlGoneInLoop},
+    {"F5InLoop", Host::F5InLoop},
+};
+
+struct NestedCase
+{
+    std::string name;
+    TriggerInfo trigger;
+    Host host;
+    int onClick; // the Click whose handler acts
+};
+
+class NestedLoopInClick : public ::testing::TestWithParam<NestedCase>
+{
+protected:
+    void SetUp() override
+    {
+        auto fake = std::make_unique<FakeDriveSystem>();
+        standardMachine(*fake);
+        window = new QWidget;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->resize(300, 300);
+        control = new DirTree(std::move(fake), window);
+        control->resize(300, 300);
+        control->GoList();
+        QTreeWidgetItem* drive = find(u"System (C:)"_s);
+        const Trigger t = GetParam().trigger.trigger;
+        if (t == Trigger::StarCollapsed || t == Trigger::StarExpanded) {
+            drive->setExpanded(true);
+            drive->setExpanded(t == Trigger::StarExpanded);
+        }
+        window->show();
+        control->tree()->setFocus();
+        control->tree()->setCurrentItem(t == Trigger::KeyDown ? find(u"(A:)"_s) : drive);
+    }
+
+    void TearDown() override { delete window.data(); }
+
+    QTreeWidgetItem* find(const QString& fullPath) const
+    {
+        for (int i = 1; QTreeWidgetItem* node = control->node(i); ++i) {
+            if (DirTree::fullPath(node) == fullPath)
+                return node;
+        }
+        return nullptr;
+    }
+
+    // What the host does inside the Click it acts on.
+    void actInClick()
+    {
+        switch (GetParam().host) {
+        case Host::ModalBox: {
+            QDialog box(window);
+            QTimer::singleShot(0, &box, &QDialog::reject);
+            box.exec();
+            break;
+        }
+        case Host::ProcessEvents:
+            QCoreApplication::processEvents();
+            break;
+        case Host::DeleteWindow:
+            delete window.data();
+            break;
+        case Host::DeleteLater:
+            window->deleteLater();
+            break;
+        case Host::WindowClosedInBox: {
+            // The box stays open after the window has gone, as a box of the host's own
+            // does until the user closes it: its loop runs what was posted meanwhile.
+            QDialog box;
+            QObject::connect(window, &QObject::destroyed, &box, [&box] {
+                QMetaObject::invokeMethod(&box, &QDialog::reject, Qt::QueuedConnection);
+            });
+            QTimer::singleShot(0, window, &QWidget::close);
+            box.exec();
+            break;
+        }
+        case Host::ControlGoneInLoop: {
+            // The loop ends a turn after the control has gone.
+            QEventLoop loop;
+            QObject::connect(control, &QObject::destroyed, &loop, [&loop] {
+                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+            });
+            QTimer::singleShot(0, control, &QObject::deleteLater);
+            loop.exec();
+            break;
+        }
+        case Host::F5InLoop:
+            QCoreApplication::postEvent(control->tree(), new QKeyEvent(QEvent::KeyPress, Qt::Key_F5, {}));
+            QCoreApplication::processEvents();
+            break;
+        }
+    }
+
+    // Runs the trigger as the user (or the host) does it; stops as soon as the control
+    // is gone, as the events would go to a deleted widget.
+    void trigger()
+    {
+        QTreeWidget* view = control->tree();
+        QWidget* viewport = view->viewport();
+        QTreeWidgetItem* drive = find(u"System (C:)"_s);
+        const QRect rect = view->visualItemRect(drive);
+        const QPoint mark(rect.left() - view->indentation() / 2, rect.center().y());
+        const auto click = [&](QPoint at) {
+            QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+            if (control)
+                QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+        };
+        const auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyPress(view, k, modifiers);
+            if (control)
+                QTest::keyRelease(view, k, modifiers);
+        };
+        switch (GetParam().trigger.trigger) {
+        case Trigger::LeftClick: click(rect.center()); break;
+        case Trigger::ExpandMark: click(mark); break;
+        case Trigger::DoubleClick:
+            click(rect.center());
+            if (control)
+                QTest::mouseDClick(viewport, Qt::LeftButton, {}, rect.center());
+            if (control)
+                QTest::mouseRelease(viewport, Qt::LeftButton, {}, rect.center());
+            break;
+        case Trigger::KeyDown: key(Qt::Key_Down); break;
+        case Trigger::Return: key(Qt::Key_Return); break;
+        case Trigger::Right: key(Qt::Key_Right); break;
+        case Trigger::Plus: key(Qt::Key_Plus); break;
+        case Trigger::StarCollapsed:
+        case Trigger::StarExpanded: key(Qt::Key_Asterisk, Qt::KeypadModifier); break;
+        case Trigger::SetExpanded: drive->setExpanded(true); break;
+        case Trigger::ExpandItem: view->expandItem(drive); break;
+        }
+    }
+
+    QPointer<QWidget> window;
+    QPointer<DirTree> control;
+};
+
+TEST_P(NestedLoopInClick, NoCrashAndNoClickOnceGone)
+{
+    const NestedCase& c = GetParam();
+    int clicks = 0;
+    bool clickWhenGone = false;
+    bool gone = false;
+    QObject::connect(control, &QObject::destroyed, [&gone] { gone = true; });
+    DirTree* raw = control;
+    QObject::connect(raw, &DirTree::Click, raw, [&] {
+        clickWhenGone = clickWhenGone || gone;
+        if (++clicks == c.onClick)
+            actInClick();
+    });
+    trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    EXPECT_FALSE(clickWhenGone);
+    switch (c.host) {
+    case Host::ModalBox:
+    case Host::ProcessEvents:
+        EXPECT_EQ(clicks, c.trigger.clicks);
+        ASSERT_TRUE(control);
+        EXPECT_EQ(control->tree()->currentItem(), find(u"System (C:)"_s));
+        EXPECT_EQ(control->path(), u"C:\\"_s);
+        break;
+    case Host::DeleteLater:
+        // The action runs to its end; the window goes from the event loop afterwards.
+        EXPECT_EQ(clicks, c.trigger.clicks);
+        EXPECT_TRUE(gone);
+        break;
+    case Host::DeleteWindow:
+    case Host::WindowClosedInBox:
+    case Host::ControlGoneInLoop:
+        EXPECT_EQ(clicks, c.onClick);
+        EXPECT_TRUE(gone);
+        break;
+    case Host::F5InLoop:
+        // The listing afresh took the rest of the action's nodes with it (a double click
+        // goes on with its second click, on the fresh drive node).
+        ASSERT_TRUE(control);
+        EXPECT_EQ(control->tree()->topLevelItemCount(), 2);
+        if (c.trigger.trigger != Trigger::DoubleClick) {
+            EXPECT_EQ(clicks, c.onClick);
+            EXPECT_FALSE(find(u"System (C:)"_s)->isExpanded());
+        }
+        break;
+    }
+}
+
+std::vector<NestedCase> nestedCases()
+{
+    std::vector<NestedCase> cases;
+    for (const TriggerInfo& t : kTriggers) {
+        for (const auto& [hostName, host] : kHosts) {
+            for (const int at : {1, t.clicks}) {
+                if (at == 1 && t.clicks == 1 && !cases.empty() && cases.back().trigger.trigger == t.trigger
+                    && cases.back().host == host)
+                    continue;
+                const std::string when = at == 1 ? "OnFirstClick" : "OnLastClick";
+                cases.push_back({std::string(t.name) + "_" + hostName + "_" + when, t, host, at});
+            }
+        }
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(TriggersByHosts, NestedLoopInClick, ::testing::ValuesIn(nestedCases()),
+                         [](const auto& info) { return info.param.name; });
+
+} // namespace

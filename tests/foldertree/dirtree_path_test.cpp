@@ -1,0 +1,126 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
+// DirTree's path API: setCurrentPath opens the way with one Click, currentPathChanged
+// comes once per settled change, a path the tree cannot show changes nothing, and a host
+// restores the last folder of an earlier run.
+#include "dirtreefixture.h"
+
+#include <QSignalSpy>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct SetCase
+{
+    const char* name;
+    const char* path;
+    bool found;
+    QStringList clicks;   // path() at each Click
+    const char* current;  // full path of the current node afterwards, or nullptr
+};
+
+class SetCurrentPath : public DirTreeTest, public ::testing::WithParamInterface<SetCase> {};
+
+TEST_P(SetCurrentPath, OpensTheWayWithOneClickOrChangesNothing)
+{
+    const SetCase& c = GetParam();
+    make([](FakeDriveSystem& fs) {
+        standardMachine(fs);
+        fs.addFolder("C:\\Users\\secret", {true, true, false}); // hidden
+        fs.addFolder("C:\\Locked\\inner");
+        fs.failEnumeration("C:\\Locked");
+    });
+    tree->GoList();
+    const std::string before = dump(*tree);
+    QSignalSpy changed(tree.get(), &DirTree::currentPathChanged);
+    EXPECT_EQ(tree->setCurrentPath(QString::fromUtf8(c.path)), c.found);
+    EXPECT_EQ(clicks, c.clicks);
+    if (!c.found) {
+        EXPECT_EQ(dump(*tree), before);
+        EXPECT_EQ(changed.count(), 0);
+        return;
+    }
+    QTreeWidgetItem* current = find(QString::fromUtf8(c.current));
+    EXPECT_EQ(tree->tree()->currentItem(), current);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).toString(), tree->currentPath());
+    EXPECT_EQ(tree->currentPath(), tree->nativePath(current));
+    // Every node on the way is open, and its children show an expand mark exactly when
+    // they have subfolders.
+    for (QTreeWidgetItem* n = current->parent(); n; n = n->parent())
+        EXPECT_TRUE(n->isExpanded());
+    if (current->parent()) {
+        EXPECT_EQ(find(u"System (C:)\\Program Files"_s)->childCount(), 1);
+        EXPECT_EQ(find(u"System (C:)\\Windows"_s)->childCount(), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, SetCurrentPath, ::testing::Values(
+    SetCase{"Deep", "C:\\Users\\ann\\Music", true, {u"C:\\Users\\Ann\\Music\\"_s}, "System (C:)\\Users\\Ann\\Music"},
+    SetCase{"FinalSeparatorAndDriveCase", "c:\\Users\\ann\\", true, {u"C:\\Users\\Ann\\"_s}, "System (C:)\\Users\\Ann"},
+    SetCase{"Drive", "C:\\", true, {u"C:\\"_s}, "System (C:)"},
+    SetCase{"Missing", "C:\\Users\\bob", false, {}, nullptr},
+    SetCase{"CaseOfANameOnDisk", "C:\\users\\ann", false, {}, nullptr},
+    SetCase{"Hidden", "C:\\Users\\secret", false, {}, nullptr},
+    SetCase{"BelowAnUnreadableFolder", "C:\\Locked\\inner", false, {}, nullptr},
+    SetCase{"NoSuchDrive", "Q:\\Music", false, {}, nullptr},
+    SetCase{"DotDot", "C:\\Users\\..\\Windows", false, {}, nullptr},
+    SetCase{"Empty", "", false, {}, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// currentPathChanged comes once per settled change: after an expansion's n + 1 Clicks,
+// once, for the node; not again for the same node; not for F5.
+TEST_F(DirTreeTest, CurrentPathChangedOncePerSettledChange)
+{
+    make(standardMachine);
+    tree->GoList();
+    tree->show();
+    QStringList changes;
+    QObject::connect(tree.get(), &DirTree::currentPathChanged, tree.get(),
+                     [&](const QString& path) { changes << path + u" after "_s + QString::number(clicks.size()); });
+    find(u"System (C:)"_s)->setExpanded(true);
+    click(find(u"System (C:)"_s));
+    click(find(u"System (C:)\\Windows"_s));
+    QTest::keyClick(tree->tree(), Qt::Key_F5);
+    EXPECT_EQ(changes, (QStringList{u"C:\\ after 4"_s, u"C:\\Windows\\ after 6"_s}));
+    EXPECT_EQ(tree->currentPath(), u"C:\\Windows\\"_s);
+}
+
+// A host saves the folder whenever it changes and a later run restores it.
+TEST_F(DirTreeTest, HostRestoresTheLastFolder)
+{
+    make(standardMachine);
+    QString saved;
+    QObject::connect(tree.get(), &DirTree::currentPathChanged, tree.get(), [&saved](const QString& p) { saved = p; });
+    tree->GoList();
+    click(find(u"System (C:)\\Program Files"_s));
+    find(u"System (C:)\\Program Files"_s)->setExpanded(true);
+    click(find(u"System (C:)\\Program Files\\Common Files"_s));
+    EXPECT_EQ(saved, u"C:\\Program Files\\COMMON FILES\\"_s);
+
+    make(standardMachine); // the next run
+    clicks.clear();
+    tree->GoList();
+    EXPECT_TRUE(tree->setProperty("currentPath", saved));
+    EXPECT_EQ(clicks.size(), 1);
+    EXPECT_EQ(tree->path(), u"C:\\Program Files\\Common Files\\"_s);
+    EXPECT_EQ(tree->property("currentPath").toString(), saved);
+    EXPECT_TRUE(tree->metaObject()->property(tree->metaObject()->indexOfProperty("currentPath")).hasNotifySignal());
+}
+
+TEST_F(DirTreeTest, NativePathOfAnyNode)
+{
+    make(standardMachine);
+    tree->GoList();
+    find(u"System (C:)"_s)->setExpanded(true);
+    EXPECT_EQ(tree->nativePath(find(u"System (C:)\\Program Files\\Common Files"_s)),
+              u"C:\\Program Files\\COMMON FILES\\"_s);
+    EXPECT_EQ(tree->nativePath(nullptr), QString());
+    QTreeWidgetItem stranger(QStringList{u"C:"_s});
+    EXPECT_EQ(tree->nativePathBytes(&stranger), QByteArray());
+}
+
+} // namespace
