@@ -100,37 +100,6 @@ bool breaksLine(QStringView text)
     });
 }
 
-namespace {
-
-bool isControl(char16_t c)
-{
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
-}
-
-} // namespace
-
-QString saveNameProblem(QStringView name, QStringView separators)
-{
-    if (name == u"." || name == u"..")
-        return u"\"%1\" names a folder, not a file."_s.arg(name);
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const QChar c = name.at(i);
-        if (isControl(c.unicode()) || breaksLine(QStringView(&c, 1)))
-            return u"The name holds a control character or a line break, which a file name "
-                   "of a playlist may not hold."_s;
-        if (separators.contains(c))
-            return u"The name holds \"%1\": a playlist is saved into the listed folder, so its "
-                   "name cannot lead into another folder."_s.arg(c);
-        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
-            ++i;
-            continue;
-        }
-        if (c.isSurrogate())
-            return u"The name holds a character that cannot be stored in a file name."_s;
-    }
-    return {};
-}
-
 QString visibleControls(QStringView text)
 {
     QString shown = text.toString();

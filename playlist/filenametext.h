@@ -36,10 +36,6 @@ QByteArray legacyBytes(QStringView text);
 // line of a playlist.
 bool breaksLine(QStringView text);
 
-// Why `name` cannot name a file of its own in a folder, in a sentence for the user; empty
-// when it can. `separators` are the platform's path separators.
-QString saveNameProblem(QStringView name, QStringView separators);
-
 // `text` with every control character replaced by its visible picture (U+2400..U+2421),
 // so that a message can show a name holding one.
 QString visibleControls(QStringView text);

@@ -199,25 +199,26 @@ std::optional<Kind> unicodeTextKind(QByteArrayView head)
     return Kind::Text;
 }
 
-// The media format whose signature, with its structure, `head` begins with.
+// The media format whose signature, with its structure, `head` begins with. Names that hold
+// words are marked for translation; the program words them (context "MediaFormat").
 std::optional<QString> mediaFormat(QByteArrayView head)
 {
     if ((startsWith(head, 0, "RIFF") || startsWith(head, 0, "RF64"))
         && (startsWith(head, 8, "WAVE") || startsWith(head, 8, "AVI "))
         && hasBinaryByte(head, 4, 8))
-        return u"WAV or AVI"_s;
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("MediaFormat", "WAV or AVI"));
     if (isId3Tag(head))
         return u"MP3"_s;
     if (isMpegAudio(head))
-        return u"MPEG audio"_s;
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("MediaFormat", "MPEG audio"));
     if (isAdts(head))
         return u"AAC"_s;
     static const char kAsf[] = "\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C";
     if (startsWith(head, 0, QByteArrayView(kAsf, 16)))
-        return u"WMA or WMV"_s;
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("MediaFormat", "WMA or WMV"));
     if (startsWith(head, 0, QByteArrayView("\0\0\1\xBA", 4))
         || startsWith(head, 0, QByteArrayView("\0\0\1\xB3", 4)))
-        return u"MPEG video"_s;
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("MediaFormat", "MPEG video"));
     if ((startsWith(head, 0, "FWS") || startsWith(head, 0, "CWS") || startsWith(head, 0, "ZWS"))
         && hasBinaryByte(head, 3, 8))
         return u"Flash (SWF)"_s;
@@ -228,12 +229,12 @@ std::optional<QString> mediaFormat(QByteArrayView head)
     if (startsWith(head, 4, "ftyp") && isBinaryByte(byteAt(head, 0)))
         return u"MP4"_s;
     if (startsWith(head, 0, "\x1A\x45\xDF\xA3"))
-        return u"Matroska or WebM"_s;
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("MediaFormat", "Matroska or WebM"));
     if (startsWith(head, 0, "FORM") && (startsWith(head, 8, "AIFF") || startsWith(head, 8, "AIFC"))
         && hasBinaryByte(head, 4, 8))
         return u"AIFF"_s;
     if (startsWith(head, 0, "FLV\x01"))
-        return u"Flash video (FLV)"_s;
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("MediaFormat", "Flash video (FLV)"));
     if (startsWith(head, 0, QByteArrayView("MThd\0\0\0\x06", 8)))
         return u"MIDI"_s;
     return std::nullopt;
@@ -241,30 +242,15 @@ std::optional<QString> mediaFormat(QByteArrayView head)
 
 } // namespace
 
-QString Verdict::refusal() const
-{
-    switch (kind) {
-    case Kind::Text:
-        break;
-    case Kind::Media:
-        return u"The file looks like a media file (%1), not a playlist, and a playlist never "
-               "overwrites one."_s.arg(words);
-    case Kind::Binary:
-        return u"The file holds %1, not a playlist, and a playlist never overwrites it."_s
-            .arg(words);
-    }
-    return {};
-}
-
 Verdict classify(QByteArrayView head)
 {
     head = head.first(std::min(head.size(), kHeadSize));
     if (const std::optional<QString> format = mediaFormat(head))
         return {Kind::Media, *format};
     if (const std::optional<Kind> kind = unicodeTextKind(head))
-        return *kind == Kind::Text ? Verdict{} : Verdict{Kind::Binary, u"binary data"_s};
+        return *kind == Kind::Text ? Verdict{} : Verdict{Kind::Binary, {}};
     if (head.contains('\0'))
-        return {Kind::Binary, u"binary data"_s};
+        return {Kind::Binary, {}};
     return {};
 }
 

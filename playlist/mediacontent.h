@@ -35,12 +35,8 @@ enum class Kind {
 
 struct Verdict {
     Kind kind = Kind::Text;
-    // In words for the user: the media format ("WAV or AVI", "MP3", ...) or "binary data";
-    // empty for text.
-    QString words;
-
-    // The sentence that refuses to write a playlist over such a file; empty for text.
-    QString refusal() const;
+    // The media format's own name ("WAV or AVI", "MP3", ...); empty for text and binary data.
+    QString format;
 };
 
 // What `head` (a file's first bytes, up to kHeadSize) holds.

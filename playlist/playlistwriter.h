@@ -5,15 +5,17 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 class FolderHandle;
 
 // Writes one playlist file so that a save never lies and never destroys a file: "saved" only
 // when every byte reached the disk, and on any failure the existing file is exactly as it
 // was and no temporary file is left. Each failure names the step that failed and the
-// system's own reason.
+// system's own reason (a Reason code and its facts, see Result).
 //
 // A playlist is written into one folder, reached through its handle (FolderHandle), under
 // a name that is one component of a path: never into another folder. What a write does
@@ -50,17 +52,92 @@ class FolderHandle;
 // into, at the writer's first save there. Copies of old content are never removed as
 // leftovers.
 //
-// One implementation per platform, chosen by the build: playlistwriter_posix.cpp and
+// What is refused, and in which order, is SavePolicy's, the same on every platform; the steps
+// are one implementation per platform, chosen by the build: playlistwriter_posix.cpp and
 // playlistwriter_win.cpp.
 class PlaylistWriter
 {
+    Q_GADGET
+
 public:
+    // Why a save did not happen (or what went wrong on the way), as a code; the facts that
+    // go with it are in Result. The words for the user are the program's, not the writer's.
+    enum class Reason {
+        None,
+        // The name (nameRefusal()): `subject` is the name, or the character at fault.
+        NameIsFolder,     // "." or ".."
+        NameHasControl,   // a control character or a line break
+        NameHasSeparator, // a path separator (`subject`)
+        NameUnstorable,   // a lone UTF-16 surrogate
+        // What the name holds.
+        FolderInTheWay,
+        NotAFile,         // `kind` says what it is
+        LinkToNothing,    // `subject`: the link's text
+        SharedFolderLink, // another user's link in a shared sticky folder
+        LinkToMedia,      // `subject`: the name the link leads to
+        MediaName,
+        ReadOnly,
+        MediaContent,     // `subject`: the media format found
+        BinaryContent,
+        // Others at work on the same name.
+        AnotherWriter,    // `waitMs`: how long the save waited for the lock
+        AnotherReader,
+        ReplacedMeanwhile,
+        TakenMeanwhile,
+        // An in-place rewrite without a copy of the old content.
+        TooLargeToCopy,
+        NoCopyKept,       // `besideError`/`olderCopyInTheWay`, `stateFolder`, `stateError`
+        // A step that failed with the system's reason (`error`, or `errorText`).
+        FolderUnusable,
+        NameUnusable,
+        LinkUnfollowable,
+        CannotChange,
+        OpenFailed,
+        LockFailed,
+        ExamineFailed,
+        CheckReadFailed,
+        NewFileFailed,
+        NewExamineFailed,
+        NewModeFailed,
+        KeepModeFailed,
+        WriteFailed,
+        SyncFailed,
+        CloseFailed,
+        CloseNewFailed,
+        PlaceFailed,
+        NewFolderSyncFailed, // the new file was removed again
+        FolderSyncFailed,    // the new file is in place but may be lost in a power cut
+        OldReadFailed,
+    };
+    Q_ENUM(Reason)
+    // What a name holds that is not a file.
+    enum class Kind { Pipe, Socket, Device, Other };
+    // After a failed in-place rewrite: what the file holds, read back.
+    enum class Holds { Untouched, OldContent, Damaged };
+    // The system's error that is no errno: a write that took no bytes at all.
+    static constexpr int kNoProgress = -1;
+
     struct Result {
         bool saved = false;
-        QString reason; // when not saved: what stopped the save, in a sentence for the user
+        Reason reason = Reason::None; // when not saved: what stopped the save
+        int error = 0;                // the system's error (an errno value, or kNoProgress)
+        QString errorText;            // the system's own words, where it gives no number
+        QString subject;              // the name, character, link text or format at fault
+        Kind kind = Kind::Other;
+        int waitMs = 0;
+        // A failed in-place rewrite: what the file holds now, why the old content could not
+        // be put back, and where its whole copy is kept when it is damaged.
+        Holds holds = Holds::Untouched;
+        int restoreError = 0;
+        QString copyPath;
+        // No copy could be made: why not beside the file, and why not in the state folder.
+        bool olderCopyInTheWay = false;
+        int besideError = 0;
+        QString stateFolder;
+        int stateError = 0;
         // Saved or not, what the user should know besides: where older copies of the file's
         // content, left by saves that were cut off, are kept. Empty almost always.
-        QString notice;
+        QStringList olderCopies;
     };
 
     // Test seam for failures a real file system cannot be made to produce on demand. It
@@ -73,13 +150,9 @@ public:
 
     Result write(const FolderHandle& folder, const QString& name, const QByteArray& bytes) const;
 
-    // Why `name` cannot be the name of a playlist in the folder, in a sentence for the
-    // user; empty when it can. Refused are names holding a control character, a line
-    // break or a character the playlist box splits lines at (those the file list never
-    // shows), a character that has no bytes in a file name (a lone UTF-16 surrogate), the
-    // platform's path separators, and "." and "..". A name the file system itself refuses
-    // (too long, say) is left for the system to report.
-    static QString nameProblem(const QString& name);
+    // Why `name` cannot be the name of a playlist in the folder (Reason::None when it
+    // can): SavePolicy::nameRefusal with this platform's path separators.
+    static Result nameProblem(const QString& name);
 
     // The name of the copy of `name`'s old content that an in-place rewrite keeps beside
     // it while it runs, made from the name's bytes (so two names never share one), left

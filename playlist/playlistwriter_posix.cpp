@@ -7,17 +7,15 @@
 // in place with a way back); each concern has its own file in posix/.
 #include "playlistwriter.h"
 
-#include "filenamepatterns.h"
 #include "filenametext.h"
 #include "folderhandle.h"
-#include "playlistformat.h"
 #include "posix/fileattributes.h"
 #include "posix/filelock.h"
 #include "posix/linkfollower.h"
 #include "posix/newfile.h"
 #include "posix/oldcontentcopy.h"
 #include "posix/saveio.h"
-#include "savecontentcheck.h"
+#include "savepolicy.h"
 
 #include <QFile>
 #include <QSet>
@@ -32,7 +30,6 @@ using namespace Qt::Literals::StringLiterals;
 using SaveIo::Fd;
 using SaveIo::syncFd;
 using SaveIo::syncFolder;
-using SaveIo::systemReason;
 
 namespace {
 
@@ -42,14 +39,23 @@ using WriteFault = PlaylistWriter::WriteFault;
 // Rewriting in place keeps the old content in memory too; beyond this no copy is taken.
 constexpr qint64 kMaxKeptContent = qint64(64) << 20;
 
-Result refused(const QString& reason)
+using Reason = PlaylistWriter::Reason;
+
+Result refused(Reason reason, const QString& subject = {})
 {
-    return {false, reason, {}};
+    return SavePolicy::refused(reason, subject);
 }
 
-Result failed(const QString& step, int error)
+Result failed(Reason step, int error)
 {
-    return {false, u"%1: %2."_s.arg(step, systemReason(error)), {}};
+    return SavePolicy::failed(step, error);
+}
+
+Result saved()
+{
+    Result result;
+    result.saved = true;
+    return result;
 }
 
 bool sameFile(const struct stat& a, const struct stat& b)
@@ -57,30 +63,28 @@ bool sameFile(const struct stat& a, const struct stat& b)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-QString notAFileReason(mode_t mode)
+SavePolicy::Type typeOf(mode_t mode)
 {
-    if (S_ISDIR(mode))
-        return u"A folder of that name is in the way."_s;
-    const QString kind = S_ISFIFO(mode) ? u"a named pipe"_s
-        : S_ISSOCK(mode)                ? u"a socket"_s
-        : (S_ISCHR(mode) || S_ISBLK(mode)) ? u"a device"_s
-                                        : u"something other than a file"_s;
-    return u"The name belongs to %1, not to a file."_s.arg(kind);
+    using Type = SavePolicy::Type;
+    return S_ISREG(mode)                      ? Type::File
+        : S_ISDIR(mode)                       ? Type::Folder
+        : S_ISFIFO(mode)                      ? Type::Pipe
+        : S_ISSOCK(mode)                      ? Type::Socket
+        : (S_ISCHR(mode) || S_ISBLK(mode))    ? Type::Device
+                                              : Type::Other;
 }
 
 Result anotherProgram(const FileLock& lock)
 {
-    const QString who = lock.holder() == FileLock::Holder::Writer
-        ? u"Another program is writing the file"_s
-        : u"Another program is reading or using the file"_s;
-    return refused(u"%1: it stayed locked for %2 seconds. Save again once it is done."_s.arg(
-        who, QString::number(double(lock.waitMs()) / 1000.0, 'g', 2)));
+    Result result = refused(lock.holder() == FileLock::Holder::Writer ? Reason::AnotherWriter
+                                                                      : Reason::AnotherReader);
+    result.waitMs = lock.waitMs();
+    return result;
 }
 
 Result replacedMeanwhile()
 {
-    return refused(u"The file was replaced by another one while the playlist was being saved; "
-                   "that one was left alone."_s);
+    return refused(Reason::ReplacedMeanwhile);
 }
 
 // An existing file that a save writes over: open for writing and locked.
@@ -110,7 +114,7 @@ private:
     Result replaceByRename(const SavePlace& place, Target& target, const QByteArray& bytes);
     Result rewriteInPlace(const SavePlace& place, Target& target, const QByteArray& bytes);
     void sweepOnce(int dirFd);
-    QString leftoverNotice(const SavePlace& place);
+    QStringList leftoverNotice(const SavePlace& place);
 
     const WriteFault& m_fault;
     int m_lockWaitMs;
@@ -134,7 +138,7 @@ void Save::sweepOnce(int dirFd)
 
 // Copies of the file's old content that cut-off saves left are kept for the user, who is
 // told once (per file, while the program runs) where they are.
-QString Save::leftoverNotice(const SavePlace& place)
+QStringList Save::leftoverNotice(const SavePlace& place)
 {
     struct stat st {};
     if (::fstat(place.dir, &st) != 0)
@@ -144,14 +148,9 @@ QString Save::leftoverNotice(const SavePlace& place)
     if (m_toldLeftovers.contains(key))
         return {};
     const QStringList copies = OldContentCopy::leftovers(place.dir, place.name);
-    if (copies.isEmpty())
-        return {};
-    m_toldLeftovers.insert(key);
-    if (copies.size() == 1)
-        return u"An older copy of this file, left by a save that was cut off, is kept in %1."_s.arg(
-            copies.first());
-    return u"Older copies of this file, left by saves that were cut off, are kept in %1."_s.arg(
-        copies.join(u", "_s));
+    if (!copies.isEmpty())
+        m_toldLeftovers.insert(key);
+    return copies;
 }
 
 // The new file goes in under a name that was free: never over what took it meanwhile.
@@ -159,30 +158,28 @@ Result Save::saveNew(const SavePlace& place, const QByteArray& bytes)
 {
     NewFile file(place.dir);
     if (file.error())
-        return failed(u"A new file could not be made in the folder"_s, file.error());
+        return failed(Reason::NewFileFailed, file.error());
     if (const int error = file.fill(bytes, &m_fault))
-        return failed(u"Writing the playlist failed"_s, error);
+        return failed(Reason::WriteFailed, error);
     // Readable by others (as the umask or the folder's default ACL says) only once complete.
     if (const int error = file.setMode(FileAttributes::newFileMode(place.dir));
         error != 0 && error != ENOSYS && error != EOPNOTSUPP && error != EPERM)
-        return failed(u"The new file could not be given its permissions"_s, error);
+        return failed(Reason::NewModeFailed, error);
     if (const int error = file.placeAsNew(place.name)) {
         if (error == EEXIST)
-            return refused(u"Something else was saved under that name while the playlist was "
-                           "being saved; it was left alone."_s);
-        return failed(u"The new playlist could not be put in place"_s, error);
+            return refused(Reason::TakenMeanwhile);
+        return failed(Reason::PlaceFailed, error);
     }
     // "Saved" only once the name lasts; until then the file is ours, made an instant ago.
     if (const int error = syncFolder(place.dir, file.fd())) {
         ::unlinkat(place.dir, place.name.constData(), 0);
-        return failed(u"The folder could not be written to the disk, so the new playlist was "
-                      "removed again"_s, error);
+        return failed(Reason::NewFolderSyncFailed, error);
     }
     if (const int error = file.close()) {
         ::unlinkat(place.dir, place.name.constData(), 0);
-        return failed(u"Closing the new playlist failed"_s, error);
+        return failed(Reason::CloseNewFailed, error);
     }
-    return {true, {}, {}};
+    return saved();
 }
 
 // The new content goes to a new file beside the target, is synced and renamed over it,
@@ -194,11 +191,11 @@ Result Save::replaceByRename(const SavePlace& place, Target& target, const QByte
     if (file.error()) {
         if (file.error() == EACCES || file.error() == EPERM) // no new file here; this one is writable
             return rewriteInPlace(place, target, bytes);
-        return failed(u"A new file could not be made in the folder"_s, file.error());
+        return failed(Reason::NewFileFailed, file.error());
     }
     struct stat made {};
     if (::fstat(file.fd(), &made) != 0)
-        return failed(u"The new file could not be examined"_s, errno);
+        return failed(Reason::NewExamineFailed, errno);
     if (made.st_uid != target.st.st_uid || made.st_gid != target.st.st_gid)
         return rewriteInPlace(place, target, bytes);
 
@@ -207,7 +204,7 @@ Result Save::replaceByRename(const SavePlace& place, Target& target, const QByte
         // A file system without permission bits (FAT through FUSE) refuses any change:
         // the mode is what it gives. When that is not the file's, the file is kept.
         if (error != ENOSYS && error != EOPNOTSUPP && error != EPERM)
-            return failed(u"The file's permissions could not be kept"_s, error);
+            return failed(Reason::KeepModeFailed, error);
         if (::fstat(file.fd(), &made) != 0 || (made.st_mode & 07777) != mode)
             return rewriteInPlace(place, target, bytes);
     }
@@ -219,9 +216,9 @@ Result Save::replaceByRename(const SavePlace& place, Target& target, const QByte
     // pages cost more than the rest of the write). Its bytes stay on the disk meanwhile.
     ::posix_fadvise(target.fd.get(), 0, 0, POSIX_FADV_DONTNEED);
     if (const int error = file.fill(bytes, &m_fault))
-        return failed(u"Writing the playlist failed"_s, error);
+        return failed(Reason::WriteFailed, error);
     if (const int error = file.close())
-        return failed(u"Closing the new playlist failed"_s, error);
+        return failed(Reason::CloseNewFailed, error);
 
     // The name must still hold the file examined and locked: never replace what another
     // program put there meanwhile.
@@ -230,13 +227,12 @@ Result Save::replaceByRename(const SavePlace& place, Target& target, const QByte
         || !sameFile(now, target.st))
         return replacedMeanwhile();
     if (const int error = file.placeOver(place.name))
-        return failed(u"The new playlist could not be put in place"_s, error);
+        return failed(Reason::PlaceFailed, error);
 
     // "Saved" only once the rename lasts. The old file is gone by now: nothing to undo.
     if (const int error = syncFolder(place.dir, target.fd.get()))
-        return failed(u"The new playlist is in place, but the folder could not be written to "
-                      "the disk, so it may be lost in a power cut"_s, error);
-    return {true, {}, {}};
+        return failed(Reason::FolderSyncFailed, error);
+    return saved();
 }
 
 // Rewrites the file in place, keeping it (its links, owner, group, mode and attributes).
@@ -246,18 +242,22 @@ Result Save::replaceByRename(const SavePlace& place, Target& target, const QByte
 Result Save::rewriteInPlace(const SavePlace& place, Target& target, const QByteArray& bytes)
 {
     if (target.st.st_size > kMaxKeptContent)
-        return refused(u"The file is too large to keep a copy of while it is rewritten."_s);
+        return refused(Reason::TooLargeToCopy);
     QByteArray old;
     if (const int error = SaveIo::readAll(target.fd.get(), target.st.st_size, old))
-        return failed(u"The old content could not be read to keep a copy"_s, error);
+        return failed(Reason::OldReadFailed, error);
     OldContentCopy copy;
-    if (!copy.make(place.dir, place.name, old, target.fd.get()))
-        return refused(u"The file is rewritten in place (to keep its links, owner or "
-                       "permissions), and no copy of its old content could be kept meanwhile "
-                       "(%1), so it was left as it was."_s.arg(copy.failure()));
+    if (!copy.make(place.dir, place.name, old, target.fd.get())) {
+        Result result = refused(Reason::NoCopyKept);
+        result.olderCopyInTheWay = copy.olderCopyInTheWay();
+        result.besideError = copy.besideError();
+        result.stateFolder = copy.stateFolderShown();
+        result.stateError = copy.stateError();
+        return result;
+    }
 
     Fd& file = target.fd;
-    const auto undo = [&](const QString& step, int error) {
+    const auto undo = [&](Reason step, int error) {
         Result result = failed(step, error);
         Fd reopened;
         if (!file.isOpen())
@@ -273,25 +273,25 @@ Result Save::rewriteInPlace(const SavePlace& place, Target& target, const QByteA
         const bool intact = fd >= 0 && SaveIo::readAll(fd, old.size() + 1, now) == 0 && now == old;
         if (intact) {
             copy.remove();
-            result.reason += u" The file still holds its old content."_s;
+            result.holds = PlaylistWriter::Holds::OldContent;
         } else {
-            result.reason += u" Its old content could not be put back (%1): the file is damaged. "
-                             "Its whole old content is kept in %2."_s.arg(
-                                 systemReason(restoreError != 0 ? restoreError : EIO), copy.path());
+            result.holds = PlaylistWriter::Holds::Damaged;
+            result.restoreError = restoreError != 0 ? restoreError : EIO;
+            result.copyPath = copy.path();
         }
         return result;
     };
 
     if (const int error = SaveIo::writeAll(file.get(), bytes, &m_fault))
-        return undo(u"Writing the playlist failed"_s, error);
+        return undo(Reason::WriteFailed, error);
     if (::ftruncate(file.get(), off_t(bytes.size())) != 0)
-        return undo(u"Writing the playlist failed"_s, errno);
+        return undo(Reason::WriteFailed, errno);
     if (const int error = syncFd(file.get()))
-        return undo(u"Writing the playlist to the disk failed"_s, error);
+        return undo(Reason::SyncFailed, error);
     if (const int error = file.close())
-        return undo(u"Closing the playlist failed"_s, error);
+        return undo(Reason::CloseFailed, error);
     copy.remove();
-    return {true, {}, {}};
+    return saved();
 }
 
 Result Save::run(int listed, const QString& name, const QByteArray& bytes)
@@ -304,7 +304,7 @@ Result Save::run(int listed, const QString& name, const QByteArray& bytes)
     struct stat st {};
     if (::fstatat(listed, typed.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno != ENOENT)
-            return failed(u"The name cannot be used"_s, errno);
+            return failed(Reason::NameUnusable, errno);
         sweepOnce(listed);
         return saveNew(place, bytes);
     }
@@ -313,33 +313,27 @@ Result Save::run(int listed, const QString& name, const QByteArray& bytes)
     const bool isLink = S_ISLNK(st.st_mode);
     if (isLink) {
         QByteArray dangling;
-        QString problem;
-        if (const int error = LinkFollower::follow(listed, typed, place, dangling, problem)) {
-            if (!problem.isEmpty())
-                return refused(problem);
+        bool notFollowed = false;
+        if (const int error = LinkFollower::follow(listed, typed, place, dangling, notFollowed)) {
+            if (notFollowed)
+                return refused(Reason::SharedFolderLink);
             if (error == ENOENT && !dangling.isEmpty())
-                return refused(u"The name is a link to %1, which does not exist."_s
-                                   .arg(FileNameText::decode(dangling).text));
-            return failed(u"The link cannot be followed"_s, error);
+                return refused(Reason::LinkToNothing, FileNameText::decode(dangling).text);
+            return failed(Reason::LinkUnfollowable, error);
         }
         if (::fstatat(place.dir, place.name.constData(), &st, 0) != 0)
-            return failed(u"The link cannot be followed"_s, errno);
+            return failed(Reason::LinkUnfollowable, errno);
     }
 
-    if (!S_ISREG(st.st_mode))
-        return refused(notAFileReason(st.st_mode));
-    // The file list shows a link under its own name, so either name marks a media file.
-    if (isLink && FileNamePatterns::media().matches(FileNameText::decode(place.name).text))
-        return refused(u"The name is a link to the media file %1, which a playlist never "
-                       "overwrites."_s.arg(FileNameText::decode(place.name).text));
-    if (FileNamePatterns::media().matches(name))
-        return refused(u"The name belongs to a media file, which a playlist never overwrites."_s);
-    // Root may write any file, and a rename would replace it anyway: the mode is what the
-    // user set to say "do not change".
-    if (!(st.st_mode & S_IWUSR))
-        return refused(u"The file is read-only."_s);
+    SavePolicy::Found found;
+    found.type = typeOf(st.st_mode);
+    found.writable = (st.st_mode & S_IWUSR) != 0;
+    found.viaLink = isLink;
+    found.linkedName = FileNameText::decode(place.name).text;
+    if (Result refusal = SavePolicy::refusal(name, found); refusal.reason != Reason::None)
+        return refusal;
     if (::faccessat(place.dir, place.name.constData(), W_OK, 0) != 0)
-        return failed(u"The file cannot be changed"_s, errno);
+        return failed(Reason::CannotChange, errno);
     sweepOnce(place.dir);
 
     Target target;
@@ -347,54 +341,56 @@ Result Save::run(int listed, const QString& name, const QByteArray& bytes)
     if (const int error = lock.open(place.dir, place.name, target.fd)) {
         if (error == EAGAIN)
             return anotherProgram(lock);
-        return failed(u"The file could not be opened for writing"_s, error);
+        return failed(Reason::OpenFailed, error);
     }
     if (const int error = lock.lock(target.fd.get())) {
         if (error == EAGAIN)
             return anotherProgram(lock);
-        return failed(u"The file could not be locked"_s, error);
+        return failed(Reason::LockFailed, error);
     }
     // Once locked, the name must still hold this file; another save may have replaced it.
     struct stat named {};
     if (::fstat(target.fd.get(), &target.st) != 0)
-        return failed(u"The file could not be examined"_s, errno);
+        return failed(Reason::ExamineFailed, errno);
     if (::fstatat(place.dir, place.name.constData(), &named, AT_SYMLINK_NOFOLLOW) != 0
         || !sameFile(named, target.st) || !sameFile(named, st)) {
         again = true;
         return replacedMeanwhile();
     }
-    if (!S_ISREG(target.st.st_mode))
-        return refused(notAFileReason(target.st.st_mode));
+    if (!S_ISREG(target.st.st_mode)) {
+        found.type = typeOf(target.st.st_mode);
+        return SavePolicy::refusal(name, found);
+    }
 
     // Whatever its name, a file whose content is media is never written over.
     QByteArray head;
-    if (const int error = SaveIo::readAll(target.fd.get(), SaveContentCheck::headSize(), head))
-        return failed(u"The file could not be read to check what it holds"_s, error);
-    if (const QString problem = SaveContentCheck::refusal(head); !problem.isEmpty())
-        return refused(problem);
+    if (const int error = SaveIo::readAll(target.fd.get(), SavePolicy::headSize(), head))
+        return failed(Reason::CheckReadFailed, error);
+    if (Result refusal = SavePolicy::contentRefusal(head); refusal.reason != Reason::None)
+        return refusal;
 
-    const QString notice = leftoverNotice(place);
+    const QStringList notice = leftoverNotice(place);
     // A rename gives the name a new file: other hard links would keep the old text.
     Result result = target.st.st_nlink > 1 ? rewriteInPlace(place, target, bytes)
                                            : replaceByRename(place, target, bytes);
-    result.notice = notice;
+    result.olderCopies = notice;
     return result;
 }
 
 } // namespace
 
-QString PlaylistWriter::nameProblem(const QString& name)
+PlaylistWriter::Result PlaylistWriter::nameProblem(const QString& name)
 {
-    return FileNameText::saveNameProblem(name, u"/");
+    return SavePolicy::nameRefusal(name, u"/");
 }
 
 PlaylistWriter::Result PlaylistWriter::write(const FolderHandle& folder, const QString& name,
                                              const QByteArray& bytes) const
 {
-    if (const QString problem = nameProblem(name); !problem.isEmpty())
-        return refused(problem);
+    if (Result problem = nameProblem(name); problem.reason != Reason::None)
+        return problem;
     if (!folder.isOpen())
-        return failed(u"The folder cannot be used"_s, folder.openError());
+        return failed(Reason::FolderUnusable, folder.openError());
 
     // Another save may replace the file between its examination and its lock; the next
     // attempt examines what is there then.

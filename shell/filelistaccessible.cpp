@@ -7,6 +7,7 @@
 #include "filelistview.h"
 
 #include <QAccessible>
+#include <QCoreApplication>
 #include <QItemSelectionModel>
 #include <QPointer>
 
@@ -50,7 +51,7 @@ public:
         case QAccessible::Name:
             return index().data(Qt::DisplayRole).toString();
         case QAccessible::Description:
-            return u"Picking it adds the file to the playlist"_s;
+            return QCoreApplication::translate("FileListAccessible", "Picking it adds the file to the playlist");
         default:
             return {};
         }

@@ -210,7 +210,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
         return fileName(index.row());
     case Qt::ToolTipRole: {
         const FileNameText::Decoded name = FileNameText::decode(nameBytes(index.row()));
-        return name.legacy ? name.text + u"\n(name not in UTF-8: shown as Windows-1252, saved as its own bytes)"_s
+        return name.legacy ? name.text + u'\n' + tr("(name not in UTF-8: shown as Windows-1252, saved as its own bytes)")
                            : name.text;
     }
     case Qt::FontRole:

@@ -27,8 +27,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kCaption = u"Playlist maker"_s;
-const QString kCheck4Caption = u"m3u"_s;
+// The words here are translated where they are used (tr()).
+const char* const kCaption = QT_TRANSLATE_NOOP("frmmain", "Playlist maker");
+const char* const kCheck4Caption = QT_TRANSLATE_NOOP("frmmain", "m3u");
 const QString kBackground = u":/assets/background.png"_s;
 const QString kIcon = u":/assets/icon.png"_s;
 
@@ -45,25 +46,34 @@ constexpr Twips::Rect kCmdExit{5640, 0, 375, 255};
 
 // What assistive technology reads for each control: the painted words are pixels only.
 struct Spoken {
-    QString name;
-    QString description;
+    const char* name;
+    const char* description;
 };
-const Spoken kFile1Spoken{u"Media files"_s, u"The media files of the folder; picking one adds it to the playlist"_s};
+const Spoken kFile1Spoken{QT_TRANSLATE_NOOP("frmmain", "Media files"),
+             QT_TRANSLATE_NOOP("frmmain", "The media files of the folder; picking one adds it to the playlist")};
 // The same, naming the listed folder; and the list's tooltip.
-const QString kFile1FolderDescription = u"The media files of %1, where playlists are saved; picking one adds it to the playlist"_s;
-const QString kFile1FolderTip = u"The media files of %1\nPlaylists are saved into this folder."_s;
-const QString kNoFolderPath = u"the folder Cantorel was started in"_s;
-const Spoken kText1Spoken{u"Playlist"_s, u"The playlist's text, one picked file per line; it may be edited"_s};
-const Spoken kText2Spoken{u"Playlist file name"_s, u"The name the playlist is saved under in the listed folder"_s};
-const Spoken kCheck4Spoken{u"M3U format"_s, u"Checking it makes the file name end in .m3u and starts the playlist anew"_s};
-const Spoken kCmdSaveSpoken{u"Save playlist"_s, u"Saves the playlist into the listed folder under the typed name"_s};
-const Spoken kCmdResetSpoken{u"Reset playlist"_s, u"Empties the playlist and starts it anew"_s};
-const Spoken kCmdExitSpoken{u"Exit"_s, u"Leaves the program at once, without saving"_s};
+const char* const kFile1FolderDescription = QT_TRANSLATE_NOOP(
+    "frmmain", "The media files of %1, where playlists are saved; picking one adds it to the playlist");
+const char* const kFile1FolderTip = QT_TRANSLATE_NOOP(
+    "frmmain", "The media files of %1\nPlaylists are saved into this folder.");
+const char* const kNoFolderPath = QT_TRANSLATE_NOOP("frmmain", "the folder Cantorel was started in");
+const Spoken kText1Spoken{QT_TRANSLATE_NOOP("frmmain", "Playlist"),
+             QT_TRANSLATE_NOOP("frmmain", "The playlist's text, one picked file per line; it may be edited")};
+const Spoken kText2Spoken{QT_TRANSLATE_NOOP("frmmain", "Playlist file name"),
+             QT_TRANSLATE_NOOP("frmmain", "The name the playlist is saved under in the listed folder")};
+const Spoken kCheck4Spoken{QT_TRANSLATE_NOOP("frmmain", "M3U format"),
+             QT_TRANSLATE_NOOP("frmmain", "Checking it makes the file name end in .m3u and starts the playlist anew")};
+const Spoken kCmdSaveSpoken{QT_TRANSLATE_NOOP("frmmain", "Save playlist"),
+             QT_TRANSLATE_NOOP("frmmain", "Saves the playlist into the listed folder under the typed name")};
+const Spoken kCmdResetSpoken{QT_TRANSLATE_NOOP("frmmain", "Reset playlist"),
+             QT_TRANSLATE_NOOP("frmmain", "Empties the playlist and starts it anew")};
+const Spoken kCmdExitSpoken{QT_TRANSLATE_NOOP("frmmain", "Exit"),
+             QT_TRANSLATE_NOOP("frmmain", "Leaves the program at once, without saving")};
 
 void speak(QWidget* control, const Spoken& spoken)
 {
-    control->setAccessibleName(spoken.name);
-    control->setAccessibleDescription(spoken.description);
+    control->setAccessibleName(frmmain::tr(spoken.name));
+    control->setAccessibleDescription(frmmain::tr(spoken.description));
 }
 
 } // namespace
@@ -83,7 +93,7 @@ frmmain::frmmain(FolderHandle folder, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
                    | Qt::MSWindowsFixedSizeDialogHint);
-    setWindowTitle(kCaption);
+    setWindowTitle(tr(kCaption));
     setWindowIcon(QIcon(kIcon));
     setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));
     setAttribute(Qt::WA_OpaquePaintEvent); // the picture covers every pixel
@@ -111,7 +121,7 @@ frmmain::frmmain(FolderHandle folder, QWidget* parent)
     m_text2->setFrame(false);
     m_text2->setGeometry(Twips::toPixels(kText2));
 
-    m_check4 = new QCheckBox(kCheck4Caption, this);
+    m_check4 = new QCheckBox(tr(kCheck4Caption), this);
     m_check4->setObjectName(u"Check4"_s);
     m_check4->setChecked(true);
     m_check4->setGeometry(Twips::toPixels(kCheck4));
@@ -160,15 +170,15 @@ void frmmain::nameListedFolder()
     constexpr qsizetype kShownEnd = 100;
     QString shown = FileNameText::visibleControls(m_folder.displayPath());
     if (shown.isEmpty())
-        shown = kNoFolderPath;
+        shown = tr(kNoFolderPath);
     else if (shown.size() > kShownStart + kShownEnd + 1) {
         // Not between the two halves of a character outside the BMP.
         const qsizetype start = kShownStart - (shown.at(kShownStart - 1).isHighSurrogate() ? 1 : 0);
         const qsizetype end = kShownEnd - (shown.at(shown.size() - kShownEnd).isLowSurrogate() ? 1 : 0);
         shown = shown.first(start) + u'\u2026' + shown.last(end);
     }
-    m_file1->setToolTip(kFile1FolderTip.arg(shown));
-    m_file1->setAccessibleDescription(kFile1FolderDescription.arg(shown));
+    m_file1->setToolTip(tr(kFile1FolderTip).arg(shown));
+    m_file1->setAccessibleDescription(tr(kFile1FolderDescription).arg(shown));
 }
 
 void frmmain::changeEvent(QEvent* event)

@@ -21,7 +21,8 @@ const QString kPicture = u":/assets/splash.png"_s;
 constexpr int kClientWidth = 4470;
 constexpr int kClientHeight = 2220;
 const QString kSpokenName = u"Cantorel"_s;
-const QString kSpokenDescription = u"The start-up picture; press it to continue to the playlist maker"_s;
+const char* const kSpokenDescription =
+    QT_TRANSLATE_NOOP("frmSplash", "The start-up picture; press it to continue to the playlist maker");
 
 // The second click of a double click on the splash window lands on the main window, which
 // has just opened under the pointer; it would pick whatever file lies there. This filter
@@ -92,7 +93,7 @@ frmSplash::frmSplash(std::function<void()> showMainWindow, QWidget* parent)
 {
     AccessibleFactory::install();
     setAccessibleName(kSpokenName);
-    setAccessibleDescription(kSpokenDescription);
+    setAccessibleDescription(tr(kSpokenDescription));
     setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_DeleteOnClose);

@@ -7,6 +7,7 @@
 #include "frmsplash.h"
 #include "maximiseguard.h"
 #include "messageboxlog.h"
+#include "translationloader.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -19,6 +20,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Cantorel"_s);
+    TranslationLoader::install(&app);
     QApplication::setWindowIcon(QIcon(u":/assets/icon.png"_s));
     QGuiApplication::setDesktopFileName(u"org.example.cantorel"_s);
     MessageBoxLog::installFromEnvironment();

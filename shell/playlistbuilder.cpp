@@ -7,6 +7,7 @@
 #include "filenametext.h"
 #include "playlistbytesbuilder.h"
 #include "playlistformat.h"
+#include "saveresulttext.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,9 +29,7 @@ const QString kApplicationTitle = u"Cantorel"_s;
 // Room beside a centred caption for a title bar's icon on one side and its three buttons
 // on the other, in pixels.
 constexpr int kTitleBarSideRoom = 96;
-const QString kCheckTooltip = u"Save as m3u file"_s;
-const QString kSavedText = u"Saved"_s;
-const QString kCaptionSuffix = u" filename:"_s;
+const char* const kCheckTooltip = QT_TRANSLATE_NOOP("PlaylistBuilder", "Save as m3u file");
 
 // The text edit keeps one block per line; the playlist joins them by CR LF. Converting
 // at this one boundary keeps the box's own line handling intact.
@@ -72,7 +71,7 @@ void PlaylistBuilder::InitPlaylist()
     m_text1->document()->clearUndoRedoStacks();
     m_playlistName.clear();
     m_playlistExt = PlaylistFormat::kM3UExt;
-    m_check4->setToolTip(kCheckTooltip);
+    m_check4->setToolTip(tr(kCheckTooltip));
 }
 
 void PlaylistBuilder::AddFile(const QString& name)
@@ -124,7 +123,7 @@ void PlaylistBuilder::FormatCheckClicked()
 {
     if (m_check4->isChecked()) {
         m_playlistExt = PlaylistFormat::kM3UExt;
-        m_check4->setToolTip(kCheckTooltip);
+        m_check4->setToolTip(tr(kCheckTooltip));
         Q_EMIT formatCaptionChanged(formatCaption());
 
         // The last four characters stand for the old extension; every occurrence of them
@@ -154,25 +153,29 @@ void PlaylistBuilder::SavePlaylist(const FolderHandle& folder)
 {
     const QString where = folder.displayPath();
     const QString shownPath = where.isEmpty()
-        ? u"%1, in the folder Cantorel was started in"_s.arg(FileNameText::visibleControls(m_playlistName))
+        ? tr("%1, in the folder Cantorel was started in").arg(FileNameText::visibleControls(m_playlistName))
         : savePath(where);
     if (m_playlistName.isEmpty()) {
         showMessage(SaveOutcome::NeedsName,
-                    u"The playlist was not saved: it needs a file name.\n\n"
-                    "Type a name such as party.m3u into the file name box, then save again."_s);
+                    tr("The playlist was not saved: it needs a file name.\n\n"
+                       "Type a name such as party.m3u into the file name box, then save again."));
         return;
     }
 
-    const PlaylistWriter::Result result =
-        m_writer.write(folder, m_playlistName, playlistBytes());
+    m_lastSave = m_writer.write(folder, m_playlistName, playlistBytes());
+    const PlaylistWriter::Result& result = m_lastSave;
     // What the writer has to tell besides (older copies of the file it keeps) comes last.
-    const QString notice = result.notice.isEmpty() ? QString() : u"\n\n"_s + result.notice;
+    const QString told = SaveResultText::notice(result);
+    const QString notice = told.isEmpty() ? QString() : u"\n\n"_s + told;
     if (!result.saved) {
         showMessage(SaveOutcome::Failed,
-                    u"The playlist was not saved.\n\n%1\n\n%2"_s.arg(shownPath, result.reason) + notice);
+                    tr("The playlist was not saved.\n\n%1\n\n%2").arg(shownPath, SaveResultText::reason(result))
+                        + notice);
         return;
     }
-    showMessage(SaveOutcome::Saved, result.notice.isEmpty() ? kSavedText : kSavedText + u'\n' + result.notice);
+    // "Saved" is the whole message of a save that went well.
+    const QString saved = tr("Saved");
+    showMessage(SaveOutcome::Saved, told.isEmpty() ? saved : saved + u'\n' + told);
 }
 
 void PlaylistBuilder::ResetPlaylist()
@@ -237,7 +240,7 @@ QByteArray PlaylistBuilder::playlistBytes() const
 
 QString PlaylistBuilder::formatCaption() const
 {
-    return m_playlistExt + kCaptionSuffix;
+    return tr("%1 filename:", "the format's extension, then the file name box's caption").arg(m_playlistExt);
 }
 
 void PlaylistBuilder::setPlaylistText(const QString& text)

@@ -42,6 +42,9 @@ public:
 
     // The writer SavePlaylist uses; tests reach it to inject write faults.
     PlaylistWriter& writer() { return m_writer; }
+    // What the writer said of the last save that reached it: its reason code and facts,
+    // which the message puts in words (SaveResultText).
+    const PlaylistWriter::Result& lastSave() const { return m_lastSave; }
 
     // The operations the main window's events run.
     void InitPlaylist();                        // Form_Load
@@ -99,6 +102,7 @@ private:
     QCheckBox* m_check4;
     Messenger m_messenger;
     PlaylistWriter m_writer;
+    PlaylistWriter::Result m_lastSave;
     LegacyEntries m_legacyEntries;
 
     QString m_playlistName;

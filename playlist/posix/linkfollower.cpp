@@ -17,18 +17,14 @@ namespace {
 
 // In a folder that is sticky and writable by all (/tmp), a link is followed only when it
 // belongs to the user following it or to the folder's owner, so that no user can make
-// another write through a link of theirs. Returns the refusal, or empty.
-QString sharedFolderLinkProblem(int dirFd, const struct stat& link)
+// another write through a link of theirs. Returns whether the link is refused.
+bool isSharedFolderLinkRefused(int dirFd, const struct stat& link)
 {
     struct stat folder {};
     if (::fstat(dirFd, &folder) != 0)
-        return {};
+        return false;
     const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
-    if (!shared || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid)
-        return {};
-    return u"The name is a link made by another user in a folder that everyone may write "
-           "to; such links are not followed, so that no one can make you overwrite a file "
-           "of yours."_s;
+    return shared && link.st_uid != ::geteuid() && link.st_uid != folder.st_uid;
 }
 
 } // namespace
@@ -36,7 +32,7 @@ QString sharedFolderLinkProblem(int dirFd, const struct stat& link)
 namespace LinkFollower {
 
 int follow(int dirFd, const QByteArray& name, SavePlace& place, QByteArray& dangling,
-           QString& problem)
+           bool& refused)
 {
     place.dir = dirFd;
     place.name = name;
@@ -46,8 +42,8 @@ int follow(int dirFd, const QByteArray& name, SavePlace& place, QByteArray& dang
             return errno;
         if (!S_ISLNK(st.st_mode))
             return 0;
-        problem = sharedFolderLinkProblem(place.dir, st);
-        if (!problem.isEmpty())
+        refused = isSharedFolderLinkRefused(place.dir, st);
+        if (refused)
             return EACCES;
 
         QByteArray text(PATH_MAX, Qt::Uninitialized);

@@ -24,9 +24,9 @@ namespace LinkFollower {
 
 // Follows the link `name` in `dirFd` to what it finally names. Returns 0 and fills `place`,
 // ENOENT with `dangling` set to what the last link points to when that does not exist,
-// EACCES with `problem` set for a link that must not be followed (one made by another
+// EACCES with `refused` set for a link that must not be followed (one made by another
 // user in a folder everyone may write to, like /tmp), or another errno.
 int follow(int dirFd, const QByteArray& name, SavePlace& place, QByteArray& dangling,
-           QString& problem);
+           bool& refused);
 
 } // namespace LinkFollower

@@ -134,19 +134,22 @@ QByteArray OldContentCopy::stateFolder()
     return base + "/cantorel/backups";
 }
 
+QString OldContentCopy::stateFolderShown() const
+{
+    return shown(stateFolder());
+}
+
 bool OldContentCopy::make(int dir, const QByteArray& name, const QByteArray& old, int fileFd)
 {
     m_dir = dir;
     m_name = name;
     m_file.reset(::dup(fileFd));
-    QStringList why;
-
     const QByteArray beside = PlaylistWriter::backupName(name);
     struct stat st {};
     if (::fstatat(dir, beside.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        why << u"beside it, an older copy is in the way"_s;
+        m_olderCopyInTheWay = true;
     } else if (const int error = errno != ENOENT ? errno : makeBeside(old)) {
-        why << u"beside it, %1"_s.arg(SaveIo::systemReason(error));
+        m_besideError = error;
     } else {
         m_where = Where::Beside;
         m_path = shown(folderPath(dir) + '/' + beside);
@@ -154,8 +157,7 @@ bool OldContentCopy::make(int dir, const QByteArray& name, const QByteArray& old
     }
 
     if (const int error = makeInStateFolder(old)) {
-        why << u"in %1, %2"_s.arg(shown(stateFolder()), SaveIo::systemReason(error));
-        m_failure = why.join(u"; "_s);
+        m_stateError = error;
         return false;
     }
     m_where = Where::StateFolder;

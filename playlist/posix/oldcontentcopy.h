@@ -33,8 +33,12 @@ public:
     // Returns whether a complete, synced copy exists now; failure() says why not.
     bool make(int dir, const QByteArray& name, const QByteArray& old, int fileFd);
 
-    // Why no copy could be made anywhere, in words for the user.
-    QString failure() const { return m_failure; }
+    // Why no copy could be made anywhere: beside the file an older copy was in the way, or
+    // the system's error there; and the system's error in the state folder (its path).
+    bool olderCopyInTheWay() const { return m_olderCopyInTheWay; }
+    int besideError() const { return m_besideError; }
+    int stateError() const { return m_stateError; }
+    QString stateFolderShown() const;
     // The copy's path, for the user.
     QString path() const { return m_path; }
 
@@ -61,5 +65,7 @@ private:
     SaveIo::Fd m_backups; // the state folder's backups, while a copy is there
     QByteArray m_id;      // the copy's folder there
     QString m_path;
-    QString m_failure;
+    bool m_olderCopyInTheWay = false;
+    int m_besideError = 0;
+    int m_stateError = 0;
 };

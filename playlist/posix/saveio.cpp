@@ -15,13 +15,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace SaveIo {
 
-QString systemReason(int error)
-{
-    if (error == kNoProgress)
-        return u"the system took no more bytes"_s;
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 void Fd::reset(int fd)
 {
     if (m_fd >= 0)

@@ -14,10 +14,7 @@
 namespace SaveIo {
 
 // A write that took no byte although bytes were left: never normal for a file.
-inline constexpr int kNoProgress = -1;
-
-// The system's reason for an errno value (or kNoProgress), in a sentence part.
-QString systemReason(int error);
+inline constexpr int kNoProgress = PlaylistWriter::kNoProgress;
 
 class Fd
 {

@@ -41,6 +41,7 @@ expected_files=(
     ./usr/share/man/man1/cantorel-open.1.gz
     ./usr/share/doc/cantorel/copyright
     ./usr/share/doc/cantorel/changelog.gz
+    ./usr/share/cantorel/translations/cantorel_de.qm
 )
 
 # Tags of lintian's "info" level that this package keeps, each with its reason. Errors and
@@ -71,6 +72,10 @@ done
 # Caja reads the FileManager-Actions entry only with caja-actions.
 [[ ", $(dpkg-deb -f "$deb" Suggests), " == *", caja-actions, "* ]] \
     || fail "Suggests lacks caja-actions: $(dpkg-deb -f "$deb" Suggests)"
+
+# Qt's own words (its boxes' buttons) in the user's language come with Qt's catalogues.
+[[ ", $(dpkg-deb -f "$deb" Recommends), " == *", qt6-translations-l10n, "* ]] \
+    || fail "Recommends lacks qt6-translations-l10n: $(dpkg-deb -f "$deb" Recommends)"
 
 # Exactly the program's files, nothing of the build (tests, libraries, headers).
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)

@@ -8,12 +8,13 @@
 //   cantorel_savehelper FOLDER NAME CONTENT_FILE [LOCK_WAIT_MS]
 //
 // Writes the bytes of CONTENT_FILE into FOLDER under NAME. Prints "saved" and exits 0, or
-// prints the reason and exits 1; what the writer has to tell besides follows on a line of
-// its own.
+// prints the reason's code and the system's error ("WriteFailed error=5") and exits 1; the
+// older copies the writer tells of follow on a line of their own ("older copies: PATHS").
 #include "folderhandle.h"
 #include "playlistwriter.h"
 
 #include <QFile>
+#include <QMetaEnum>
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,8 +35,13 @@ int main(int argc, char** argv)
         writer.setLockWait(std::atoi(argv[4]));
     const PlaylistWriter::Result result = writer.write(
         FolderHandle::open(QFile::decodeName(argv[1])), QFile::decodeName(argv[2]), content.readAll());
-    std::printf("%s\n", result.saved ? "saved" : result.reason.toUtf8().constData());
-    if (!result.notice.isEmpty())
-        std::printf("%s\n", result.notice.toUtf8().constData());
+    if (result.saved)
+        std::printf("saved\n");
+    else
+        std::printf("%s error=%d\n",
+                    QMetaEnum::fromType<PlaylistWriter::Reason>().valueToKey(int(result.reason)),
+                    result.error);
+    if (!result.olderCopies.isEmpty())
+        std::printf("older copies: %s\n", result.olderCopies.join(u", ").toUtf8().constData());
     return result.saved ? 0 : 1;
 }

@@ -104,7 +104,8 @@ make_music() {
 
 start_app() { # [env's arguments: -u NAME, NAME=VALUE]
     export CANTOREL_MESSAGE_LOG="$work/messages.log"
-    (cd "$work/music" && exec env "$@" "$app") >"$work/app.log" 2>&1 &
+    # English, whatever the machine's languages, unless the scenario says otherwise.
+    (cd "$work/music" && export LANGUAGE=en && exec env "$@" "$app") >"$work/app.log" 2>&1 &
     app_pid=$!
 }
 
@@ -160,8 +161,11 @@ click_main() {
     xdotool click 1
 }
 
+# The main window's caption: "Playlist maker", or its translation when the scenario sets it.
+main_title="Playlist maker"
+
 wait_main() {
-    main=$(visible_window '^Playlist maker$')
+    main=$(visible_window "^$main_title\$")
     [ -n "$main" ] || fail "the main window did not appear"
     geometry "$main"
     MX=$X MY=$Y
@@ -351,6 +355,42 @@ scenario_wm() {
     xdotool type --delay 15 'party.m3u'
     save
     [ "$message" = "Saved" ] || fail "after a good save the box says: $message"
+    expect_saved '#EXTM3U\r\n01 Intro.mp3\r\n'
+    click_main 389 7
+    expect_exit
+}
+
+# In German (LANGUAGE=de, as a desktop sets it): the windows' words are the German
+# catalogue's, a failed save says so in German, and a good one shows the German "Saved" box.
+scenario_german() {
+    start_x
+    start_wm
+    make_music
+    main_title="Wiedergabelisten-Ersteller"
+    start_app LANGUAGE=de LANG=C.UTF-8 LC_ALL=
+    open_main
+    wait_for 10 painted || fail "the main window was never painted"
+
+    click_main 100 282
+    xdotool type --delay 15 'gone/party.m3u'
+    click_main 50 32
+    save
+    grep -qF "Die Wiedergabeliste wurde nicht gespeichert." <<<"$message" \
+        || fail "the failure box is not in German: $message"
+
+    click_main 100 282
+    xdotool key ctrl+a
+    xdotool type --delay 15 'party.m3u'
+    click_main 300 281
+    local box
+    box=$(visible_window '^Cantorel$')
+    [ -n "$box" ] || fail "no message box after saving"
+    read_message
+    [ "$message" = "Gespeichert" ] || fail "after a good save the German box says: $message"
+    shot german-saved
+    xdotool windowfocus --sync "$box" 2>/dev/null || true
+    xdotool key Return
+    wait_for 10 test "$(count_visible '^Cantorel$')" -eq 0 || fail "the message box stayed"
     expect_saved '#EXTM3U\r\n01 Intro.mp3\r\n'
     click_main 389 7
     expect_exit
@@ -697,6 +737,7 @@ case "$scenario" in
     scale1.5) scenario_scale15 ;;
     launcher) scenario_launcher ;;
     paste) scenario_paste ;;
+    german) scenario_german ;;
     wayland) scenario_wayland ;;
     atspi) scenario_atspi ;;
     atspi-session) scenario_atspi_session ;;
