@@ -5,9 +5,8 @@
 #include "folderfiles.h"
 
 #include "folderhandle.h"
+#include "posix/folderstream.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,20 +16,11 @@ void FolderFiles::read(const FolderHandle& folder, const std::function<void(QByt
 {
     // readdir gives every name as bytes, with its type: no name is lost to a decoding,
     // and only links (and file systems that do not report types) cost a stat.
-    // A descriptor of its own, opened through the handle: reading moves its position,
-    // which a duplicate would share with the handle.
     if (!folder.isOpen())
         return;
-    const int fd = ::openat(int(folder.native()), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return;
-    }
-    const int dirFd = ::dirfd(dir);
-    while (const dirent* entry = ::readdir(dir)) {
+    FolderStream dir(int(folder.native()));
+    const int dirFd = dir.fd();
+    while (const dirent* entry = dir.next()) {
         if (entry->d_name[0] == '.') // hidden, and "." and ".."
             continue;
         bool plainFile = entry->d_type == DT_REG;
@@ -41,5 +31,4 @@ void FolderFiles::read(const FolderHandle& folder, const std::function<void(QByt
         if (plainFile)
             take(QByteArrayView(entry->d_name, qsizetype(std::strlen(entry->d_name))));
     }
-    ::closedir(dir);
 }

@@ -4,6 +4,8 @@
 
 #include "newfile.h"
 
+#include "folderstream.h"
+
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -192,16 +194,10 @@ bool NewFile::isTemporaryName(const char* name)
 
 void NewFile::removeLeftovers(int dirFd)
 {
-    const int fd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return;
-    }
+    FolderStream dir(dirFd);
+    const int fd = dir.fd();
     const std::time_t now = std::time(nullptr);
-    while (const struct dirent* entry = ::readdir(dir)) {
+    while (const struct dirent* entry = dir.next()) {
         if (!isTemporaryName(entry->d_name))
             continue;
         struct stat st {};
@@ -209,5 +205,4 @@ void NewFile::removeLeftovers(int dirFd)
             && st.st_uid == ::geteuid() && now - st.st_mtime > kLeftoverAge)
             ::unlinkat(fd, entry->d_name, 0);
     }
-    ::closedir(dir);
 }

@@ -4,6 +4,8 @@
 
 #include "oldcontentcopy.h"
 
+#include "folderstream.h"
+
 #include "filenametext.h"
 #include "newfile.h"
 #include "playlistwriter.h"
@@ -268,16 +270,10 @@ QStringList OldContentCopy::leftovers(int dir, const QByteArray& name)
     Fd backups;
     if (openBackups(false, backups) != 0)
         return paths;
-    const int listFd = ::dup(backups.get());
-    DIR* list = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
-    if (!list) {
-        if (listFd >= 0)
-            ::close(listFd);
-        return paths;
-    }
+    FolderStream list(backups.get());
     const QByteArray key = folderKey(dir);
     const QByteArray hexName = name.toHex();
-    while (const struct dirent* entry = ::readdir(list)) {
+    while (const struct dirent* entry = list.next()) {
         const QByteArray entryName(entry->d_name);
         if (!entryName.endsWith(kRecordSuffix))
             continue;
@@ -290,6 +286,5 @@ QStringList OldContentCopy::leftovers(int dir, const QByteArray& name)
         if (::fstatat(backups.get(), copy.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
             paths << shown(stateFolder() + '/' + copy);
     }
-    ::closedir(list);
     return paths;
 }
