@@ -8,6 +8,7 @@
 // first and on the last Click the trigger raises: no crash (ASan sees every use of the
 // freed control or view), and no Click once the control is gone.
 #include "dirtreefixture.h"
+#include "treetrigger.h"
 
 #include <QDialog>
 #include <QEventLoop>
@@ -17,20 +18,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-enum class Trigger {
-    LeftClick,     // on C:
-    ExpandMark,    // a click on C:'s expand mark
-    DoubleClick,   // on C:
-    KeyDown,       // from A: onto C:
-    Return,        // on C:
-    Right,         // on C:, collapsed
-    Plus,          // on C:, collapsed
-    StarCollapsed, // on C:, collapsed, its children listed with theirs
-    StarExpanded,  // on C:, open
-    SetExpanded,   // the host's item->setExpanded(true)
-    ExpandItem,    // the host's tree()->expandItem(item)
-};
 
 enum class Host {
     ModalBox,           // a modal dialog, closed by a timer
@@ -162,40 +149,7 @@ protected:
     // is gone, as the events would go to a deleted widget.
     void trigger()
     {
-        QTreeWidget* view = control->tree();
-        QWidget* viewport = view->viewport();
-        QTreeWidgetItem* drive = find(u"System (C:)"_s);
-        const QRect rect = view->visualItemRect(drive);
-        const QPoint mark(rect.left() - view->indentation() / 2, rect.center().y());
-        const auto click = [&](QPoint at) {
-            QTest::mousePress(viewport, Qt::LeftButton, {}, at);
-            if (control)
-                QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
-        };
-        const auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
-            QTest::keyPress(view, k, modifiers);
-            if (control)
-                QTest::keyRelease(view, k, modifiers);
-        };
-        switch (GetParam().trigger.trigger) {
-        case Trigger::LeftClick: click(rect.center()); break;
-        case Trigger::ExpandMark: click(mark); break;
-        case Trigger::DoubleClick:
-            click(rect.center());
-            if (control)
-                QTest::mouseDClick(viewport, Qt::LeftButton, {}, rect.center());
-            if (control)
-                QTest::mouseRelease(viewport, Qt::LeftButton, {}, rect.center());
-            break;
-        case Trigger::KeyDown: key(Qt::Key_Down); break;
-        case Trigger::Return: key(Qt::Key_Return); break;
-        case Trigger::Right: key(Qt::Key_Right); break;
-        case Trigger::Plus: key(Qt::Key_Plus); break;
-        case Trigger::StarCollapsed:
-        case Trigger::StarExpanded: key(Qt::Key_Asterisk, Qt::KeypadModifier); break;
-        case Trigger::SetExpanded: drive->setExpanded(true); break;
-        case Trigger::ExpandItem: view->expandItem(drive); break;
-        }
+        fireTrigger(GetParam().trigger.trigger, control->tree(), find(u"System (C:)"_s), control);
     }
 
     QPointer<QWidget> window;

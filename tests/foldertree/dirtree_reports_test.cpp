@@ -6,6 +6,7 @@
 // delete the control from any Click of any action (ASan and valgrind see every read of
 // the freed control).
 #include "dirtreefixture.h"
+#include "treetrigger.h"
 
 #include <QPointer>
 
@@ -13,85 +14,39 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum class Action {
-    LeftClick,     // on C:
-    ExpandMark,    // a click on C:'s expand mark
-    DoubleClick,   // on C:: a click, then the expansion
-    KeyDown,       // from A: onto C:
-    Return,        // on C:
-    Right,         // on C:, collapsed
-    Plus,          // on C:, collapsed
-    StarCollapsed, // on C:, collapsed, its children listed with theirs
-    StarExpanded,  // on C:, open
-    SetExpanded,   // C: opened by the host's code
-};
-
 class DirTreeActionTest : public DirTreeTest
 {
 protected:
     // Fills the tree (standard machine) and readies it for `action`.
-    void start(Action action)
+    void start(Trigger action)
     {
         make(standardMachine);
         tree->GoList();
         QTreeWidgetItem* drive = find(u"System (C:)"_s);
-        if (action == Action::StarCollapsed || action == Action::StarExpanded) {
+        if (action == Trigger::StarCollapsed || action == Trigger::StarExpanded) {
             drive->setExpanded(true);
-            drive->setExpanded(action == Action::StarExpanded);
+            drive->setExpanded(action == Trigger::StarExpanded);
         }
         tree->resize(300, 300);
         tree->show();
         tree->tree()->setFocus();
-        tree->tree()->setCurrentItem(action == Action::KeyDown ? find(u"(A:)"_s) : drive);
+        tree->tree()->setCurrentItem(action == Trigger::KeyDown ? find(u"(A:)"_s) : drive);
         clicks.clear();
     }
 
     // Runs `action` as the user (or the host) does it; stops as soon as the control is
     // gone, as the events would then go to a deleted widget.
-    void act(Action action)
+    void act(Trigger action)
     {
-        const QPointer<DirTree> alive(tree.get());
-        QTreeWidget* view = tree->tree(); // `tree` may be let go of by a handler
-        QWidget* viewport = view->viewport();
-        QTreeWidgetItem* drive = find(u"System (C:)"_s);
-        const QRect rect = view->visualItemRect(drive);
-        const QPoint mark(rect.left() - view->indentation() / 2, rect.center().y());
-        // The style may open a node on the press already.
-        const auto click = [&](QPoint at) {
-            QTest::mousePress(viewport, Qt::LeftButton, {}, at);
-            if (alive)
-                QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
-        };
-        const auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
-            QTest::keyPress(view, k, modifiers);
-            if (alive)
-                QTest::keyRelease(view, k, modifiers);
-        };
-        switch (action) {
-        case Action::LeftClick: click(rect.center()); break;
-        case Action::ExpandMark: click(mark); break;
-        case Action::DoubleClick:
-            click(rect.center());
-            if (alive)
-                QTest::mouseDClick(viewport, Qt::LeftButton, {}, rect.center());
-            if (alive)
-                QTest::mouseRelease(viewport, Qt::LeftButton, {}, rect.center());
-            break;
-        case Action::KeyDown: key(Qt::Key_Down); break;
-        case Action::Return: key(Qt::Key_Return); break;
-        case Action::Right: key(Qt::Key_Right); break;
-        case Action::Plus: key(Qt::Key_Plus); break;
-        case Action::StarCollapsed:
-        case Action::StarExpanded: key(Qt::Key_Asterisk, Qt::KeypadModifier); break;
-        case Action::SetExpanded: drive->setExpanded(true); break;
-        }
+        // `tree` may be let go of by a handler: the view and node are taken first.
+        fireTrigger(action, tree->tree(), find(u"System (C:)"_s), tree.get());
     }
 };
 
 struct DeleteCase
 {
     std::string name;
-    Action action;
+    Trigger action;
     int deleteOnClick;
     bool later;     // deleteLater() instead of delete
     int clicks;     // Clicks raised in all
@@ -124,15 +79,15 @@ std::vector<DeleteCase> deleteCases()
     struct Counted
     {
         const char* name;
-        Action action;
+        Trigger action;
         int clicks; // what the action raises when nobody deletes
     };
     const Counted actions[] = {
-        {"LeftClick", Action::LeftClick, 1},   {"ExpandMark", Action::ExpandMark, 4},
-        {"DoubleClick", Action::DoubleClick, 5}, {"KeyDown", Action::KeyDown, 1},
-        {"Return", Action::Return, 1},         {"Right", Action::Right, 4},
-        {"Plus", Action::Plus, 4},             {"StarCollapsed", Action::StarCollapsed, 8},
-        {"StarExpanded", Action::StarExpanded, 5}, {"SetExpanded", Action::SetExpanded, 4},
+        {"LeftClick", Trigger::LeftClick, 1},   {"ExpandMark", Trigger::ExpandMark, 4},
+        {"DoubleClick", Trigger::DoubleClick, 5}, {"KeyDown", Trigger::KeyDown, 1},
+        {"Return", Trigger::Return, 1},         {"Right", Trigger::Right, 4},
+        {"Plus", Trigger::Plus, 4},             {"StarCollapsed", Trigger::StarCollapsed, 8},
+        {"StarExpanded", Trigger::StarExpanded, 5}, {"SetExpanded", Trigger::SetExpanded, 4},
     };
     std::vector<DeleteCase> cases;
     for (const Counted& a : actions) {
@@ -152,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Actions, DeleteFromClick, ::testing::ValuesIn(deleteCas
 struct SequenceCase
 {
     const char* name;
-    Action action;
+    Trigger action;
     QStringList expected;
 };
 
@@ -174,13 +129,13 @@ const QString kWin = u"C:\\Windows\\"_s;
 const QString kC = u"C:\\"_s;
 
 INSTANTIATE_TEST_SUITE_P(Actions, ClickSequence, ::testing::Values(
-    SequenceCase{"LeftClick", Action::LeftClick, {kC}},
-    SequenceCase{"ExpandMark", Action::ExpandMark, {kPf, kUsers, kWin, kC}},
-    SequenceCase{"DoubleClick", Action::DoubleClick, {kC, kPf, kUsers, kWin, kC}},
-    SequenceCase{"KeyDown", Action::KeyDown, {kC}},
-    SequenceCase{"Right", Action::Right, {kPf, kUsers, kWin, kC}},
-    SequenceCase{"StarCollapsed", Action::StarCollapsed, {kCf, kPf, kAnn, kUsers, kPf, kUsers, kWin, kC}},
-    SequenceCase{"StarExpanded", Action::StarExpanded, {kCf, kPf, kAnn, kUsers, kC}}),
+    SequenceCase{"LeftClick", Trigger::LeftClick, {kC}},
+    SequenceCase{"ExpandMark", Trigger::ExpandMark, {kPf, kUsers, kWin, kC}},
+    SequenceCase{"DoubleClick", Trigger::DoubleClick, {kC, kPf, kUsers, kWin, kC}},
+    SequenceCase{"KeyDown", Trigger::KeyDown, {kC}},
+    SequenceCase{"Right", Trigger::Right, {kPf, kUsers, kWin, kC}},
+    SequenceCase{"StarCollapsed", Trigger::StarCollapsed, {kCf, kPf, kAnn, kUsers, kPf, kUsers, kWin, kC}},
+    SequenceCase{"StarExpanded", Trigger::StarExpanded, {kCf, kPf, kAnn, kUsers, kC}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Mouse actions that are not a left click on one node leave the current node, and path,
