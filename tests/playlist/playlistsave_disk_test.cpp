@@ -542,9 +542,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, SaveDiskTest, ::testing::Values(
     DiskCase{"other_users_link_in_a_sticky_folder", u"shared"_s, u"party.m3u"_s, 1,
              stickyFolderLink(1234, 0),
              false, refused(PlaylistWriter::Reason::SharedFolderLink), {{u"home/list.m3u"_s, kOld}}},
+    // The folder's owner may plant links as well as anyone who may write it.
     DiskCase{"folder_owners_link_in_a_sticky_folder", u"shared"_s, u"party.m3u"_s, 1,
              stickyFolderLink(1234, 1234),
-             true, {}, {{u"home/list.m3u"_s, kNew}}},
+             false, refused(PlaylistWriter::Reason::SharedFolderLink), {{u"home/list.m3u"_s, kOld}}},
     // A copy that a cut-off save left is kept as it is, and the user is told where.
     DiskCase{"older_copy_is_kept_and_told", {}, u"keep.m3u"_s, 3,
              [](Disk& d) {

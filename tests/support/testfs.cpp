@@ -20,7 +20,8 @@
 //   noreplace off|on  renaming with RENAME_NOREPLACE fails with EINVAL, or works
 //   setxattr off|on   setting an extended attribute fails with EOPNOTSUPP, or works
 //   link off|on    making a hard link fails with EPERM (FAT through FUSE), or works
-//   fsyncdir eio|on   syncing a folder fails with EIO, or works
+//   fsyncdir eio|erofs|on  syncing a folder fails with EIO or EROFS (a file system that
+//                  turned read-only after an error), or works
 //   creates        prints "create PATH MODE" (MODE in octal, as the file was made) for each
 //                  file made since the start, before its "ok"
 // A file is never made unnamed (O_TMPFILE): this file system has no operation for it.
@@ -70,7 +71,7 @@ struct Control {
     std::atomic<bool> noReplaceFlag{false};
     std::atomic<bool> noSetXattr{false};
     std::atomic<bool> noLink{false};
-    std::atomic<bool> failFsyncDir{false};
+    std::atomic<int> failFsyncDir{0};  // the errno a folder sync fails with
     std::vector<std::string> creates; // under `mutex`
 } g_control;
 
@@ -324,8 +325,8 @@ int tfsFsync(const char*, int dataOnly, fuse_file_info* fi)
 
 int tfsFsyncdir(const char* path, int, fuse_file_info*)
 {
-    if (g_control.failFsyncDir)
-        return -EIO;
+    if (const int error = g_control.failFsyncDir)
+        return -error;
     const int fd = ::openat(g_root, rel(path).c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0)
         return fail();
@@ -361,7 +362,7 @@ void readCommands(fuse* fs)
         } else if (line.rfind("link ", 0) == 0) {
             g_control.noLink = line == "link off";
         } else if (line.rfind("fsyncdir ", 0) == 0) {
-            g_control.failFsyncDir = line == "fsyncdir eio";
+            g_control.failFsyncDir = line == "fsyncdir eio" ? EIO : line == "fsyncdir erofs" ? EROFS : 0;
         } else if (line == "creates") {
             std::lock_guard lock(g_control.mutex);
             for (const std::string& create : g_control.creates)
