@@ -141,8 +141,9 @@ int openFolderIn(int dir, const char* name)
     return ::openat(dir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
-// Files `id` under `key` in the index and makes the entry last. Returns 0 or an errno.
-int fileUnder(int index, const QByteArray& key, const QByteArray& id)
+// Files `id` under `key` in the index and, when `sync` says so, makes the entry last.
+// Returns 0 or an errno.
+int fileUnder(int index, const QByteArray& key, const QByteArray& id, bool sync = true)
 {
     if (::mkdirat(index, key.constData(), 0700) != 0 && errno != EEXIST)
         return errno;
@@ -152,6 +153,8 @@ int fileUnder(int index, const QByteArray& key, const QByteArray& id)
     Fd entry(::openat(folder.get(), id.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!entry.isOpen())
         return errno;
+    if (!sync)
+        return 0;
     if (const int error = SaveIo::syncFd(folder.get()))
         return error;
     return SaveIo::syncFd(index);
@@ -197,10 +200,13 @@ int openIndex(int backups, Fd& index)
         if (folder.path.isEmpty() && file.endsWith('/' + name))
             folder.path = file.chopped(name.size() + 1).toHex();
         for (const QByteArray& key : folder.keys(name)) {
-            if (const int error = fileUnder(index.get(), key, id))
+            if (const int error = fileUnder(index.get(), key, id, false))
                 return error;
         }
     }
+    // All of it lasts before the index says it is complete: one sync of the file system.
+    if (::syncfs(index.get()) != 0)
+        return errno;
     Fd done(::openat(index.get(), kIndexed, O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
     return done.isOpen() ? SaveIo::syncFd(index.get()) : errno;
 }
