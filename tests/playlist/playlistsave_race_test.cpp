@@ -803,9 +803,17 @@ bool runQuietly(const QString& program, const QStringList& args)
 class GroupUsers
 {
 public:
-    static constexpr const char* kGroup = "cantorel-test-group";
-    static constexpr const char* kSaver = "cantorel-test-saver";
-    static constexpr const char* kPlanter = "cantorel-test-planter";
+    // Named after the test's process, so that tests run side by side do not share them.
+    GroupUsers()
+        : kGroup("cantorel-g" + QByteArray::number(::getpid())),
+          kSaver("cantorel-s" + QByteArray::number(::getpid())),
+          kPlanter("cantorel-p" + QByteArray::number(::getpid()))
+    {
+    }
+
+    const QByteArray kGroup;
+    const QByteArray kSaver;
+    const QByteArray kPlanter;
 
     bool make(QString& why)
     {
@@ -820,11 +828,11 @@ public:
             && runQuietly(u"/usr/sbin/useradd"_s, {u"-M"_s, u"-N"_s, u"-g"_s, QString::fromLatin1(kGroup),
                                                    QString::fromLatin1(kPlanter)});
         // getpwnam answers in one buffer: each answer is taken before the next question.
-        const struct passwd* user = m_made ? ::getpwnam(kSaver) : nullptr;
+        const struct passwd* user = m_made ? ::getpwnam(kSaver.constData()) : nullptr;
         if (user) {
             saverUid = user->pw_uid;
             gid = user->pw_gid;
-            user = ::getpwnam(kPlanter);
+            user = ::getpwnam(kPlanter.constData());
         }
         if (!user) {
             why = u"the system refused to make the test's users"_s;
@@ -845,7 +853,7 @@ public:
     gid_t gid = 0;
 
 private:
-    static void remove()
+    void remove() const
     {
         runQuietly(u"/usr/sbin/userdel"_s, {QString::fromLatin1(kSaver)});
         runQuietly(u"/usr/sbin/userdel"_s, {QString::fromLatin1(kPlanter)});
@@ -858,7 +866,7 @@ private:
 struct PlantedLinkCase {
     const char* label;
     mode_t folderMode;      // the folder holding the link, the saver's own
-    QString acl;            // given to the folder besides, when not empty (setfacl -m)
+    bool aclForPlanter;     // the folder's ACL lets the planter write it besides
     bool followed;          // the link leads the save to the saver's playlist
 };
 
@@ -889,8 +897,9 @@ TEST_P(PlantedLinkTest, OnlyLinksNoOneElseCouldPlantAreFollowed)
     for (const char* rel : {"home", "home/list.m3u", "state", "shared"})
         ASSERT_EQ(::chown(path(rel).constData(), users.saverUid, users.gid), 0) << rel;
     ASSERT_EQ(::chmod(path("shared").constData(), c.folderMode), 0);
-    if (!c.acl.isEmpty()
-        && !runQuietly(u"setfacl"_s, {u"-m"_s, c.acl, QFile::decodeName(path("shared"))})) {
+    if (c.aclForPlanter
+        && !runQuietly(u"setfacl"_s, {u"-m"_s, u"u:%1:rwx"_s.arg(QString::fromLatin1(users.kPlanter)),
+                                      QFile::decodeName(path("shared"))})) {
         GTEST_SKIP() << "no ACLs here";
     }
     // The other member's link to the saver's playlist.
@@ -899,8 +908,7 @@ TEST_P(PlantedLinkTest, OnlyLinksNoOneElseCouldPlantAreFollowed)
 
     Process save;
     QByteArray output;
-    ASSERT_TRUE(save.start({"/usr/bin/setpriv", "--reuid=" + QByteArray(GroupUsers::kSaver),
-                            "--regid=" + QByteArray(GroupUsers::kGroup), "--init-groups", "/usr/bin/env",
+    ASSERT_TRUE(save.start({"/usr/bin/setpriv", "--reuid=" + users.kSaver, "--regid=" + users.kGroup, "--init-groups", "/usr/bin/env",
                             "XDG_STATE_HOME=" + path("state"), path("savehelper"), path("shared"),
                             "party.m3u", path("content")},
                            false));
@@ -910,16 +918,16 @@ TEST_P(PlantedLinkTest, OnlyLinksNoOneElseCouldPlantAreFollowed)
         EXPECT_EQ(readBytes(path("home/list.m3u")), kNew);
     } else {
         EXPECT_EQ(status, 1) << output.constData();
-        EXPECT_EQ(output, "SharedFolderLink error=0 subject=" + QByteArray(GroupUsers::kPlanter));
+        EXPECT_EQ(output, "SharedFolderLink error=0 subject=" + users.kPlanter);
         EXPECT_EQ(readBytes(path("home/list.m3u")), kOld) << "steered onto the saver's file";
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, PlantedLinkTest, ::testing::Values(
-    PlantedLinkCase{"group_may_write", 02775, {}, false},
-    PlantedLinkCase{"group_may_write_sticky", 03770, {}, false},
-    PlantedLinkCase{"acl_lets_another_user_write", 0755, u"u:cantorel-test-planter:rwx"_s, false},
-    PlantedLinkCase{"no_one_else_may_write", 0755, {}, true}),
+    PlantedLinkCase{"group_may_write", 02775, false, false},
+    PlantedLinkCase{"group_may_write_sticky", 03770, false, false},
+    PlantedLinkCase{"acl_lets_another_user_write", 0755, true, false},
+    PlantedLinkCase{"no_one_else_may_write", 0755, false, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // --- a power cut right after a save ---------------------------------------------------
