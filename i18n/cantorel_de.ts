@@ -209,10 +209,6 @@ Geben Sie einen Namen wie party.m3u in das Dateinamenfeld ein und speichern Sie 
         <translation>Der Name ist ein Verweis auf %1, das es nicht gibt.</translation>
     </message>
     <message>
-        <source>The name is a link made by another user in a folder that everyone may write to; such links are not followed, so that no one can make you overwrite a file of yours.</source>
-        <translation>Der Name ist ein Verweis, den ein anderer Benutzer in einem Ordner angelegt hat, in den alle schreiben dürfen; solchen Verweisen wird nicht gefolgt, damit niemand Sie dazu bringen kann, eine Ihrer Dateien zu überschreiben.</translation>
-    </message>
-    <message>
         <source>The name is a link to the media file %1, which a playlist never overwrites.</source>
         <translation>Der Name ist ein Verweis auf die Mediendatei %1, die eine Wiedergabeliste nie überschreibt.</translation>
     </message>
@@ -295,6 +291,22 @@ Geben Sie einen Namen wie party.m3u in das Dateinamenfeld ein und speichern Sie 
     <message>
         <source>Older copies of this file, left by saves that were cut off, are kept in %1.</source>
         <translation>Ältere Kopien dieser Datei, die abgebrochene Speichervorgänge hinterlassen haben, sind in %1 aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>The name is a link made by %1 in a folder that others may write to; such links are not followed, so that no one can make you overwrite a file of yours.</source>
+        <translation>Der Name ist eine Verknüpfung, die %1 in einem Ordner angelegt hat, in den auch andere schreiben dürfen; solchen Verknüpfungen wird nicht gefolgt, damit niemand Sie dazu bringen kann, eine Ihrer Dateien zu überschreiben.</translation>
+    </message>
+    <message>
+        <source>The folder could not be written to the disk (%1), and the new playlist could not be removed again (%2): whether the folder still holds it after a restart is not known.</source>
+        <translation>Der Ordner konnte nicht auf die Festplatte geschrieben werden (%1), und die neue Wiedergabeliste konnte nicht wieder entfernt werden (%2): Ob der Ordner sie nach einem Neustart noch enthält, ist nicht bekannt.</translation>
+    </message>
+    <message>
+        <source>%1 in the folder Cantorel was started in</source>
+        <translation>%1 im Ordner, in dem Cantorel gestartet wurde</translation>
+    </message>
+    <message>
+        <source>A copy of a file of this name, left by a save that was cut off in a folder of this same path (perhaps this folder, on a disk attached again), is kept in %1.</source>
+        <translation>Eine Kopie einer Datei dieses Namens, die ein abgebrochenes Speichern in einem Ordner mit demselben Pfad hinterlassen hat (vielleicht in diesem Ordner, auf einem wieder angeschlossenen Datenträger), liegt in %1.</translation>
     </message>
 </context>
 <context>

@@ -22,16 +22,19 @@ class FolderHandle;
 // with the name it is given:
 // - a name that cannot name a file of its own here (see nameProblem()) is refused;
 // - a symbolic link is followed to the file it points to; a link to nothing is refused,
-//   and so is a link in a shared sticky folder (like /tmp) that belongs neither to the
-//   user saving nor to the folder's owner;
+//   and so is a link that belongs neither to the user saving nor to root in a folder that
+//   someone else may write (by its owner, mode bits, group or ACL), on the way too: no one
+//   else can steer a save onto a file of the user's;
 // - an existing media file (a name the file list shows, in any letter case, or a file
 //   whose first bytes are media or binary data, see MediaContent), a folder, a pipe, a
 //   device or a socket is refused without writing anything; a read-only file too;
 // - a new name gets the new content only if nothing took that name meanwhile: whatever
 //   appeared during the save is left alone and the save says so;
 // - otherwise the new content goes to a file beside the target, is synced to the disk and
-//   renamed over the target, which keeps the target's permission bits, ACL and extended
-//   attributes, provided the name still holds the file examined (else the save says so);
+//   swapped with the target in one step, which keeps the target's permission bits, ACL
+//   and extended attributes; what comes out must be the file examined, else it is swapped
+//   back and the save says so. Where the system cannot swap, the file is rewritten in
+//   place (below), which replaces nothing but the file examined;
 // - where a rename would change the file or lose what its owner set (other hard links, an
 //   owner or group that a new file would not get, a folder where no new file can be made,
 //   a mode or attribute the new file cannot take), the file is rewritten in place instead,
@@ -41,7 +44,8 @@ class FolderHandle;
 //   and the file not touched. A failure puts the old content back; the message then says
 //   what the file holds, read back, and where the copy is kept when it is damaged;
 // - a copy left by a cut-off save is never reused or overwritten: the save makes another,
-//   and tells the user once where the older one is kept (Result::notice);
+//   and tells the user once where the older one is kept (Result::olderCopies), whatever
+//   the save's outcome, refusals included;
 // - one writer at a time: the existing file is locked for the whole save; another save of
 //   it waits for lockWait and then reports that another program is writing it (or reading
 //   or using it, for a reader's lock or a lease).
@@ -73,7 +77,8 @@ public:
         FolderInTheWay,
         NotAFile,         // `kind` says what it is
         LinkToNothing,    // `subject`: the link's text
-        SharedFolderLink, // another user's link in a shared sticky folder
+        SharedFolderLink, // another user's link in a folder others may write: `subject`
+                          // names the link's owner
         LinkToMedia,      // `subject`: the name the link leads to
         MediaName,
         ReadOnly,
@@ -126,7 +131,8 @@ public:
         Kind kind = Kind::Other;
         int waitMs = 0;
         // A failed in-place rewrite: what the file holds now, why the old content could not
-        // be put back, and where its whole copy is kept when it is damaged.
+        // be put back, and where its whole copy is kept when it is damaged. After a failed
+        // sync of a new name, restoreError says why the new file could not be removed.
         Holds holds = Holds::Untouched;
         int restoreError = 0;
         QString copyPath;
@@ -136,8 +142,13 @@ public:
         QString stateFolder;
         int stateError = 0;
         // Saved or not, what the user should know besides: where older copies of the file's
-        // content, left by saves that were cut off, are kept. Empty almost always.
+        // content, left by saves that were cut off, are kept. Empty almost always. A path
+        // that is a name alone is that name in the listed folder, whose path the system
+        // could not give whole.
         QStringList olderCopies;
+        // Copies recorded for a folder of the same path but another identity: this folder
+        // on a disk attached again, or another folder since put in its place.
+        QStringList olderCopiesSamePath;
     };
 
     // Test seam for failures a real file system cannot be made to produce on demand. It

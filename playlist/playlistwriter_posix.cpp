@@ -21,8 +21,10 @@
 #include <QSet>
 
 #include <cerrno>
+#include <vector>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,6 +60,15 @@ Result saved()
     return result;
 }
 
+// A folder's identity while the program runs: its device and inode.
+QByteArray folderKey(int dir)
+{
+    struct stat st {};
+    if (::fstat(dir, &st) != 0)
+        return {};
+    return QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino));
+}
+
 bool sameFile(const struct stat& a, const struct stat& b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -82,6 +93,17 @@ Result anotherProgram(const FileLock& lock)
     return result;
 }
 
+// Who `uid` is, for a message: the user's name, else the number.
+QString userName(uid_t uid)
+{
+    std::vector<char> buffer(16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+        return QString::fromLocal8Bit(found->pw_name);
+    return QString::number(uid);
+}
+
 Result replacedMeanwhile()
 {
     return refused(Reason::ReplacedMeanwhile);
@@ -98,7 +120,7 @@ class Save
 {
 public:
     Save(const WriteFault& fault, int lockWaitMs, QSet<QByteArray>& sweptFolders,
-         QSet<QByteArray>& toldLeftovers)
+         const QSet<QByteArray>& toldLeftovers)
         : m_fault(fault), m_lockWaitMs(lockWaitMs), m_sweptFolders(sweptFolders),
           m_toldLeftovers(toldLeftovers)
     {
@@ -107,50 +129,56 @@ public:
     // Set when the name changed hands between its examination and its lock: start again.
     bool again = false;
 
-    Result run(int listed, const QString& name, const QByteArray& bytes);
+    // Every answer tells the copies older saves left of the file, refusals included.
+    Result run(int listed, const QString& name, const QByteArray& bytes)
+    {
+        Result result = steps(listed, name, bytes);
+        result.olderCopies = m_leftovers.copies;
+        result.olderCopiesSamePath = m_leftovers.samePath;
+        return result;
+    }
+
+    // The file the copies told of belong to; empty when none was told.
+    QByteArray toldFile() const { return m_toldFile; }
 
 private:
+    Result steps(int listed, const QString& name, const QByteArray& bytes);
     Result saveNew(const SavePlace& place, const QByteArray& bytes);
     Result replaceByRename(const SavePlace& place, Target& target, const QByteArray& bytes);
     Result rewriteInPlace(const SavePlace& place, Target& target, const QByteArray& bytes);
     void sweepOnce(int dirFd);
-    QStringList leftoverNotice(const SavePlace& place);
+    void findLeftovers(const SavePlace& place);
 
     const WriteFault& m_fault;
     int m_lockWaitMs;
     QSet<QByteArray>& m_sweptFolders;
-    QSet<QByteArray>& m_toldLeftovers;
+    const QSet<QByteArray>& m_toldLeftovers;
+    OldContentCopy::Leftovers m_leftovers;
+    QByteArray m_toldFile;
 };
 
 // Leftovers are those of saves killed before: one look per folder is enough, so a save in
 // a folder of a million files reads it only the first time.
 void Save::sweepOnce(int dirFd)
 {
-    struct stat st {};
-    if (::fstat(dirFd, &st) != 0)
-        return;
-    const QByteArray key = QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino));
-    if (m_sweptFolders.contains(key))
+    const QByteArray key = folderKey(dirFd);
+    if (key.isEmpty() || m_sweptFolders.contains(key))
         return;
     m_sweptFolders.insert(key);
     NewFile::removeLeftovers(dirFd);
 }
 
 // Copies of the file's old content that cut-off saves left are kept for the user, who is
-// told once (per file, while the program runs) where they are.
-QStringList Save::leftoverNotice(const SavePlace& place)
+// told once (per file, while the program runs) where they are. They are looked for before
+// anything is written, so that the save's own copy is never among them.
+void Save::findLeftovers(const SavePlace& place)
 {
-    struct stat st {};
-    if (::fstat(place.dir, &st) != 0)
-        return {};
-    const QByteArray key = QByteArray::number(quint64(st.st_dev)) + ':'
-        + QByteArray::number(quint64(st.st_ino)) + '/' + place.name;
+    const QByteArray key = folderKey(place.dir) + '/' + place.name;
     if (m_toldLeftovers.contains(key))
-        return {};
-    const QStringList copies = OldContentCopy::leftovers(place.dir, place.name);
-    if (!copies.isEmpty())
-        m_toldLeftovers.insert(key);
-    return copies;
+        return;
+    m_leftovers = OldContentCopy::leftovers(place.dir, place.name);
+    if (!m_leftovers.copies.isEmpty() || !m_leftovers.samePath.isEmpty())
+        m_toldFile = key;
 }
 
 // The new file goes in under a name that was free: never over what took it meanwhile.
@@ -172,8 +200,11 @@ Result Save::saveNew(const SavePlace& place, const QByteArray& bytes)
     }
     // "Saved" only once the name lasts; until then the file is ours, made an instant ago.
     if (const int error = syncFolder(place.dir, file.fd())) {
-        ::unlinkat(place.dir, place.name.constData(), 0);
-        return failed(Reason::NewFolderSyncFailed, error);
+        Result result = failed(Reason::NewFolderSyncFailed, error);
+        // A file system turned read-only keeps the name until it is mounted again.
+        if (::unlinkat(place.dir, place.name.constData(), 0) != 0)
+            result.restoreError = errno;
+        return result;
     }
     if (const int error = file.close()) {
         ::unlinkat(place.dir, place.name.constData(), 0);
@@ -220,14 +251,20 @@ Result Save::replaceByRename(const SavePlace& place, Target& target, const QByte
     if (const int error = file.close())
         return failed(Reason::CloseNewFailed, error);
 
-    // The name must still hold the file examined and locked: never replace what another
-    // program put there meanwhile.
-    struct stat now {};
-    if (::fstatat(place.dir, place.name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0
-        || !sameFile(now, target.st))
+    // Only the file examined and locked is replaced, never what another program put under
+    // the name meanwhile: the swap and the look at what came out leave no moment between a
+    // check and the replacing. Where the system cannot swap, the file examined is rewritten.
+    int error = 0;
+    switch (file.placeInstead(place.name, target.st, error)) {
+    case NewFile::Swap::Done:
+        break;
+    case NewFile::Swap::Unsupported:
+        return rewriteInPlace(place, target, bytes);
+    case NewFile::Swap::NotExpected:
         return replacedMeanwhile();
-    if (const int error = file.placeOver(place.name))
+    case NewFile::Swap::Failed:
         return failed(Reason::PlaceFailed, error);
+    }
 
     // "Saved" only once the rename lasts. The old file is gone by now: nothing to undo.
     if (const int error = syncFolder(place.dir, target.fd.get()))
@@ -294,7 +331,7 @@ Result Save::rewriteInPlace(const SavePlace& place, Target& target, const QByteA
     return saved();
 }
 
-Result Save::run(int listed, const QString& name, const QByteArray& bytes)
+Result Save::steps(int listed, const QString& name, const QByteArray& bytes)
 {
     // The name is one component, so this is exactly the file the folder will hold.
     const QByteArray typed = QFile::encodeName(name);
@@ -305,25 +342,32 @@ Result Save::run(int listed, const QString& name, const QByteArray& bytes)
     if (::fstatat(listed, typed.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno != ENOENT)
             return failed(Reason::NameUnusable, errno);
+        findLeftovers(place);
         sweepOnce(listed);
         return saveNew(place, bytes);
     }
 
-    // A link is followed, as editors do: the file it points to is the one saved.
+    // A link is followed, as editors do: the file it points to is the one saved, unless
+    // someone else may have put the link there.
     const bool isLink = S_ISLNK(st.st_mode);
     if (isLink) {
-        QByteArray dangling;
-        bool notFollowed = false;
-        if (const int error = LinkFollower::follow(listed, typed, place, dangling, notFollowed)) {
-            if (notFollowed)
-                return refused(Reason::SharedFolderLink);
-            if (error == ENOENT && !dangling.isEmpty())
-                return refused(Reason::LinkToNothing, FileNameText::decode(dangling).text);
+        LinkFollower::Stop stop;
+        SavePlace followed;
+        if (const int error = LinkFollower::follow(listed, typed, followed, stop)) {
+            findLeftovers(place);
+            if (stop.refused)
+                return refused(Reason::SharedFolderLink, userName(stop.linkOwner));
+            if (error == ENOENT && !stop.dangling.isEmpty())
+                return refused(Reason::LinkToNothing, FileNameText::decode(stop.dangling).text);
             return failed(Reason::LinkUnfollowable, error);
         }
+        place.folder.reset(followed.folder.get() >= 0 ? ::dup(followed.folder.get()) : -1);
+        place.dir = place.folder.isOpen() ? place.folder.get() : listed;
+        place.name = followed.name;
         if (::fstatat(place.dir, place.name.constData(), &st, 0) != 0)
             return failed(Reason::LinkUnfollowable, errno);
     }
+    findLeftovers(place);
 
     SavePolicy::Found found;
     found.type = typeOf(st.st_mode);
@@ -369,12 +413,9 @@ Result Save::run(int listed, const QString& name, const QByteArray& bytes)
     if (Result refusal = SavePolicy::contentRefusal(head); refusal.reason != Reason::None)
         return refusal;
 
-    const QStringList notice = leftoverNotice(place);
     // A rename gives the name a new file: other hard links would keep the old text.
-    Result result = target.st.st_nlink > 1 ? rewriteInPlace(place, target, bytes)
-                                           : replaceByRename(place, target, bytes);
-    result.olderCopies = notice;
-    return result;
+    return target.st.st_nlink > 1 ? rewriteInPlace(place, target, bytes)
+                                  : replaceByRename(place, target, bytes);
 }
 
 } // namespace
@@ -398,8 +439,11 @@ PlaylistWriter::Result PlaylistWriter::write(const FolderHandle& folder, const Q
     for (int attempt = 0; attempt < 5; ++attempt) {
         Save save(m_fault, m_lockWaitMs, m_sweptFolders, m_toldLeftovers);
         result = save.run(int(folder.native()), name, bytes);
-        if (!save.again)
+        if (!save.again) {
+            if (!save.toldFile().isEmpty())
+                m_toldLeftovers.insert(save.toldFile());
             break;
+        }
     }
     return result;
 }

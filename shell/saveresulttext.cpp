@@ -97,9 +97,9 @@ QString SaveResultText::reason(const PlaylistWriter::Result& r)
     case Reason::LinkToNothing:
         return tr("The name is a link to %1, which does not exist.").arg(r.subject);
     case Reason::SharedFolderLink:
-        return tr("The name is a link made by another user in a folder that everyone may write "
-                  "to; such links are not followed, so that no one can make you overwrite a "
-                  "file of yours.");
+        return tr("The name is a link made by %1 in a folder that others may write to; such "
+                  "links are not followed, so that no one can make you overwrite a file of "
+                  "yours.").arg(r.subject);
     case Reason::LinkToMedia:
         return tr("The name is a link to the media file %1, which a playlist never overwrites.")
             .arg(r.subject);
@@ -145,6 +145,10 @@ QString SaveResultText::reason(const PlaylistWriter::Result& r)
     }
 
     // A step that failed, with the system's reason.
+    if (r.reason == Reason::NewFolderSyncFailed && r.restoreError != 0)
+        return tr("The folder could not be written to the disk (%1), and the new playlist could "
+                  "not be removed again (%2): whether the folder still holds it after a restart "
+                  "is not known.").arg(systemReason(r.error), systemReason(r.restoreError));
     QString text;
     if (!r.errorText.isEmpty())
         text = tr("%1: %2.").arg(step(r.reason), r.errorText);
@@ -161,19 +165,34 @@ QString SaveResultText::reason(const PlaylistWriter::Result& r)
     case PlaylistWriter::Holds::Damaged:
         text += u' ' + tr("Its old content could not be put back (%1): the file is damaged. Its "
                           "whole old content is kept in %2.")
-                           .arg(systemReason(r.restoreError), r.copyPath);
+                           .arg(systemReason(r.restoreError), place(r.copyPath));
         break;
     }
     return text;
 }
 
+QString SaveResultText::place(const QString& path)
+{
+    if (path.startsWith(u'/'))
+        return path;
+    return tr("%1 in the folder Cantorel was started in").arg(path);
+}
+
 QString SaveResultText::notice(const PlaylistWriter::Result& result)
 {
-    if (result.olderCopies.isEmpty())
-        return {};
-    if (result.olderCopies.size() == 1)
-        return tr("An older copy of this file, left by a save that was cut off, is kept in %1.")
-            .arg(result.olderCopies.first());
-    return tr("Older copies of this file, left by saves that were cut off, are kept in %1.")
-        .arg(result.olderCopies.join(u", "));
+    QStringList said;
+    QStringList copies;
+    for (const QString& path : result.olderCopies)
+        copies << place(path);
+    if (copies.size() == 1)
+        said << tr("An older copy of this file, left by a save that was cut off, is kept in %1.")
+                    .arg(copies.first());
+    else if (!copies.isEmpty())
+        said << tr("Older copies of this file, left by saves that were cut off, are kept in %1.")
+                    .arg(copies.join(u", "));
+    if (!result.olderCopiesSamePath.isEmpty())
+        said << tr("A copy of a file of this name, left by a save that was cut off in a folder "
+                   "of this same path (perhaps this folder, on a disk attached again), is kept "
+                   "in %1.").arg(result.olderCopiesSamePath.join(u", "));
+    return said.join(u'\n');
 }

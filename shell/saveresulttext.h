@@ -25,4 +25,6 @@ public:
 
 private:
     static QString step(PlaylistWriter::Reason reason);
+    // A path the writer gives: whole, or a name alone in the folder Cantorel was started in.
+    static QString place(const QString& path);
 };

@@ -4,81 +4,181 @@
 
 #include "linkfollower.h"
 
+#include <QList>
+
 #include <cerrno>
 #include <climits>
+#include <vector>
 
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// In a folder that is sticky and writable by all (/tmp), a link is followed only when it
-// belongs to the user following it or to the folder's owner, so that no user can make
-// another write through a link of theirs. Returns whether the link is refused.
-bool isSharedFolderLinkRefused(int dirFd, const struct stat& link)
+constexpr int kMaxLinks = 40; // as the system's own limit
+
+bool isOtherUser(uid_t uid)
 {
-    struct stat folder {};
-    if (::fstat(dirFd, &folder) != 0)
-        return false;
-    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
-    return shared && link.st_uid != ::geteuid() && link.st_uid != folder.st_uid;
+    return uid != ::geteuid() && uid != 0;
+}
+
+// Whether someone besides the user and root belongs to the group `gid`: a listed member,
+// or a user whose own group it is. An unknown group counts as shared.
+bool hasOtherMembers(gid_t gid)
+{
+    std::vector<char> buffer(16384);
+    struct group entry {};
+    struct group* found = nullptr;
+    while (::getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found) == ERANGE)
+        buffer.resize(buffer.size() * 2);
+    if (!found)
+        return true;
+    for (char** member = found->gr_mem; member && *member; ++member) {
+        std::vector<char> userBuffer(16384);
+        struct passwd user {};
+        struct passwd* known = nullptr;
+        if (::getpwnam_r(*member, &user, userBuffer.data(), userBuffer.size(), &known) != 0 || !known
+            || isOtherUser(known->pw_uid))
+            return true;
+    }
+    bool other = false;
+    ::setpwent();
+    struct passwd user {};
+    struct passwd* next = nullptr;
+    std::vector<char> userBuffer(16384);
+    while (!other && ::getpwent_r(&user, userBuffer.data(), userBuffer.size(), &next) == 0 && next)
+        other = next->pw_gid == gid && isOtherUser(next->pw_uid);
+    ::endpwent();
+    return other;
+}
+
+// The folder's access ACL as stored (a version, then entries of tag, permissions and id,
+// little-endian); empty when it has none beyond its mode.
+QByteArray accessAcl(int dirFd)
+{
+    // The folder may be held by path only, which has no attribute calls of its own.
+    const QByteArray proc = "/proc/self/fd/"_ba + QByteArray::number(dirFd);
+    QByteArray acl(4096, Qt::Uninitialized);
+    const ssize_t n = ::getxattr(proc.constData(), "system.posix_acl_access", acl.data(), size_t(acl.size()));
+    return n > 0 ? acl.left(n) : QByteArray();
 }
 
 } // namespace
 
 namespace LinkFollower {
 
-int follow(int dirFd, const QByteArray& name, SavePlace& place, QByteArray& dangling,
-           bool& refused)
+bool mayOthersChange(int dirFd)
 {
-    place.dir = dirFd;
-    place.name = name;
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st {};
-        if (::fstatat(place.dir, place.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-            return errno;
-        if (!S_ISLNK(st.st_mode))
-            return 0;
-        refused = isSharedFolderLinkRefused(place.dir, st);
-        if (refused)
-            return EACCES;
+    struct stat st {};
+    if (::fstat(dirFd, &st) != 0)
+        return true;
+    if (isOtherUser(st.st_uid) || (st.st_mode & S_IWOTH))
+        return true;
+    const QByteArray acl = accessAcl(dirFd);
+    constexpr int kHeader = 4;
+    constexpr int kEntry = 8;
+    if (acl.size() < kHeader || (acl.size() - kHeader) % kEntry != 0)
+        return (st.st_mode & S_IWGRP) && hasOtherMembers(st.st_gid);
 
-        QByteArray text(PATH_MAX, Qt::Uninitialized);
-        const ssize_t n = ::readlinkat(place.dir, place.name.constData(), text.data(), size_t(text.size()));
-        if (n < 0)
-            return errno;
-        if (n >= text.size())
-            return ENAMETOOLONG;
-        text.truncate(n);
-
-        const qsizetype slash = text.lastIndexOf('/');
-        QByteArray last = slash < 0 ? text : text.mid(slash + 1);
-        if (slash >= 0) {
-            // Search permission is all a folder on the way needs, as for the system.
-            const QByteArray parent = slash == 0 ? "/"_ba : text.left(slash);
-            const int fd = ::openat(place.dir, parent.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-            if (fd < 0) {
-                if (errno == ENOENT)
-                    dangling = text;
-                return errno;
-            }
-            place.folder.reset(fd);
-            place.dir = fd;
-        }
-        if (last.isEmpty() || last == "." || last == "..")
-            last = "."; // the link names a folder; examining "." says so
-        place.name = last;
-
-        if (::fstatat(place.dir, place.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno == ENOENT)
-                dangling = text;
-            return errno;
-        }
+    const auto u16 = [&](qsizetype at) { return uint(uint8_t(acl[at])) | uint(uint8_t(acl[at + 1])) << 8; };
+    const auto u32 = [&](qsizetype at) { return u16(at) | u16(at + 2) << 16; };
+    enum : uint { UserObj = 0x01, User = 0x02, GroupObj = 0x04, Group = 0x08, Mask = 0x10, Other = 0x20 };
+    constexpr uint kWrite = 2;
+    bool mask = true;
+    for (qsizetype at = kHeader; at < acl.size(); at += kEntry) {
+        if (u16(at) == Mask)
+            mask = (u16(at + 2) & kWrite) != 0;
     }
-    return ELOOP;
+    for (qsizetype at = kHeader; at < acl.size(); at += kEntry) {
+        const uint tag = u16(at);
+        const bool writes = (u16(at + 2) & kWrite) != 0;
+        const uint id = u32(at + 4);
+        if (!writes || tag == UserObj || tag == Mask)
+            continue;
+        if (tag == Other
+            || (tag == User && mask && isOtherUser(uid_t(id)))
+            || (tag == GroupObj && mask && hasOtherMembers(st.st_gid))
+            || (tag == Group && mask && hasOtherMembers(gid_t(id))))
+            return true;
+    }
+    return false;
+}
+
+int follow(int dirFd, const QByteArray& name, SavePlace& place, Stop& stop)
+{
+    // The components still to walk; a link's text takes its place at the front.
+    QList<QByteArray> rest = {name};
+    int dir = dirFd;
+    QByteArray lastLink;
+    const auto enter = [&](int fd) {
+        if (fd < 0)
+            return false;
+        place.folder.reset(fd);
+        dir = fd;
+        return true;
+    };
+    const auto missing = [&](int error) {
+        if (error == ENOENT)
+            stop.dangling = lastLink;
+        return error;
+    };
+    for (int links = 0;;) {
+        const QByteArray part = rest.takeFirst();
+        const bool last = rest.isEmpty();
+        if (part.isEmpty() || part == ".") {
+            if (last)
+                break; // the link names a folder; examining "." says so
+            continue;
+        }
+        if (part == "..") {
+            if (!enter(::openat(dir, "..", O_PATH | O_DIRECTORY | O_CLOEXEC)))
+                return errno;
+            if (last)
+                break;
+            continue;
+        }
+        struct stat st {};
+        if (::fstatat(dir, part.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return missing(errno);
+        if (S_ISLNK(st.st_mode)) {
+            if (++links > kMaxLinks)
+                return ELOOP;
+            if (isOtherUser(st.st_uid) && mayOthersChange(dir)) {
+                stop.refused = true;
+                stop.linkOwner = st.st_uid;
+                return EACCES;
+            }
+            QByteArray text(PATH_MAX, Qt::Uninitialized);
+            const ssize_t n = ::readlinkat(dir, part.constData(), text.data(), size_t(text.size()));
+            if (n < 0)
+                return errno;
+            if (n >= text.size())
+                return ENAMETOOLONG;
+            text.truncate(n);
+            lastLink = text;
+            // Search permission is all a folder on the way needs, as for the system.
+            if (text.startsWith('/') && !enter(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC)))
+                return errno;
+            rest = text.split('/') + rest;
+            continue;
+        }
+        if (last) {
+            place.dir = dir;
+            place.name = part;
+            return 0;
+        }
+        if (!enter(::openat(dir, part.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)))
+            return missing(errno);
+    }
+    place.dir = dir;
+    place.name = "."_ba;
+    return 0;
 }
 
 } // namespace LinkFollower

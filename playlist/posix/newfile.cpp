@@ -72,7 +72,7 @@ int NewFile::setMode(mode_t mode)
     return ::fchmod(m_fd.get(), mode) == 0 ? 0 : errno;
 }
 
-int NewFile::placeAsNew(const QByteArray& name)
+int NewFile::placeAsNew(const QByteArray& name, WithoutLinks withoutLinks)
 {
     if (m_name.isEmpty()) {
         const int error = linkUnnamed(name);
@@ -96,6 +96,8 @@ int NewFile::placeAsNew(const QByteArray& name)
         return errno;
     // No hard links either (FAT): only O_EXCL makes a name that was free. Checking the
     // name and then renaming would replace what took it in between.
+    if (withoutLinks == WithoutLinks::Refuse)
+        return ENOTSUP;
     return createExclusive(name);
 }
 
@@ -135,6 +137,37 @@ int NewFile::placeOver(const QByteArray& name)
         return errno;
     m_placed = true;
     return 0;
+}
+
+NewFile::Swap NewFile::placeInstead(const QByteArray& name, const struct stat& expected, int& error)
+{
+    if (m_name.isEmpty() && (error = nameIt()) != 0)
+        return Swap::Failed;
+    if (::renameat2(m_dir, m_name.constData(), m_dir, name.constData(), RENAME_EXCHANGE) != 0) {
+        error = errno;
+        return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP ? Swap::Unsupported
+                                                                          : Swap::Failed;
+    }
+    struct stat out {};
+    const bool same = ::fstatat(m_dir, m_name.constData(), &out, AT_SYMLINK_NOFOLLOW) == 0
+        && out.st_dev == expected.st_dev && out.st_ino == expected.st_ino
+        && out.st_size == expected.st_size && out.st_mtim.tv_sec == expected.st_mtim.tv_sec
+        && out.st_mtim.tv_nsec == expected.st_mtim.tv_nsec;
+    if (!same) {
+        // Not what was examined: it goes back under its name, ours is dropped.
+        if (::renameat2(m_dir, m_name.constData(), m_dir, name.constData(), RENAME_EXCHANGE) != 0) {
+            error = errno;
+            m_placed = true; // the temporary name holds the other file now: never remove it
+            return Swap::Failed;
+        }
+        return Swap::NotExpected;
+    }
+    // The old file, replaced as a rename would have: one of the user's own temporaries to
+    // the sweep, should its removal fail.
+    m_placed = true;
+    ::unlinkat(m_dir, m_name.constData(), 0);
+    m_name.clear();
+    return Swap::Done;
 }
 
 int NewFile::close()

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 // The new content of a file (a playlist, or a copy of old content) before it takes its
@@ -34,11 +35,27 @@ public:
     // Gives the file its final permission bits. Returns 0 or an errno.
     int setMode(mode_t mode);
 
+    // Where the file system can neither rename without replacing nor link (FAT through
+    // FUSE), what placeAsNew() does.
+    enum class WithoutLinks {
+        CreateExclusive, // makes the name with O_EXCL and writes the content into it again
+        Refuse,          // fails with ENOTSUP: the name never holds a file being written
+    };
+
     // Gives the file `name` unless something has that name already (EEXIST), atomically:
-    // a rename that replaces nothing, or a second link; where the file system has neither
-    // (FAT through FUSE), the name is made with O_EXCL and the content written into it
-    // again. Returns 0 or an errno. Once placed, fd() is the file under `name`.
-    int placeAsNew(const QByteArray& name);
+    // a rename that replaces nothing, or a second link; else as `withoutLinks` says.
+    // Returns 0 or an errno. Once placed, fd() is the file under `name`.
+    int placeAsNew(const QByteArray& name, WithoutLinks withoutLinks = WithoutLinks::CreateExclusive);
+
+    // What came of placeInstead().
+    enum class Swap { Done, Unsupported, NotExpected, Failed };
+    // Puts the file in the place of `name` by swapping the two atomically, provided what
+    // comes out is `expected` (the same device, inode, size and modification time: the swap
+    // itself sets the change time); otherwise it
+    // is swapped back and left alone. Called once the file is closed. Done: what came out
+    // is removed. Unsupported: the file system cannot swap, nothing happened. Failed:
+    // `error` says why.
+    Swap placeInstead(const QByteArray& name, const struct stat& expected, int& error);
 
     // Gives the file `name`, replacing what has it. Returns 0 or an errno.
     int placeOver(const QByteArray& name);

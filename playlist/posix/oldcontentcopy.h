@@ -7,6 +7,7 @@
 #include "saveio.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -19,9 +20,15 @@
 // user's state folder: $XDG_STATE_HOME/cantorel/backups/ (by default
 // ~/.local/state/cantorel/backups/, made 0700), in a folder of a random name of its own
 // under the file's own name, with a record beside it (the same random name plus
-// ".origin") of the file's folder (its path, device and inode) and its name's bytes. By
-// that record, not by any name, a copy left there is found again. A copy is made with
-// mode 0600 and never replaces anything.
+// ".origin") of the file's folder (its path's bytes, its device and inode, and the file
+// system's own identity, which outlives a device number) and its name's bytes. By that
+// record, not by any name, a copy left there is found again: the record is filed under
+// keys made from each of those (../index/KEY/ID, beside the backups), so a save looks up its own few records
+// directly, however many there are. The record is on the disk before the copy takes its
+// name, so no copy can be left without one.
+//
+// Every copy is made with mode 0600, written and synced under a temporary name or none,
+// and given its name only once complete: a name of a copy never holds a part of one.
 class OldContentCopy
 {
 public:
@@ -47,8 +54,19 @@ public:
     int remove();
 
     // Copies of `name` in the folder `dir` that saves cut off earlier left, beside it and
-    // in the state folder; their paths, for the user.
-    static QStringList leftovers(int dir, const QByteArray& name);
+    // in the state folder; their paths, for the user. Only the user's own copies count: a
+    // regular file with one link, not empty; whatever else has a copy's name is not named.
+    struct Leftovers {
+        QStringList copies;   // of this very file
+        QStringList samePath; // recorded for a folder of the same path, which may be this
+                              // one on a disk attached again, or another one since
+    };
+    static Leftovers leftovers(int dir, const QByteArray& name);
+
+    // `name` in the folder `dir` as the user is shown it: its whole path; or where the
+    // system cannot give the folder's path whole, the name alone, which then stands for
+    // the name in the listed folder.
+    static QString shownPath(int dir, const QByteArray& name);
 
     // The user's state folder for copies, as bytes; empty when the user has no home.
     static QByteArray stateFolder();
@@ -64,6 +82,7 @@ private:
     QByteArray m_name;
     SaveIo::Fd m_backups; // the state folder's backups, while a copy is there
     QByteArray m_id;      // the copy's folder there
+    QList<QByteArray> m_keys; // its record's keys in the index
     QString m_path;
     bool m_olderCopyInTheWay = false;
     int m_besideError = 0;

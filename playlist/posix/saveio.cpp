@@ -106,7 +106,7 @@ int syncFolder(int dir, int fileFd)
         else
             error = fileFd >= 0 && ::syncfs(fileFd) != 0 ? errno : (fileFd >= 0 ? 0 : EBADF);
     }
-    if (error == EINVAL || error == ENOTSUP || error == EROFS)
+    if (error == EINVAL || error == ENOTSUP)
         return 0; // this file system does not sync folders: nothing more can be done
     return error;
 }

@@ -46,8 +46,10 @@ int syncFd(int fd);
 // Makes the names in the folder `dir` last: fsync of the folder, or where it is held by
 // path only (a folder the user may search but not read), fsync of a readable descriptor of
 // it, or else syncfs of the file system through `fileFd`, a file open in that folder.
-// Returns 0, also where the file system cannot sync folders at all (EINVAL, ENOTSUP,
-// EROFS), or the errno of a sync that failed: the names may then be lost in a power cut.
+// Returns 0, also where the file system cannot sync folders at all (EINVAL, ENOTSUP), or
+// the errno of a sync that failed: the names may then be lost in a power cut. Every call
+// follows a write, so EROFS is a failure: the file system turned read-only under the save
+// (ext4's errors=remount-ro), and what was written may be gone once its journal is replayed.
 int syncFolder(int dir, int fileFd);
 
 } // namespace SaveIo

@@ -7,6 +7,7 @@
 // injected through the writer. Mounting needs root; where the machine refuses, the case is
 // skipped with the reason.
 #include "builderfixture.h"
+#include "saveresulttext.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -19,6 +20,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <climits>
 #include <ctime>
 #include <cstring>
 #include <functional>
@@ -542,9 +544,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, SaveDiskTest, ::testing::Values(
     DiskCase{"other_users_link_in_a_sticky_folder", u"shared"_s, u"party.m3u"_s, 1,
              stickyFolderLink(1234, 0),
              false, refused(PlaylistWriter::Reason::SharedFolderLink), {{u"home/list.m3u"_s, kOld}}},
+    // The folder's owner may plant links as well as anyone who may write it.
     DiskCase{"folder_owners_link_in_a_sticky_folder", u"shared"_s, u"party.m3u"_s, 1,
              stickyFolderLink(1234, 1234),
-             true, {}, {{u"home/list.m3u"_s, kNew}}},
+             false, refused(PlaylistWriter::Reason::SharedFolderLink), {{u"home/list.m3u"_s, kOld}}},
     // A copy that a cut-off save left is kept as it is, and the user is told where.
     DiskCase{"older_copy_is_kept_and_told", {}, u"keep.m3u"_s, 3,
              [](Disk& d) {
@@ -600,6 +603,96 @@ TEST_F(SaveNearlyFullTest, CopyOnWriteDiskTellsTheTruth)
         ASSERT_TRUE(copy.open(QIODevice::ReadOnly)) << said.copyPath.toStdString();
         EXPECT_EQ(copy.readAll(), old);
     }
+}
+
+// --- what only looks like a copy of an older save --------------------------------------
+
+// Writes a file by its path's bytes (relative to the working folder, too).
+bool writeBytes(const QByteArray& path, const QByteArray& bytes)
+{
+    QFile file(QFile::decodeName(path));
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+struct PlantedCopyCase {
+    const char* label;
+    // Puts something under the name of keep.m3u's copy beside it (in the folder `dir`).
+    std::function<bool(const QString& dir)> plant;
+};
+
+void PrintTo(const PlantedCopyCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class PlantedCopyTest : public ::testing::TestWithParam<PlantedCopyCase> {};
+
+// Only a copy the user's own save made is announced as an older copy of the file: what
+// another user, or nothing at all, put under that name is neither named nor touched.
+TEST_P(PlantedCopyTest, IsNotAnnounced)
+{
+    QTemporaryDir dir;
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+    const QString copy = dir.filePath(u".keep.m3u.cantorel-backup"_s);
+    ASSERT_TRUE(writeBytes(QFile::encodeName(dir.filePath(u"keep.m3u"_s)), kOld));
+    if (!GetParam().plant(dir.path())) {
+        GTEST_SKIP() << "the system refuses: " << std::strerror(errno);
+    }
+    QFile planted(copy);
+    ASSERT_TRUE(planted.open(QIODevice::ReadOnly));
+    const QByteArray before = planted.readAll();
+
+    PlaylistWriter writer;
+    const PlaylistWriter::Result result = writer.write(FolderHandle::open(dir.path()), u"keep.m3u"_s, "#EXTM3U\r\n");
+    EXPECT_TRUE(result.saved);
+    EXPECT_EQ(result.olderCopies, QStringList());
+    planted.seek(0);
+    EXPECT_EQ(planted.readAll(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Plants, PlantedCopyTest, ::testing::Values(
+    PlantedCopyCase{"another_users_file", [](const QString& dir) {
+        const QByteArray copy = QFile::encodeName(dir + u"/.keep.m3u.cantorel-backup"_s);
+        return writeBytes(copy, kOld) && ::chown(copy.constData(), 1234, 1234) == 0;
+    }},
+    PlantedCopyCase{"empty", [](const QString& dir) {
+        return writeBytes(QFile::encodeName(dir + u"/.keep.m3u.cantorel-backup"_s), {});
+    }},
+    PlantedCopyCase{"hard_link_to_another_file", [](const QString& dir) {
+        return writeBytes(QFile::encodeName(dir + u"/notes.txt"_s), "mine")
+            && ::link(QFile::encodeName(dir + u"/notes.txt"_s).constData(),
+                      QFile::encodeName(dir + u"/.keep.m3u.cantorel-backup"_s).constData()) == 0;
+    }}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// A folder whose path is longer than the system gives out names a copy by the file name
+// and "the folder Cantorel was started in", never by a path cut short (such as the name
+// in the root folder).
+TEST(SaveDeepFolderTest, CopyIsNamedInTheFolderCantorelWasStartedIn)
+{
+    QTemporaryDir dir;
+    const QString component(200, u'd');
+    const int start = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(start, 0);
+    const auto back = qScopeGuard([&] {
+        EXPECT_EQ(::fchdir(start), 0);
+        ::close(start);
+        QProcess::execute(u"rm"_s, {u"-rf"_s, u"--"_s, dir.filePath(component)});
+    });
+    ASSERT_EQ(::chdir(QFile::encodeName(dir.path()).constData()), 0);
+    for (int depth = 0; depth * (component.size() + 1) <= PATH_MAX; ++depth)
+        ASSERT_TRUE(::mkdir(QFile::encodeName(component).constData(), 0700) == 0
+                    && ::chdir(QFile::encodeName(component).constData()) == 0);
+    ASSERT_TRUE(writeBytes("keep.m3u", kOld) && writeBytes(".keep.m3u.cantorel-backup", kOld));
+    const FolderHandle folder = FolderHandle::openWorkingDirectory();
+
+    PlaylistWriter writer;
+    const PlaylistWriter::Result result = writer.write(folder, u"keep.m3u"_s, "#EXTM3U\r\n");
+    EXPECT_TRUE(result.saved);
+    EXPECT_EQ(result.olderCopies, QStringList{u".keep.m3u.cantorel-backup"_s});
+    EXPECT_TRUE(SaveResultText::notice(result).contains(u".keep.m3u.cantorel-backup in the folder Cantorel was started in"_s))
+        << SaveResultText::notice(result).toStdString();
 }
 
 // --- other programs holding the file ----------------------------------------------

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QFile>
 #include <QScopeGuard>
 #include <QStringList>
@@ -25,6 +26,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pwd.h>
 #include <spawn.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -257,10 +259,13 @@ public:
     }
 
     // Waits until a write is held; returns what the file system says about it.
-    QByteArray waitUntilStalled()
+    QByteArray waitUntilStalled() { return waitFor("stalled "); }
+
+    // Waits for the file system's line starting with `prefix`; empty when none came.
+    QByteArray waitFor(const QByteArray& prefix)
     {
         QByteArray line;
-        while (!(line = m_daemon.readLine()).isEmpty() && !line.startsWith("stalled "))  {}
+        while (!(line = m_daemon.readLine()).isEmpty() && !line.startsWith(prefix))  {}
         return line;
     }
 
@@ -286,6 +291,18 @@ public:
                 copies << readFile(folder.filePath(name));
         }
         return copies;
+    }
+
+    // Rewrites each line of the state folder's records that `pattern` matches.
+    void rewriteRecords(const QRegularExpression& pattern, const QString& replacement) const
+    {
+        const QDir backups(outside(u"state/cantorel/backups"_s));
+        for (const QString& name : backups.entryList({u"*.origin"_s}, QDir::Files)) {
+            QStringList lines = QString::fromLatin1(readFile(backups.filePath(name))).split(u'\n');
+            for (QString& line : lines)
+                line.replace(pattern, replacement);
+            writeFile(backups.filePath(name), lines.join(u'\n').toLatin1());
+        }
     }
 
     // The writer's temporary files in the backing folder.
@@ -335,20 +352,32 @@ void PrintTo(const Case& c, std::ostream* os)
 
 // --- kill -9 part way ---------------------------------------------------------------
 
+// A UTF-16 playlist with its byte-order mark: NUL bytes in every ASCII character.
+QByteArray utf16(const QByteArray& text)
+{
+    QByteArray out = "\xff\xfe"_ba;
+    for (const char c : text)
+        out.append(c).append('\0');
+    return out;
+}
+
 struct KillCase {
     const char* label;
     bool hardLinked; // the in-place path (with its copy) instead of the rename
     int stallAt;     // the byte at which the save's writes are held when it is killed
     QByteArray file = "keep.m3u";     // the file saved; keep.m3u links to it when another
     QByteArray leftover = {};         // a file there already under this name, kept by no one
+    QByteArray old = kOld;            // the file's content before the save
+    bool nextRefused = false;         // what the killed save left is refused by the next one
+    bool otherDevice = false;         // the disk comes back under other numbers before it
 };
 
-// keep.m3u (or the file it links to) holds kOld; `leftover`, when named, holds kOther.
+// keep.m3u (or the file it links to) holds `old`; `leftover`, when named, holds kOther.
 bool prepareKill(TestFs& fs, const KillCase& c)
 {
     const QByteArray file = QFile::encodeName(fs.backing()) + c.file;
     const QByteArray keep = QFile::encodeName(fs.backing(u"keep.m3u"_s));
-    return writeBytes(file, kOld)
+    return writeBytes(file, c.old)
         && (!c.hardLinked || ::link(file.constData(), QFile::encodeName(fs.backing(u"other.m3u"_s)).constData()) == 0)
         && (c.file == "keep.m3u" || ::symlink(c.file.constData(), keep.constData()) == 0)
         && (c.leftover.isEmpty() || writeBytes(QFile::encodeName(fs.backing()) + c.leftover, kOther));
@@ -383,8 +412,13 @@ TEST_P(SaveKilledTest, LeavesTheOldOrTheNewContent)
     const QByteArray target = readBytes(filePath);
     const QByteArray backup = readBytes(backupPath);
     const QList<QByteArray> kept = fs.stateCopies();
-    EXPECT_TRUE(target == kOld || target == kNew || backup == kOld || kept.contains(kOld))
+    EXPECT_TRUE(target == c.old || target == kNew || backup == c.old || kept.contains(c.old))
         << "target " << target.size() << " bytes, no copy of the old content";
+    if (c.otherDevice) {
+        // As a disk attached again gets: the records name other numbers for the folder.
+        fs.rewriteRecords(QRegularExpression(u"^(folder: )\\d+:"_s), u"\\1999999:"_s);
+        fs.rewriteRecords(QRegularExpression(u"^(filesystem: ).*$"_s), u"\\1"_s);
+    }
     if (c.hardLinked) {
         struct stat st {};
         ::stat(filePath.constData(), &st);
@@ -397,8 +431,8 @@ TEST_P(SaveKilledTest, LeavesTheOldOrTheNewContent)
     Process next;
     QByteArray output;
     ASSERT_TRUE(fs.startSave(next, u"keep.m3u"_s, kOther));
-    EXPECT_EQ(next.finish(&output), 0) << output.constData();
-    EXPECT_EQ(readBytes(filePath), kOther);
+    EXPECT_EQ(next.finish(&output), c.nextRefused ? 1 : 0) << output.constData();
+    EXPECT_EQ(readBytes(filePath), c.nextRefused ? target : kOther);
     EXPECT_EQ(fs.temporaries(), QStringList()) << "left behind";
     EXPECT_EQ(readBytes(backupPath), backup) << "a leftover copy is kept as it was";
     EXPECT_EQ(fs.stateCopies(), kept) << "a leftover copy is kept as it was";
@@ -406,7 +440,7 @@ TEST_P(SaveKilledTest, LeavesTheOldOrTheNewContent)
         EXPECT_EQ(readBytes(folder + c.leftover), kOther) << "a file of that name is never touched";
     }
     const bool copyLeft = backup != "<missing>" || !kept.isEmpty();
-    EXPECT_EQ(output.contains("older copies:"), copyLeft) << output.constData();
+    EXPECT_EQ(output.contains("older copies"), copyLeft) << output.constData();
 }
 
 INSTANTIATE_TEST_SUITE_P(Offsets, SaveKilledTest, ::testing::Values(
@@ -422,7 +456,13 @@ INSTANTIATE_TEST_SUITE_P(Offsets, SaveKilledTest, ::testing::Values(
     KillCase{"in_place_name_too_long_for_a_copy_beside", true, 15000, QByteArray(246, 'l') + ".m3u"},
     KillCase{"in_place_with_an_older_copy_beside", true, 15000, "list.m3u", ".list.m3u.cantorel-backup"},
     // A name that is not UTF-8 has a copy of its own bytes, not of a decoded name's.
-    KillCase{"in_place_latin1_name", true, 15000, "caf\xe9.m3u", ".caf\xef\xbf\xbd.m3u.cantorel-backup"}),
+    KillCase{"in_place_latin1_name", true, 15000, "caf\xe9.m3u", ".caf\xef\xbf\xbd.m3u.cantorel-backup"},
+    // The only whole copy is told when the disk comes back under another device number,
+    // and when what the cut left is refused (UTF-16 half overwritten: binary data now).
+    KillCase{"in_place_copy_recorded_under_another_device", true, 15000, QByteArray(246, 'l') + ".m3u",
+             {}, kOld, false, true},
+    KillCase{"in_place_utf16_cut_then_refused", true, 1000, QByteArray(246, 'l') + ".m3u",
+             {}, utf16(kOld), true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // --- two writers --------------------------------------------------------------------
@@ -529,6 +569,31 @@ INSTANTIATE_TEST_SUITE_P(Cases, AppearTest, ::testing::Values(
     AppearCase{"new_name_without_noreplace_saves", u"take.m3u"_s, false, true, false},
     AppearCase{"media_replaces_the_playlist", u"keep.m3u"_s, true, false, true}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// A file put under the name while the rename that replaces it is under way (a recorder
+// finishing, another program's save) is kept: only the file examined is ever replaced.
+TEST(ReplaceTest, FileSwappedInDuringTheRenameIsKept)
+{
+    TestFs fs;
+    if (!fs.mount()) {
+        GTEST_SKIP() << fs.skipReason.toStdString();
+    }
+    ASSERT_TRUE(fs.holdPlaylist(false));
+    fs.command("holdrename");
+    Process save;
+    ASSERT_TRUE(fs.startSave(save, u"keep.m3u"_s, kNew));
+    ASSERT_TRUE(fs.waitFor("renaming ").startsWith("renaming ")) << "the save never renamed";
+    ASSERT_TRUE(writeFile(fs.backing(u"recording"_s), kMedia));
+    ASSERT_EQ(::rename(QFile::encodeName(fs.backing(u"recording"_s)).constData(),
+                       QFile::encodeName(fs.backing(u"keep.m3u"_s)).constData()), 0);
+    fs.command("release");
+
+    QByteArray output;
+    EXPECT_EQ(save.finish(&output), 1) << output.constData();
+    EXPECT_TRUE(output.startsWith("ReplacedMeanwhile")) << output.constData();
+    EXPECT_EQ(readFile(fs.backing(u"keep.m3u"_s)), kMedia) << "the recording survives";
+    EXPECT_EQ(fs.temporaries(), QStringList());
+}
 
 // --- file systems that refuse what a rename would need ------------------------------
 
@@ -639,7 +704,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, FewAbilitiesTest, ::testing::Values(
     FewAbilitiesCase{"copy_beside_made_private", {}, true, true},
     FewAbilitiesCase{"no_links_no_noreplace", {"link off", "noreplace off"}, false, true},
     FewAbilitiesCase{"folder_sync_fails", {"fsyncdir eio"}, false, false,
-                     "NewFolderSyncFailed error=" + QByteArray::number(EIO)}),
+                     "NewFolderSyncFailed error=" + QByteArray::number(EIO)},
+    // A file system that turned read-only after an error (errors=remount-ro) loses the name.
+    FewAbilitiesCase{"folder_sync_read_only_after_the_write", {"fsyncdir erofs"}, false, false,
+                     "NewFolderSyncFailed error=" + QByteArray::number(EROFS)}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // --- a folder that may be searched and written, but not read ------------------------
@@ -718,6 +786,148 @@ INSTANTIATE_TEST_SUITE_P(Saves, SearchOnlyFolderTest, ::testing::Values(
     SearchOnlyCase{"replaced", true, false},
     SearchOnlyCase{"rewritten_in_place", true, true},
     SearchOnlyCase{"through_a_link", true, false, true}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// --- links another user of the group may plant ---------------------------------------
+
+bool runQuietly(const QString& program, const QStringList& args)
+{
+    QProcess process;
+    process.start(program, args);
+    return process.waitForFinished(kHangMs) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0;
+}
+
+// Two users of one group, made for these tests and removed after them: `saver` saves, the
+// other plants links where the group may write.
+class GroupUsers
+{
+public:
+    // Named after the test's process, so that tests run side by side do not share them.
+    GroupUsers()
+        : kGroup("cantorel-g" + QByteArray::number(::getpid())),
+          kSaver("cantorel-s" + QByteArray::number(::getpid())),
+          kPlanter("cantorel-p" + QByteArray::number(::getpid()))
+    {
+    }
+
+    const QByteArray kGroup;
+    const QByteArray kSaver;
+    const QByteArray kPlanter;
+
+    bool make(QString& why)
+    {
+        if (::geteuid() != 0 || ::access("/usr/sbin/useradd", X_OK) != 0 || ::access("/usr/bin/setpriv", X_OK) != 0) {
+            why = u"making users needs root, useradd and setpriv"_s;
+            return false;
+        }
+        remove(); // left by a test that was killed
+        m_made = runQuietly(u"/usr/sbin/groupadd"_s, {QString::fromLatin1(kGroup)})
+            && runQuietly(u"/usr/sbin/useradd"_s, {u"-M"_s, u"-N"_s, u"-g"_s, QString::fromLatin1(kGroup),
+                                                   QString::fromLatin1(kSaver)})
+            && runQuietly(u"/usr/sbin/useradd"_s, {u"-M"_s, u"-N"_s, u"-g"_s, QString::fromLatin1(kGroup),
+                                                   QString::fromLatin1(kPlanter)});
+        // getpwnam answers in one buffer: each answer is taken before the next question.
+        const struct passwd* user = m_made ? ::getpwnam(kSaver.constData()) : nullptr;
+        if (user) {
+            saverUid = user->pw_uid;
+            gid = user->pw_gid;
+            user = ::getpwnam(kPlanter.constData());
+        }
+        if (!user) {
+            why = u"the system refused to make the test's users"_s;
+            return false;
+        }
+        planterUid = user->pw_uid;
+        return true;
+    }
+
+    ~GroupUsers()
+    {
+        if (m_made)
+            remove();
+    }
+
+    uid_t saverUid = 0;
+    uid_t planterUid = 0;
+    gid_t gid = 0;
+
+private:
+    void remove() const
+    {
+        runQuietly(u"/usr/sbin/userdel"_s, {QString::fromLatin1(kSaver)});
+        runQuietly(u"/usr/sbin/userdel"_s, {QString::fromLatin1(kPlanter)});
+        runQuietly(u"/usr/sbin/groupdel"_s, {QString::fromLatin1(kGroup)});
+    }
+
+    bool m_made = false;
+};
+
+struct PlantedLinkCase {
+    const char* label;
+    mode_t folderMode;      // the folder holding the link, the saver's own
+    bool aclForPlanter;     // the folder's ACL lets the planter write it besides
+    bool followed;          // the link leads the save to the saver's playlist
+};
+
+class PlantedLinkTest : public ::testing::TestWithParam<PlantedLinkCase> {};
+
+// In a folder that another user may write (by its group, or its ACL), a link that user
+// planted under the playlist's name is not followed: the saver's own file elsewhere is not
+// overwritten, and the refusal names who made the link. In a folder no one else may write,
+// a link is followed whoever made it (root put it there, or it was there before).
+TEST_P(PlantedLinkTest, OnlyLinksNoOneElseCouldPlantAreFollowed)
+{
+    const PlantedLinkCase& c = GetParam();
+    GroupUsers users;
+    QString why;
+    if (!users.make(why)) {
+        GTEST_SKIP() << why.toStdString();
+    }
+    QTemporaryDir dir;
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0711), 0);
+    const auto path = [&](const char* rel) { return QFile::encodeName(dir.filePath(QString::fromLatin1(rel))); };
+    // The saver's own playlist, and the helper where the saver may run it.
+    ASSERT_EQ(::mkdir(path("home").constData(), 0700), 0);
+    ASSERT_TRUE(writeBytes(path("home/list.m3u"), kOld));
+    ASSERT_TRUE(QFile::copy(QFile::decodeName(CANTOREL_SAVEHELPER), dir.filePath(u"savehelper"_s)));
+    ASSERT_TRUE(writeBytes(path("content"), kNew));
+    ASSERT_EQ(::mkdir(path("state").constData(), 0700), 0);
+    ASSERT_EQ(::mkdir(path("shared").constData(), 0700), 0);
+    for (const char* rel : {"home", "home/list.m3u", "state", "shared"})
+        ASSERT_EQ(::chown(path(rel).constData(), users.saverUid, users.gid), 0) << rel;
+    ASSERT_EQ(::chmod(path("shared").constData(), c.folderMode), 0);
+    if (c.aclForPlanter
+        && !runQuietly(u"setfacl"_s, {u"-m"_s, u"u:%1:rwx"_s.arg(QString::fromLatin1(users.kPlanter)),
+                                      QFile::decodeName(path("shared"))})) {
+        GTEST_SKIP() << "no ACLs here";
+    }
+    // The other member's link to the saver's playlist.
+    ASSERT_EQ(::symlink("../home/list.m3u", path("shared/party.m3u").constData()), 0);
+    ASSERT_EQ(::lchown(path("shared/party.m3u").constData(), users.planterUid, users.gid), 0);
+
+    Process save;
+    QByteArray output;
+    ASSERT_TRUE(save.start({"/usr/bin/setpriv", "--reuid=" + users.kSaver, "--regid=" + users.kGroup, "--init-groups", "/usr/bin/env",
+                            "XDG_STATE_HOME=" + path("state"), path("savehelper"), path("shared"),
+                            "party.m3u", path("content")},
+                           false));
+    const int status = save.finish(&output);
+    if (c.followed) {
+        EXPECT_EQ(status, 0) << output.constData();
+        EXPECT_EQ(readBytes(path("home/list.m3u")), kNew);
+    } else {
+        EXPECT_EQ(status, 1) << output.constData();
+        EXPECT_EQ(output, "SharedFolderLink error=0 subject=" + users.kPlanter);
+        EXPECT_EQ(readBytes(path("home/list.m3u")), kOld) << "steered onto the saver's file";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, PlantedLinkTest, ::testing::Values(
+    PlantedLinkCase{"group_may_write", 02775, false, false},
+    PlantedLinkCase{"group_may_write_sticky", 03770, false, false},
+    PlantedLinkCase{"acl_lets_another_user_write", 0755, true, false},
+    PlantedLinkCase{"no_one_else_may_write", 0755, false, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // --- a power cut right after a save ---------------------------------------------------

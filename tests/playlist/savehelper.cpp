@@ -8,8 +8,9 @@
 //   cantorel_savehelper FOLDER NAME CONTENT_FILE [LOCK_WAIT_MS]
 //
 // Writes the bytes of CONTENT_FILE into FOLDER under NAME. Prints "saved" and exits 0, or
-// prints the reason's code and the system's error ("WriteFailed error=5") and exits 1; the
-// older copies the writer tells of follow on a line of their own ("older copies: PATHS").
+// prints the reason's code and the system's error ("WriteFailed error=5", with
+// " subject=..." where the reason has one) and exits 1; the older copies the writer tells of
+// follow on a line of their own ("older copies: PATHS", "older copies of the same path: ...").
 #include "folderhandle.h"
 #include "playlistwriter.h"
 
@@ -38,10 +39,14 @@ int main(int argc, char** argv)
     if (result.saved)
         std::printf("saved\n");
     else
-        std::printf("%s error=%d\n",
+        std::printf("%s error=%d%s\n",
                     QMetaEnum::fromType<PlaylistWriter::Reason>().valueToKey(int(result.reason)),
-                    result.error);
+                    result.error,
+                    result.subject.isEmpty() ? "" : (" subject=" + result.subject.toUtf8()).constData());
     if (!result.olderCopies.isEmpty())
         std::printf("older copies: %s\n", result.olderCopies.join(u", ").toUtf8().constData());
+    if (!result.olderCopiesSamePath.isEmpty())
+        std::printf("older copies of the same path: %s\n",
+                    result.olderCopiesSamePath.join(u", ").toUtf8().constData());
     return result.saved ? 0 : 1;
 }

@@ -20,7 +20,10 @@
 //   noreplace off|on  renaming with RENAME_NOREPLACE fails with EINVAL, or works
 //   setxattr off|on   setting an extended attribute fails with EOPNOTSUPP, or works
 //   link off|on    making a hard link fails with EPERM (FAT through FUSE), or works
-//   fsyncdir eio|on   syncing a folder fails with EIO, or works
+//   fsyncdir eio|erofs|on  syncing a folder fails with EIO or EROFS (a file system that
+//                  turned read-only after an error), or works
+//   holdrename     the next rename waits until the next release or drop, after printing
+//                  "renaming FROM TO" (a drop makes it fail with EIO)
 //   creates        prints "create PATH MODE" (MODE in octal, as the file was made) for each
 //                  file made since the start, before its "ok"
 // A file is never made unnamed (O_TMPFILE): this file system has no operation for it.
@@ -70,7 +73,8 @@ struct Control {
     std::atomic<bool> noReplaceFlag{false};
     std::atomic<bool> noSetXattr{false};
     std::atomic<bool> noLink{false};
-    std::atomic<bool> failFsyncDir{false};
+    std::atomic<int> failFsyncDir{0};
+    std::atomic<bool> holdRename{false};  // the errno a folder sync fails with
     std::vector<std::string> creates; // under `mutex`
 } g_control;
 
@@ -170,6 +174,14 @@ int tfsSymlink(const char* target, const char* path)
 
 int tfsRename(const char* from, const char* to, unsigned int flags)
 {
+    if (g_control.holdRename.exchange(false)) {
+        std::unique_lock lock(g_control.mutex);
+        const int generation = g_control.generation;
+        say("renaming " + std::string(from) + ' ' + std::string(to));
+        if (!g_control.changed.wait_for(lock, kLongest, [&] { return g_control.generation != generation; })
+            || g_control.dropped[generation + 1])
+            return -EIO;
+    }
     if ((flags & RENAME_NOREPLACE) && g_control.noReplaceFlag)
         return -EINVAL;
     return ::renameat2(g_root, rel(from).c_str(), g_root, rel(to).c_str(), flags) == 0 ? 0 : fail();
@@ -324,8 +336,8 @@ int tfsFsync(const char*, int dataOnly, fuse_file_info* fi)
 
 int tfsFsyncdir(const char* path, int, fuse_file_info*)
 {
-    if (g_control.failFsyncDir)
-        return -EIO;
+    if (const int error = g_control.failFsyncDir)
+        return -error;
     const int fd = ::openat(g_root, rel(path).c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0)
         return fail();
@@ -361,7 +373,9 @@ void readCommands(fuse* fs)
         } else if (line.rfind("link ", 0) == 0) {
             g_control.noLink = line == "link off";
         } else if (line.rfind("fsyncdir ", 0) == 0) {
-            g_control.failFsyncDir = line == "fsyncdir eio";
+            g_control.failFsyncDir = line == "fsyncdir eio" ? EIO : line == "fsyncdir erofs" ? EROFS : 0;
+        } else if (line == "holdrename") {
+            g_control.holdRename = true;
         } else if (line == "creates") {
             std::lock_guard lock(g_control.mutex);
             for (const std::string& create : g_control.creates)
