@@ -21,6 +21,7 @@
 //   setxattr off|on   setting an extended attribute fails with EOPNOTSUPP, or works
 //   link off|on    making a hard link fails with EPERM (FAT through FUSE), or works
 //   fsyncdir eio|on   syncing a folder fails with EIO, or works
+//   fsync eio|on   syncing a file fails with EIO, or works
 //   creates        prints "create PATH MODE" (MODE in octal, as the file was made) for each
 //                  file made since the start, before its "ok"
 // A file is never made unnamed (O_TMPFILE): this file system has no operation for it.
@@ -71,6 +72,7 @@ struct Control {
     std::atomic<bool> noSetXattr{false};
     std::atomic<bool> noLink{false};
     std::atomic<bool> failFsyncDir{false};
+    std::atomic<bool> failFsync{false};
     std::vector<std::string> creates; // under `mutex`
 } g_control;
 
@@ -318,6 +320,8 @@ int tfsRelease(const char*, fuse_file_info* fi)
 
 int tfsFsync(const char*, int dataOnly, fuse_file_info* fi)
 {
+    if (g_control.failFsync)
+        return -EIO;
     const int result = dataOnly ? ::fdatasync(int(fi->fh)) : ::fsync(int(fi->fh));
     return result == 0 ? 0 : fail();
 }
@@ -362,6 +366,8 @@ void readCommands(fuse* fs)
             g_control.noLink = line == "link off";
         } else if (line.rfind("fsyncdir ", 0) == 0) {
             g_control.failFsyncDir = line == "fsyncdir eio";
+        } else if (line.rfind("fsync ", 0) == 0) {
+            g_control.failFsync = line == "fsync eio";
         } else if (line == "creates") {
             std::lock_guard lock(g_control.mutex);
             for (const std::string& create : g_control.creates)

@@ -18,8 +18,15 @@ mkdir -p "$out"
 x86_64-w64-mingw32-g++ -std=c++20 -O1 -Wall -Wextra -Wpedantic -Werror -D_WIN32_WINNT=0x0601 \
   -I"$top/playlist" \
   "$top/playlist/win/savecommit.cpp" "$here/savecommit_check.cpp" \
-  -static -o "$out/savecommit_check.exe"
+  -municode -static -o "$out/savecommit_check.exe"
 echo "check-windows: built $out/savecommit_check.exe (mingw-w64)"
+
+# The test file system, whose file syncs fail on command, for the disk's own failed flush;
+# where libfuse3 is missing, check.sh says that check did not run.
+if pkg-config --exists fuse3; then
+  g++ -std=c++20 -O1 "$top/tests/support/testfs.cpp" $(pkg-config --cflags --libs fuse3) -pthread \
+    -o "$out/cantorel_testfs"
+fi
 
 qt="$(pkg-config --variable=includedir Qt6Core)"
 for source in playlistwriter_win.cpp folderhandle_win.cpp folderfiles_win.cpp; do

@@ -4,8 +4,10 @@
 
 // Checks the last steps of a save on Windows (or Wine), one row per case, each in a fresh
 // folder under the temporary folder: what the target holds afterwards, that nothing else is
-// left in the folder, and which step failed with which error. Prints one line per row;
-// exits 1 if any failed.
+// left in the folder, and which step failed with which error. The rows of a disk that fails
+// every file sync run in a fresh folder under the folder given as the argument, and only
+// when one is given (check.sh gives one on the test file system with its syncs failing).
+// Prints one line per row; exits 1 if any failed.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -25,6 +27,7 @@ enum class Before { Nothing, OldFile, Folder, NoParent };
 
 struct Row {
     const char* label;
+    bool failingDisk;
     Before before;
     SaveCommit::Fault fault;
     Step failed;
@@ -35,14 +38,16 @@ const char kOld[] = "#EXTM3U\r\nold.mp3\r\n";
 const char kNew[] = "#EXTM3U\r\nnew one.mp3\r\nCaf\xC3\xA9.mp3\r\n";
 
 const Row kRows[] = {
-    {"replaces an existing file", Before::OldFile, {}, Step::None, 0},
-    {"makes a new file", Before::Nothing, {}, Step::None, 0},
-    {"failed flush: not done, old content kept", Before::OldFile,
+    {"replaces an existing file", false, Before::OldFile, {}, Step::None, 0},
+    {"makes a new file", false, Before::Nothing, {}, Step::None, 0},
+    {"failed flush: not done, old content kept", false, Before::OldFile,
      {Step::Flush, ERROR_IO_DEVICE}, Step::Flush, ERROR_IO_DEVICE},
-    {"failed write: not done, old content kept", Before::OldFile,
+    {"failed write: not done, old content kept", false, Before::OldFile,
      {Step::Write, ERROR_DISK_FULL}, Step::Write, ERROR_DISK_FULL},
-    {"a folder under the name is not replaced", Before::Folder, {}, Step::Place, 0},
-    {"a folder that is gone: nothing made", Before::NoParent, {}, Step::Create, 0},
+    {"a folder under the name is not replaced", false, Before::Folder, {}, Step::Place, 0},
+    {"a folder that is gone: nothing made", false, Before::NoParent, {}, Step::Create, 0},
+    {"the disk fails the flush: not done, old content kept", true, Before::OldFile, {},
+     Step::Flush, 0},
 };
 
 const char* stepName(Step step)
@@ -87,6 +92,15 @@ std::string readFile(const std::wstring& path)
         bytes.append(buffer, got);
     ::CloseHandle(file);
     return bytes;
+}
+
+// Bytes as one line: line breaks written as \r and \n.
+std::string shown(const std::string& bytes)
+{
+    std::string out;
+    for (const char c : bytes)
+        out += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
+    return out;
 }
 
 std::vector<std::wstring> entries(const std::wstring& folder)
@@ -143,7 +157,7 @@ std::string runRow(const Row& row, const std::wstring& folder, std::string& said
         : row.before == Before::OldFile                   ? kOld
                                                           : "<none>";
     if (holds != expected)
-        wrong += "the target holds \"" + holds + "\"; ";
+        wrong += "the target holds \"" + shown(holds) + "\"; ";
     const std::vector<std::wstring> left = entries(folder);
     const std::size_t expectedEntries = row.before == Before::NoParent
         ? 0
@@ -163,17 +177,23 @@ std::string runRow(const Row& row, const std::wstring& folder, std::string& said
 
 } // namespace
 
-int main()
+int wmain(int argc, wchar_t** argv)
 {
     std::printf("savecommit check: start\n");
     wchar_t temp[MAX_PATH + 1];
     const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
-    const std::wstring base = std::wstring(temp, length) + L"cantorel-savecommit-"
-        + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring name = L"cantorel-savecommit-" + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring base = std::wstring(temp, length) + name;
+    const std::wstring failingBase = argc > 1 ? std::wstring(argv[1]) + L"\\" + name : std::wstring();
     int failures = 0;
     int index = 0;
     for (const Row& row : kRows) {
-        const std::wstring folder = base + L"-" + std::to_wstring(index++);
+        if (row.failingDisk && failingBase.empty()) {
+            std::printf("skip %s -- no disk that fails its syncs was given\n", row.label);
+            continue;
+        }
+        const std::wstring folder =
+            (row.failingDisk ? failingBase : base) + L"-" + std::to_wstring(index++);
         removeTree(folder);
         std::string said;
         const std::string wrong = ::CreateDirectoryW(folder.c_str(), nullptr)
