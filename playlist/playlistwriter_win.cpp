@@ -31,20 +31,21 @@ PlaylistWriter::Result failed(Reason step, const QString& errorText)
     return result;
 }
 
+// The reason for the step of SaveCommit that failed.
 Reason reasonFor(SaveCommit::Step step)
 {
     switch (step) {
     case SaveCommit::Step::Create:
         return Reason::NewFileFailed;
-    case SaveCommit::Step::None:
-    case SaveCommit::Step::Write:
-        break;
     case SaveCommit::Step::Flush:
         return Reason::SyncFailed;
     case SaveCommit::Step::Close:
         return Reason::CloseNewFailed;
     case SaveCommit::Step::Place:
         return Reason::PlaceFailed;
+    case SaveCommit::Step::None:
+    case SaveCommit::Step::Write:
+        break;
     }
     return Reason::WriteFailed;
 }
