@@ -41,7 +41,8 @@ bench: build
 deb: build
 	cpack --config build/dev/CPackConfig.cmake -B build/deb
 
-# Builds the Windows drive-and-folder layer with mingw-w64 and runs its check under Wine.
+# Builds the Windows drive-and-folder layer and the save's last steps (playlist/win/) with
+# mingw-w64 and runs their checks under Wine; compiles the core's other Windows files.
 check-windows: deps
 	tests/foldertree/windows/check.sh
 

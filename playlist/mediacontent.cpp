@@ -168,8 +168,12 @@ bool isAdts(QByteArrayView head)
 }
 
 // What text in UTF-32 or UTF-16 that begins with its byte-order mark is: Text, or Binary
-// when one of its characters is NUL (or, in UTF-32, no character at all). Nothing without
-// such a mark. UTF-32 comes first: its little-endian mark begins with UTF-16's.
+// when one of its characters is NUL or its units are no text of that encoding (a surrogate
+// out of its pair, a value past U+10FFFF). Nothing without such a mark. UTF-32 comes first:
+// its little-endian mark begins with UTF-16's. The mark is looked at before any media
+// signature, and one media format begins as UTF-16LE's mark does (MPEG-1 layer I with a
+// CRC): its samples, read as 16-bit units, hold NUL units or surrogates out of their pairs
+// (one unit in 32 is a surrogate), so they do not pass for text.
 std::optional<Kind> unicodeTextKind(QByteArrayView head)
 {
     struct Mark {
@@ -189,13 +193,25 @@ std::optional<Kind> unicodeTextKind(QByteArrayView head)
         return std::nullopt;
     const qsizetype width = mark->width;
     const bool bigEndian = mark->bigEndian;
-    for (qsizetype at = width; at + width <= head.size(); at += width) {
+    const auto unitAt = [&](qsizetype at) {
         quint32 unit = 0;
         for (qsizetype i = 0; i < width; ++i)
             unit |= quint32(byteAt(head, at + i)) << (8 * (bigEndian ? width - 1 - i : i));
+        return unit;
+    };
+    const auto isHigh = [](quint32 unit) { return unit >= 0xD800 && unit <= 0xDBFF; };
+    const auto isLow = [](quint32 unit) { return unit >= 0xDC00 && unit <= 0xDFFF; };
+    bool highBefore = false;
+    for (qsizetype at = width; at + width <= head.size(); at += width) {
+        const quint32 unit = unitAt(at);
         if (unit == 0 || unit > 0x10FFFF)
             return Kind::Binary;
+        const bool fits = width == 4 ? !isHigh(unit) && !isLow(unit) : isLow(unit) == highBefore;
+        if (!fits)
+            return Kind::Binary;
+        highBefore = isHigh(unit);
     }
+    // A high surrogate last may be paired just past the head.
     return Kind::Text;
 }
 
@@ -245,11 +261,14 @@ std::optional<QString> mediaFormat(QByteArrayView head)
 Verdict classify(QByteArrayView head)
 {
     head = head.first(std::min(head.size(), kHeadSize));
+    // Text behind a byte-order mark is text, whatever signature its bytes happen to form;
+    // bytes behind a mark that are no such text are still named when they are media.
+    const std::optional<Kind> unicode = unicodeTextKind(head);
+    if (unicode == Kind::Text)
+        return {};
     if (const std::optional<QString> format = mediaFormat(head))
         return {Kind::Media, *format};
-    if (const std::optional<Kind> kind = unicodeTextKind(head))
-        return *kind == Kind::Text ? Verdict{} : Verdict{Kind::Binary, {}};
-    if (head.contains('\0'))
+    if (unicode || head.contains('\0'))
         return {Kind::Binary, {}};
     return {};
 }

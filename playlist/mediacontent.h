@@ -19,9 +19,10 @@
 // in the first; the binary size fields after letters. So text a user could type into a
 // playlist, in any encoding without NUL bytes, is never taken for media.
 //
-// Anything else holding a NUL among the first kHeadSize bytes is binary data, which no
-// playlist text holds; UTF-16 and UTF-32 text that begins with its byte-order mark is text
-// as long as no character of it is NUL.
+// UTF-16 and UTF-32 text that begins with its byte-order mark is text, whatever signature
+// its bytes form, as long as no character of it is NUL and its units are well formed
+// (surrogates in pairs); behind a mark, anything else is media or binary data. Anything else
+// holding a NUL among the first kHeadSize bytes is binary data, which no playlist text holds.
 namespace MediaContent {
 
 // How many leading bytes classify() looks at; reading more changes nothing.

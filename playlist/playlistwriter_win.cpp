@@ -2,31 +2,52 @@
 //
 // SPDX-License-Identifier: MIT
 
-// The playlist writer on Windows: QSaveFile's write-then-rename, with the refusals of
-// SavePolicy as everywhere (what the file holds included). Windows reports a failed flush from
-// QSaveFile::commit, and has no owners or hard links that a rename would lose in the common
-// case, so no in-place rewrite (and so no backup) is made here, and no lock is taken. The
-// write fault seam and the lock wait are not used on this platform. The folder handle keeps the
-// folder from being removed or renamed while the program runs, so its path still names it.
+// The playlist writer on Windows: the refusals of SavePolicy as everywhere (what the file
+// holds included), then SaveCommit's write beside, flush and rename, each step's failure
+// reported with the system's words. (QSaveFile would do the same but ignores a failed flush.)
+// Windows has no owners or hard links that a rename would lose in the common case, so no
+// in-place rewrite (and so no backup) is made here, and no lock is taken. The write fault
+// seam and the lock wait are not used on this platform. The folder handle keeps the folder
+// from being removed or renamed while the program runs, so its path still names it.
 #include "playlistwriter.h"
 
 #include "folderhandle.h"
 #include "savepolicy.h"
+#include "win/savecommit.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 using Reason = PlaylistWriter::Reason;
 
 namespace {
 
-// A step that failed, with the system's own words (Qt gives no error number here).
+// A step that failed, with the system's own words (Windows' error codes are no errno values).
 PlaylistWriter::Result failed(Reason step, const QString& errorText)
 {
     PlaylistWriter::Result result = SavePolicy::refused(step);
     result.errorText = errorText;
     return result;
+}
+
+// The reason for the step of SaveCommit that failed.
+Reason reasonFor(SaveCommit::Step step)
+{
+    switch (step) {
+    case SaveCommit::Step::Create:
+        return Reason::NewFileFailed;
+    case SaveCommit::Step::Flush:
+        return Reason::SyncFailed;
+    case SaveCommit::Step::Close:
+        return Reason::CloseNewFailed;
+    case SaveCommit::Step::Place:
+        return Reason::PlaceFailed;
+    case SaveCommit::Step::None:
+    case SaveCommit::Step::Write:
+        break;
+    }
+    return Reason::WriteFailed;
 }
 
 } // namespace
@@ -69,16 +90,11 @@ PlaylistWriter::Result PlaylistWriter::write(const FolderHandle& folder, const Q
             return refusal;
     }
 
-    QSaveFile file(target.filePath());
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(Reason::OpenFailed, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return failed(Reason::WriteFailed, reason);
-    }
-    if (!file.commit())
-        return failed(Reason::WriteFailed, file.errorString());
+    const SaveCommit::Outcome outcome =
+        SaveCommit::replace(QDir::toNativeSeparators(target.filePath()).toStdWString(),
+                            bytes.constData(), std::size_t(bytes.size()));
+    if (outcome.failed != SaveCommit::Step::None)
+        return failed(reasonFor(outcome.failed), QString::fromStdWString(outcome.errorText));
     Result result;
     result.saved = true;
     return result;

@@ -105,6 +105,11 @@ INSTANTIATE_TEST_SUITE_P(Heads, MediaContentTest, ::testing::Values(
     HeadCase{"unknown_binary_within_4k", QByteArray(4000, 'a') + '\0', Kind::Binary},
     HeadCase{"utf16_bom_then_nul_character", bytes({0xFF, 0xFE, 0x41, 0, 0, 0, 0x42, 0}),
              Kind::Binary},
+    // MPEG-1 layer I frames with a CRC begin FF FE, as UTF-16LE text does; their samples
+    // are no UTF-16 (a high surrogate without its low half), though they hold no NUL unit.
+    HeadCase{"mp1_frames_like_utf16_mark",
+             (bytes({0xFF, 0xFE, 0xE0, 0xC0}) + QByteArray("\x12\xD9\x34\x56").repeated(120))
+                 .repeated(2), Kind::Media},
     HeadCase{"m3u", "#EXTM3U\r\na.mp3\r\nb.wma\r\n"_ba, Kind::Text},
     HeadCase{"asx", "<ASX Version=\"3.0\">\r\n<AUTHOR></AUTHOR>\r\n"_ba, Kind::Text},
     HeadCase{"html", "<html>\r\n<head></head>\r\n<body>\r\n"_ba, Kind::Text},
@@ -115,6 +120,13 @@ INSTANTIATE_TEST_SUITE_P(Heads, MediaContentTest, ::testing::Values(
     HeadCase{"utf16be_playlist", withBom(QStringConverter::Utf16BE), Kind::Text},
     HeadCase{"utf32le_playlist", withBom(QStringConverter::Utf32LE), Kind::Text},
     HeadCase{"utf32be_playlist", withBom(QStringConverter::Utf32BE), Kind::Text},
+    // Two playlists joined end to end: the marks read as the headers of two MPEG-1 layer I
+    // frames (FF FE 23 00), the second where the first would end, 72 bytes on.
+    HeadCase{"utf16le_joined_playlists",
+             QStringEncoder(QStringConverter::Utf16LE)(
+                 u"\uFEFF#EXTM3U\r\nSide A, Caf\u00e9 del Mar.mp3\r\n"
+                 u"\uFEFF#EXTM3U\r\nSide B.mp3\r\n"_s),
+             Kind::Text},
     HeadCase{"typed_swf_letters", "FWS tracks\r\nfLaC.mp3\r\n"_ba, Kind::Text},
     HeadCase{"typed_riff_letters", "RIFFRAFFWAVE.mp3\r\n"_ba, Kind::Text},
     HeadCase{"typed_id3_and_tab", "ID3\tTrack 1.mp3\r\nID3\tTrack 2.mp3\r\n"_ba, Kind::Text},

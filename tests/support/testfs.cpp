@@ -22,6 +22,7 @@
 //   link off|on    making a hard link fails with EPERM (FAT through FUSE), or works
 //   fsyncdir eio|erofs|on  syncing a folder fails with EIO or EROFS (a file system that
 //                  turned read-only after an error), or works
+//   fsync eio|on   syncing a file fails with EIO, or works
 //   holdrename     the next rename waits until the next release or drop, after printing
 //                  "renaming FROM TO" (a drop makes it fail with EIO)
 //   creates        prints "create PATH MODE" (MODE in octal, as the file was made) for each
@@ -73,8 +74,9 @@ struct Control {
     std::atomic<bool> noReplaceFlag{false};
     std::atomic<bool> noSetXattr{false};
     std::atomic<bool> noLink{false};
-    std::atomic<int> failFsyncDir{0};
-    std::atomic<bool> holdRename{false};  // the errno a folder sync fails with
+    std::atomic<int> failFsyncDir{0}; // the errno a folder sync fails with
+    std::atomic<bool> failFsync{false};
+    std::atomic<bool> holdRename{false};
     std::vector<std::string> creates; // under `mutex`
 } g_control;
 
@@ -330,6 +332,8 @@ int tfsRelease(const char*, fuse_file_info* fi)
 
 int tfsFsync(const char*, int dataOnly, fuse_file_info* fi)
 {
+    if (g_control.failFsync)
+        return -EIO;
     const int result = dataOnly ? ::fdatasync(int(fi->fh)) : ::fsync(int(fi->fh));
     return result == 0 ? 0 : fail();
 }
@@ -374,6 +378,8 @@ void readCommands(fuse* fs)
             g_control.noLink = line == "link off";
         } else if (line.rfind("fsyncdir ", 0) == 0) {
             g_control.failFsyncDir = line == "fsyncdir eio" ? EIO : line == "fsyncdir erofs" ? EROFS : 0;
+        } else if (line.rfind("fsync ", 0) == 0) {
+            g_control.failFsync = line == "fsync eio";
         } else if (line == "holdrename") {
             g_control.holdRename = true;
         } else if (line == "creates") {
