@@ -15,9 +15,13 @@ SwissSpelling::SwissSpelling(const QTranslator* german, QObject* parent)
 QString SwissSpelling::translate(const char* context, const char* sourceText,
                                  const char* disambiguation, int n) const
 {
-    QString text = m_german->translate(context, sourceText, disambiguation, n);
-    text.replace(u'ß', u"ss"_s).replace(u'ẞ', u"SS"_s);
-    return text;
+    return respelled(m_german->translate(context, sourceText, disambiguation, n));
+}
+
+QString SwissSpelling::respelled(QString german)
+{
+    german.replace(u'ß', u"ss"_s).replace(u'ẞ', u"SS"_s);
+    return german;
 }
 
 bool SwissSpelling::isEmpty() const

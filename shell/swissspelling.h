@@ -20,6 +20,9 @@ public:
                       const char* disambiguation, int n) const override;
     bool isEmpty() const override;
 
+    // `german` in Swiss spelling.
+    static QString respelled(QString german);
+
 private:
     const QTranslator* m_german;
 };

@@ -11,11 +11,15 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPointer>
 #include <QTranslator>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The owner of the catalogues in Swiss spelling, while they are loaded.
+QPointer<QObject> swissOwner;
 
 // The catalogue of `base` for `language` ("de-CH": base_de_CH.qm, else base_de.qm) in
 // `folder`, or an empty string.
@@ -73,11 +77,18 @@ void TranslationLoader::apply(const Choice& choice, QObject* owner)
             delete translator;
             continue;
         }
-        if (choice.swissSpelling)
+        if (choice.swissSpelling) {
             QCoreApplication::installTranslator(new SwissSpelling(translator, owner));
+            swissOwner = owner;
+        }
         else
             QCoreApplication::installTranslator(translator);
     }
+}
+
+QString TranslationLoader::systemWords(const QString& text)
+{
+    return swissOwner ? SwissSpelling::respelled(text) : text;
 }
 
 void TranslationLoader::install(QCoreApplication* app)

@@ -37,6 +37,10 @@ public:
     // the system's reasons (strerror) speak the chosen language too.
     static void install(QCoreApplication* app);
 
+    // The system's own words (its reasons for a failure) spelled as the loaded catalogues
+    // are: with "ss" for "ß" in Swiss German, which the system's catalogues lack.
+    static QString systemWords(const QString& text);
+
     // Where Cantorel's catalogues are: share/cantorel/translations beside the program's
     // folder, in the build tree as once installed.
     static QString folder();

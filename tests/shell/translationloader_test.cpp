@@ -65,4 +65,6 @@ TEST(SwissSpellingTest, HasNoSharpS)
     EXPECT_EQ(QCoreApplication::translate("SaveResultText", "Closing the playlist failed"),
               u"Das Schliessen der Wiedergabeliste ist fehlgeschlagen"_s);
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Close"), u"Schliessen"_s);
+    // and the system's reasons, from catalogues that know no Swiss spelling
+    EXPECT_EQ(TranslationLoader::systemWords(u"Die Datei ist zu groß"_s), u"Die Datei ist zu gross"_s);
 }
