@@ -13,7 +13,7 @@ class SwissSpelling : public QTranslator
     Q_OBJECT
 
 public:
-    // Reads from `german`, which must outlive this.
+    // Reads from `german`, which must live as long as this does (as its child, say).
     SwissSpelling(const QTranslator* german, QObject* parent);
 
     QString translate(const char* context, const char* sourceText,

@@ -78,11 +78,14 @@ void TranslationLoader::apply(const Choice& choice, QObject* owner)
             continue;
         }
         if (choice.swissSpelling) {
-            QCoreApplication::installTranslator(new SwissSpelling(translator, owner));
+            // It owns the German one, which thus outlives its removal from the application.
+            auto* swiss = new SwissSpelling(translator, owner);
+            translator->setParent(swiss);
+            QCoreApplication::installTranslator(swiss);
             swissOwner = owner;
-        }
-        else
+        } else {
             QCoreApplication::installTranslator(translator);
+        }
     }
 }
 
