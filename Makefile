@@ -5,8 +5,18 @@
 # The two commands a newcomer needs: `make run` and `make test`.
 # Both install what is missing first (Debian packages), then configure and build.
 
-MUSIC ?= $(CURDIR)/build/dev/sample-music
 JOBS  ?= $(shell nproc)
+
+# The folder `make run` starts Cantorel in: MUSIC taken as written, whatever it holds
+# ($, blanks, quotes), for neither make nor the shell to expand; by default a small folder
+# of generated sample audio files.
+ifeq ($(origin MUSIC),undefined)
+music_folder := $(CURDIR)/build/dev/sample-music
+else
+music_folder := $(value MUSIC)
+endif
+# $(call quoted,TEXT): TEXT as one word of the shell, in single quotes.
+quoted = '$(subst ','\'',$(1))'
 
 .PHONY: run test test-asan build build-asan deps deps-build bench clean check-windows deb
 
@@ -24,9 +34,12 @@ build-asan: deps-build
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 
-# Starts Cantorel in $(MUSIC): by default a small folder of generated sample audio files.
-run: build
-	cd "$(MUSIC)" && "$(CURDIR)/build/dev/shell/Cantorel"
+# Builds only what the program needs (itself, its catalogues, the sample folder), then
+# starts it in the folder MUSIC names.
+run: deps-build
+	cmake --preset dev
+	cmake --build --preset dev -j $(JOBS) --target Cantorel Cantorel_lrelease sample_music
+	cd $(call quoted,$(music_folder)) && $(call quoted,$(CURDIR)/build/dev/shell/Cantorel)
 
 test: deps build
 	ctest --preset dev

@@ -5,7 +5,7 @@
     <name>FileListAccessible</name>
     <message>
         <source>Picking it adds the file to the playlist</source>
-        <translation>Ein Klick darauf fügt die Datei der Wiedergabeliste hinzu</translation>
+        <translation>Wird sie ausgewählt, kommt die Datei in die Wiedergabeliste</translation>
     </message>
 </context>
 <context>
@@ -46,7 +46,7 @@
     <name>PlaylistBuilder</name>
     <message>
         <source>Save as m3u file</source>
-        <translation>Als m3u-Datei speichern</translation>
+        <translation>Als M3U-Datei speichern</translation>
     </message>
     <message>
         <source>%1, in the folder Cantorel was started in</source>
@@ -56,7 +56,7 @@
         <source>The playlist was not saved: it needs a file name.
 
 Type a name such as party.m3u into the file name box, then save again.</source>
-        <translation>Die Wiedergabeliste wurde nicht gespeichert: Sie braucht einen Dateinamen.
+        <translation>Die Wiedergabeliste wurde nicht gespeichert, denn sie braucht einen Dateinamen.
 
 Geben Sie einen Namen wie party.m3u in das Dateinamenfeld ein und speichern Sie erneut.</translation>
     </message>
@@ -98,7 +98,7 @@ Geben Sie einen Namen wie party.m3u in das Dateinamenfeld ein und speichern Sie 
     </message>
     <message>
         <source>The link cannot be followed</source>
-        <translation>Der Verweis kann nicht verfolgt werden</translation>
+        <translation>Der Verknüpfung kann nicht gefolgt werden</translation>
     </message>
     <message>
         <source>The file cannot be changed</source>
@@ -186,7 +186,7 @@ Geben Sie einen Namen wie party.m3u in das Dateinamenfeld ein und speichern Sie 
     </message>
     <message>
         <source>A folder of that name is in the way.</source>
-        <translation>Ein Ordner mit diesem Namen ist im Weg.</translation>
+        <translation>Es gibt schon einen Ordner mit diesem Namen.</translation>
     </message>
     <message>
         <source>The name belongs to a named pipe, not to a file.</source>
@@ -206,11 +206,11 @@ Geben Sie einen Namen wie party.m3u in das Dateinamenfeld ein und speichern Sie 
     </message>
     <message>
         <source>The name is a link to %1, which does not exist.</source>
-        <translation>Der Name ist ein Verweis auf %1, das es nicht gibt.</translation>
+        <translation>Der Name ist eine Verknüpfung auf %1, das es nicht gibt.</translation>
     </message>
     <message>
         <source>The name is a link to the media file %1, which a playlist never overwrites.</source>
-        <translation>Der Name ist ein Verweis auf die Mediendatei %1, die eine Wiedergabeliste nie überschreibt.</translation>
+        <translation>Der Name ist eine Verknüpfung auf die Mediendatei %1, die eine Wiedergabeliste nie überschreibt.</translation>
     </message>
     <message>
         <source>The name belongs to a media file, which a playlist never overwrites.</source>
@@ -230,11 +230,11 @@ Geben Sie einen Namen wie party.m3u in das Dateinamenfeld ein und speichern Sie 
     </message>
     <message>
         <source>Another program is writing the file: it stayed locked for %1 seconds. Save again once it is done.</source>
-        <translation>Ein anderes Programm schreibt die Datei: Sie blieb %1 Sekunden lang gesperrt. Speichern Sie erneut, wenn es fertig ist.</translation>
+        <translation>Die Datei blieb %1 Sekunden lang gesperrt, weil ein anderes Programm sie schreibt. Speichern Sie erneut, wenn es fertig ist.</translation>
     </message>
     <message>
         <source>Another program is reading or using the file: it stayed locked for %1 seconds. Save again once it is done.</source>
-        <translation>Ein anderes Programm liest oder verwendet die Datei: Sie blieb %1 Sekunden lang gesperrt. Speichern Sie erneut, wenn es fertig ist.</translation>
+        <translation>Die Datei blieb %1 Sekunden lang gesperrt, weil ein anderes Programm sie liest oder verwendet. Speichern Sie erneut, wenn es fertig ist.</translation>
     </message>
     <message>
         <source>The file was replaced by another one while the playlist was being saved; that one was left alone.</source>
@@ -250,7 +250,7 @@ Geben Sie einen Namen wie party.m3u in das Dateinamenfeld ein und speichern Sie 
     </message>
     <message>
         <source>beside it, an older copy is in the way</source>
-        <translation>daneben ist eine ältere Kopie im Weg</translation>
+        <translation>daneben liegt schon eine ältere Kopie</translation>
     </message>
     <message>
         <source>beside it, %1</source>
@@ -262,7 +262,7 @@ Geben Sie einen Namen wie party.m3u in das Dateinamenfeld ein und speichern Sie 
     </message>
     <message>
         <source>The file is rewritten in place (to keep its links, owner or permissions), and no copy of its old content could be kept meanwhile (%1), so it was left as it was.</source>
-        <translation>Die Datei wird an Ort und Stelle neu geschrieben (um ihre Verweise, ihren Eigentümer oder ihre Zugriffsrechte zu erhalten), und währenddessen konnte keine Kopie ihres alten Inhalts aufbewahrt werden (%1); daher blieb sie, wie sie war.</translation>
+        <translation>Die Datei wird an Ort und Stelle neu geschrieben (um ihre Verknüpfungen, ihren Eigentümer oder ihre Zugriffsrechte zu erhalten), und währenddessen konnte keine Kopie ihres alten Inhalts aufbewahrt werden (%1); daher blieb sie, wie sie war.</translation>
     </message>
     <message>
         <source>; </source>
@@ -313,14 +313,14 @@ Geben Sie einen Namen wie party.m3u in das Dateinamenfeld ein und speichern Sie 
     <name>frmSplash</name>
     <message>
         <source>The start-up picture; press it to continue to the playlist maker</source>
-        <translation>Das Startbild; ein Klick darauf führt weiter zum Wiedergabelisten-Ersteller</translation>
+        <translation>Das Startbild; wird es betätigt, geht es weiter zum Erstellen der Wiedergabeliste</translation>
     </message>
 </context>
 <context>
     <name>frmmain</name>
     <message>
         <source>Playlist maker</source>
-        <translation>Wiedergabelisten-Ersteller</translation>
+        <translation>Wiedergabeliste erstellen</translation>
     </message>
     <message>
         <source>m3u</source>
@@ -332,21 +332,21 @@ Geben Sie einen Namen wie party.m3u in das Dateinamenfeld ein und speichern Sie 
     </message>
     <message>
         <source>The media files of the folder; picking one adds it to the playlist</source>
-        <translation>Die Mediendateien des Ordners; ein Klick auf eine fügt sie der Wiedergabeliste hinzu</translation>
+        <translation>Die Mediendateien des Ordners; jede ausgewählte kommt in die Wiedergabeliste</translation>
     </message>
     <message>
         <source>The media files of %1, where playlists are saved; picking one adds it to the playlist</source>
-        <translation>Die Mediendateien von %1, wo Wiedergabelisten gespeichert werden; ein Klick auf eine fügt sie der Wiedergabeliste hinzu</translation>
+        <translation>Die Mediendateien in %1, wo Wiedergabelisten gespeichert werden; jede ausgewählte kommt in die Wiedergabeliste</translation>
     </message>
     <message>
         <source>The media files of %1
 Playlists are saved into this folder.</source>
-        <translation>Die Mediendateien von %1
+        <translation>Die Mediendateien in %1
 Wiedergabelisten werden in diesem Ordner gespeichert.</translation>
     </message>
     <message>
         <source>the folder Cantorel was started in</source>
-        <translation>der Ordner, in dem Cantorel gestartet wurde</translation>
+        <translation>dem Ordner, in dem Cantorel gestartet wurde</translation>
     </message>
     <message>
         <source>Playlist</source>

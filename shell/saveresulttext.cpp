@@ -4,6 +4,8 @@
 
 #include "saveresulttext.h"
 
+#include "translationloader.h"
+
 #include <QStringList>
 
 using Reason = PlaylistWriter::Reason;
@@ -12,7 +14,7 @@ QString SaveResultText::systemReason(int error)
 {
     if (error == PlaylistWriter::kNoProgress)
         return tr("the system took no more bytes");
-    return qt_error_string(error);
+    return TranslationLoader::systemWords(qt_error_string(error));
 }
 
 QString SaveResultText::step(Reason reason)
@@ -151,7 +153,7 @@ QString SaveResultText::reason(const PlaylistWriter::Result& r)
                   "is not known.").arg(systemReason(r.error), systemReason(r.restoreError));
     QString text;
     if (!r.errorText.isEmpty())
-        text = tr("%1: %2.").arg(step(r.reason), r.errorText);
+        text = tr("%1: %2.").arg(step(r.reason), TranslationLoader::systemWords(r.errorText));
     else if (r.error != 0)
         text = tr("%1: %2.").arg(step(r.reason), systemReason(r.error));
     else

@@ -72,6 +72,18 @@ expect_started_in "a folder with blanks and an ampersand" "$work/music/Jazz & Bl
 RUN_IN=$work run "-"
 expect_started_in "a relative folder named -" "$work/-"
 
+# A file URL, as a desktop entry's %u hands it over: its escapes are the name's bytes, one
+# that is not UTF-8 too. Other schemes name no folder here; a name whose bad byte a file
+# manager replaced with U+FFFD is told apart from a missing folder.
+cafe=$work/music/$(printf 'caf\351')
+mkdir "$cafe"
+run "file://$work/music/caf%E9"
+expect_started_in "a file URL to a name not in UTF-8" "$cafe"
+run "sftp://host/music"
+expect_refused "a URL of another scheme" "not a folder on this computer"
+run "$work/music/caf$(printf '\357\277\275')"
+expect_refused "a name with U+FFFD for its bad byte" "not UTF-8"
+
 # Started by a relative path, it finds the Cantorel beside it, never one in the folder it
 # opens: a trap there records that it ran.
 mkdir "$work/trap"

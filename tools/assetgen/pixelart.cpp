@@ -67,6 +67,66 @@ void folderBack(Pixels& p)
     p.hline(1, 6, 3, kFolderLight);
 }
 
+// The compact disc, centred at (8, 6): a disc of radius 5.5 shaded by a radial gradient
+// from (6, 4), an outline, a hole of radius 1.5 and a grey ring around it. Its round edges
+// are smoothed by counting covered points of a fine grid, in integers only, not by
+// QPainter: the last bit of its antialiasing and gradients differs between processors
+// (its SIMD paths round differently), and the picture must be the same bytes everywhere.
+void drawDisc(QImage* image, int scale)
+{
+    constexpr int kGrid = 8;                   // sample points per pixel, across and down
+    const qint64 unit = 2 * kGrid * scale;     // sample coordinates per design pixel
+    struct Stop { int r, g, b; };
+    const Stop shine[] = {{250, 250, 255}, {190, 215, 235}, {200, 170, 220}}; // at 0, 1/2, 1
+    const Stop outline{kOutline.red(), kOutline.green(), kOutline.blue()};
+    const Stop ring{120, 120, 140};
+    // Whether the squared distance d2 is within the radius r (in design pixels, times 2).
+    const auto within = [unit](qint64 d2, qint64 twiceR) { return 4 * d2 <= twiceR * twiceR * unit * unit; };
+    for (int y = 0; y < image->height(); ++y) {
+        for (int x = 0; x < image->width(); ++x) {
+            int covered = 0;
+            qint64 sum[3] = {0, 0, 0};
+            for (int sy = 0; sy < kGrid; ++sy) {
+                for (int sx = 0; sx < kGrid; ++sx) {
+                    // The sample's centre, in 1/unit of a design pixel.
+                    const qint64 px = 2 * (qint64(x) * kGrid + sx) + 1;
+                    const qint64 py = 2 * (qint64(y) * kGrid + sy) + 1;
+                    const qint64 d2 = (px - 8 * unit) * (px - 8 * unit) + (py - 6 * unit) * (py - 6 * unit);
+                    Stop colour;
+                    if (!within(d2, 12) || within(d2, 3))
+                        continue;                              // outside, or in the hole
+                    if (within(d2, 5))
+                        colour = ring;                         // 1.5 to 2.5
+                    else if (!within(d2, 10))
+                        colour = outline;                      // 5 to 6
+                    else {
+                        // The gradient at t = distance from (6, 4) / 7, as i / 256.
+                        const qint64 f2 = (px - 6 * unit) * (px - 6 * unit) + (py - 4 * unit) * (py - 4 * unit);
+                        int i = 0;
+                        while (i < 256 && qint64(i + 1) * (i + 1) * 49 * unit * unit <= 65536 * f2)
+                            ++i;
+                        const Stop& from = shine[i < 128 ? 0 : 1];
+                        const Stop& to = shine[i < 128 ? 1 : 2];
+                        const int w = i < 128 ? i : i - 128;
+                        const auto mix = [w](int a, int b) { return (a * (128 - w) + b * w + 64) / 128; };
+                        colour = {mix(from.r, to.r), mix(from.g, to.g), mix(from.b, to.b)};
+                    }
+                    ++covered;
+                    sum[0] += colour.r;
+                    sum[1] += colour.g;
+                    sum[2] += colour.b;
+                }
+            }
+            if (covered == 0)
+                continue;
+            const int samples = kGrid * kGrid;
+            const auto mean = [covered](qint64 total) { return int((total + covered / 2) / covered); };
+            image->setPixel(x, y, qRgba(mean(sum[0]), mean(sum[1]), mean(sum[2]),
+                                        (255 * covered + samples / 2) / samples));
+        }
+    }
+}
+
 } // namespace
 
 namespace PixelArt {
@@ -157,24 +217,7 @@ QImage cdDrive(int scale)
 {
     // A compact disc standing over its drive.
     QImage image = blank(scale);
-    {
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing, true);
-        QRadialGradient shine(QPointF(6.0, 4.0), 7.0);
-        shine.setColorAt(0.0, QColor(250, 250, 255));
-        shine.setColorAt(0.5, QColor(190, 215, 235));
-        shine.setColorAt(1.0, QColor(200, 170, 220));
-        p.setPen(QPen(kOutline, 1.0));
-        p.setBrush(shine);
-        p.drawEllipse(QRectF(2.5, 0.5, 11.0, 11.0));
-        p.setBrush(Qt::transparent);
-        p.setCompositionMode(QPainter::CompositionMode_Clear);
-        p.drawEllipse(QRectF(6.5, 4.5, 3.0, 3.0));
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(QColor(120, 120, 140), 1.0));
-        p.drawEllipse(QRectF(6.0, 4.0, 4.0, 4.0));
-    }
+    drawDisc(&image, scale);
     Pixels p(&image);
     driveSlab(p, 0, 10, 16, 6, kLedGreen);
     return image;

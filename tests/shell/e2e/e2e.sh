@@ -366,7 +366,7 @@ scenario_german() {
     start_x
     start_wm
     make_music
-    main_title="Wiedergabelisten-Ersteller"
+    main_title="Wiedergabeliste erstellen"
     start_app LANGUAGE=de LANG=C.UTF-8 LC_ALL=
     open_main
     wait_for 10 painted || fail "the main window was never painted"
