@@ -4,6 +4,8 @@
 
 #include "fileattributes.h"
 
+#include "savecommon.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QList>
@@ -144,7 +146,7 @@ bool carry(int from, int to)
 mode_t newFileMode(int dir)
 {
     // The folder may be held by path only, which has no attribute calls of its own.
-    const QByteArray proc = "/proc/self/fd/"_ba + QByteArray::number(dir);
+    const QByteArray proc = SaveCommon::procPath(dir);
     QByteArray acl(1024, Qt::Uninitialized);
     const ssize_t n = ::getxattr(proc.constData(), kDefaultAclAttribute, acl.data(), size_t(acl.size()));
     mode_t mode = 0;

@@ -4,6 +4,8 @@
 
 #include "linkfollower.h"
 
+#include "savecommon.h"
+
 #include <QList>
 
 #include <cerrno>
@@ -63,9 +65,8 @@ bool hasOtherMembers(gid_t gid)
 QByteArray accessAcl(int dirFd)
 {
     // The folder may be held by path only, which has no attribute calls of its own.
-    const QByteArray proc = "/proc/self/fd/"_ba + QByteArray::number(dirFd);
     QByteArray acl(4096, Qt::Uninitialized);
-    const ssize_t n = ::getxattr(proc.constData(), "system.posix_acl_access", acl.data(), size_t(acl.size()));
+    const ssize_t n = ::getxattr(SaveCommon::procPath(dirFd).constData(), "system.posix_acl_access", acl.data(), size_t(acl.size()));
     return n > 0 ? acl.left(n) : QByteArray();
 }
 
