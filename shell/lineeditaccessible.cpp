@@ -4,6 +4,8 @@
 
 #include "lineeditaccessible.h"
 
+#include "textboundaries.h"
+
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QTextLayout>
@@ -148,46 +150,33 @@ int LineEditAccessible::characterCount() const
     return int(lineEdit()->text().size());
 }
 
+TextBoundaries LineEditAccessible::boundaries() const
+{
+    return TextBoundaries(lineEdit()->text(), {0});
+}
+
 QString LineEditAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                              int* startOffset, int* endOffset) const
 {
-    if (!readable()) {
-        *startOffset = *endOffset = -1;
-        return {};
-    }
-    // Qt's answer steps backwards only, and stops at the start of the text.
-    return QAccessibleTextInterface::textBeforeOffset(resolved(offset), boundaryType, startOffset,
-                                                      endOffset);
+    *startOffset = *endOffset = -1;
+    return readable() ? boundaries().before(resolved(offset), boundaryType, startOffset, endOffset)
+                      : QString();
 }
 
 QString LineEditAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                             int* startOffset, int* endOffset) const
 {
-    if (!readable()) {
-        *startOffset = *endOffset = -1;
-        return {};
-    }
-    // Qt's answer gives up where no next boundary is found, the end of the text included.
-    return QAccessibleTextInterface::textAfterOffset(resolved(offset), boundaryType, startOffset,
-                                                     endOffset);
+    *startOffset = *endOffset = -1;
+    return readable() ? boundaries().after(resolved(offset), boundaryType, startOffset, endOffset)
+                      : QString();
 }
 
 QString LineEditAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                          int* startOffset, int* endOffset) const
 {
     *startOffset = *endOffset = -1;
-    if (!readable())
-        return {};
-    int at = resolved(offset);
-    const int length = characterCount();
-    if (at == length && length > 0) {
-        // Past the last character there is no character; a word, sentence or line there is
-        // the one the last character belongs to. Qt's finder would loop for good here.
-        if (boundaryType == QAccessible::CharBoundary || boundaryType == QAccessible::NoBoundary)
-            return {};
-        at = length - 1;
-    }
-    return QAccessibleTextInterface::textAtOffset(at, boundaryType, startOffset, endOffset);
+    return readable() ? boundaries().at(resolved(offset), boundaryType, startOffset, endOffset)
+                      : QString();
 }
 
 QRect LineEditAccessible::characterRect(int offset) const
@@ -224,9 +213,12 @@ void LineEditAccessible::scrollToSubstring(int startIndex, int endIndex)
 
 QString LineEditAccessible::attributes(int offset, int* startOffset, int* endOffset) const
 {
-    // One font for the whole text: no attributes.
-    *startOffset = *endOffset = offset;
-    return {};
+    // One font for the whole text. The range must hold every character: a screen reader
+    // reads a text run by run, and an empty run loses the character it was asked for.
+    Q_UNUSED(offset);
+    *startOffset = 0;
+    *endOffset = characterCount();
+    return TextBoundaries::fontAttributes(lineEdit()->font());
 }
 
 void LineEditAccessible::deleteText(int startOffset, int endOffset)
