@@ -6,6 +6,7 @@
 
 #include "textboundaries.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QTextLayout>
@@ -15,11 +16,43 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Tells assistive technology that the box has the focus before the box reacts to getting
+// it. Qt tells it afterwards, and in between the box reports its caret (moved, or the text
+// selected on Tab): a screen reader then takes the box as focused without a word, and the
+// focus event that follows names an object it already has, so it says nothing. Qt's own
+// focus event comes as before; for the same object it changes nothing.
+class FocusFirst : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn && QAccessible::isActive()) {
+            QAccessibleEvent focus(watched, QAccessible::Focus);
+            QAccessible::updateAccessibility(&focus);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
 LineEditAccessible::LineEditAccessible(QLineEdit* lineEdit)
     : QAccessibleWidget(lineEdit, QAccessible::EditableText)
 {
     addControllingSignal(u"textChanged(const QString&)"_s);
     addControllingSignal(u"returnPressed()"_s);
+    // Once per box: a box's interface is made again after Qt has dropped it.
+    const QString filterName = u"LineEditAccessible focus first"_s;
+    if (!lineEdit->findChild<QObject*>(filterName, Qt::FindDirectChildrenOnly)) {
+        auto* filter = new FocusFirst(lineEdit);
+        filter->setObjectName(filterName);
+        lineEdit->installEventFilter(filter);
+    }
 }
 
 QLineEdit* LineEditAccessible::lineEdit() const

@@ -14,6 +14,8 @@ class TextBoundaries;
 // text around an offset (character, word, sentence, line, paragraph) are answered for
 // every offset by TextBoundaries, never by Qt 6.4's own answers, which loop for good on
 // texts such as " party.m3u" (see there). Its one run of text attributes covers the text.
+// Assistive technology hears of the focus before the box's caret moves on getting it, so
+// that a screen reader announces the box when Tab enters it.
 class LineEditAccessible : public QAccessibleWidget,
                            public QAccessibleTextInterface,
                            public QAccessibleEditableTextInterface

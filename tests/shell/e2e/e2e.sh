@@ -28,9 +28,10 @@
 #           child of the main window and wide enough for its caption; the maximise buttons
 #           that Qt's own title bar draws, and a double click on the title bar, leave the
 #           program running at its size
-#   atspi   through AT-SPI (its own D-Bus session and accessibility bus): the tree's names
-#           and roles, the splash passed by its press action, the text around every offset
-#           of the name box and the playlist box by every boundary kind, two files picked by
+#   atspi   through AT-SPI (its own D-Bus session and accessibility bus), under openbox:
+#           the tree's names and roles, the splash passed by its press action, the focus
+#           heard first on tabbing into the name box, the text around every offset of the
+#           name box and the playlist box (a corpus of texts) by every boundary kind, two files picked by
 #           their items' action and saved, the box's text heard, each call returning within
 #           a second while the message box is open (atspi.py), then the saved bytes and the
 #           cross's action
@@ -674,6 +675,7 @@ scenario_wayland() {
 
 scenario_atspi() {
     start_x
+    start_wm # the keyboard focus, for the tabs into the name box
     # A private session bus; the accessibility bus starts on it when first asked for.
     dbus-run-session -- bash "$0" atspi-session "$app" "$assets" >"$work/session.log" 2>&1 \
         || { grep -v '^dbus-daemon\[' "$work/session.log" >&2; exit 1; }
