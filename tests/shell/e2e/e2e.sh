@@ -13,7 +13,8 @@
 #   build   the splash, then build, save, reset, toggle the hidden m3u box, leave by the cross
 #   splash  the splash ignores keys and waits; a double click opens one main window
 #   layout  the main window's place and pixels against the background picture
-#   wm      under openbox: both windows centred by their outer rectangle, a failed and a
+#   wm      under openbox: both windows centred by their outer rectangle, no maximise
+#           offered for the main window, Ctrl+Y redoing in the playlist box, a failed and a
 #           good save with the message boxes' caption and text
 #   scale2  at QT_SCALE_FACTOR=2: both windows twice the device pixels, the main window
 #           pixel for pixel the @2x background picture where no control lies
@@ -342,6 +343,17 @@ scenario_wm() {
     expect_outer_centred "$main" "main window" 1280 1024
     wait_for 10 painted || fail "the main window was never painted"
 
+    # No maximise: the size hints fix the size (min = max), so the window manager offers no
+    # maximise action (openbox 3.6 still draws its button for every normal window).
+    local hints
+    hints=$(xprop -id "$main" WM_NORMAL_HINTS)
+    local min max
+    min=$(sed -n 's/.*minimum size: //p' <<<"$hints")
+    max=$(sed -n 's/.*maximum size: //p' <<<"$hints")
+    [ -n "$min" ] && [ "$min" = "$max" ] || fail "the size hints do not fix the size: $hints"
+    ! xprop -id "$main" _NET_WM_ALLOWED_ACTIONS | grep -q MAXIMIZE \
+        || fail "openbox offers to maximise: $(xprop -id "$main" _NET_WM_ALLOWED_ACTIONS)"
+
     # A name through a missing folder: the box names the full path and nothing is written.
     click_main 100 282
     xdotool type --delay 15 'gone/party.m3u'
@@ -349,6 +361,11 @@ scenario_wm() {
     save
     grep -qF "The playlist was not saved." <<<"$message" || fail "the failure box says: $message"
     grep -qF "$work/music/gone/party.m3u" <<<"$message" || fail "the failure box names no path: $message"
+
+    # Ctrl+Z in the playlist box takes the pick back, Ctrl+Y brings it again (Qt binds only
+    # Ctrl+Shift+Z to redo outside Windows): the save below holds the pick.
+    click_main 300 200
+    xdotool key ctrl+z ctrl+y
 
     # The name corrected: "Saved" is the whole text, and the playlist is on disk.
     click_main 100 282
