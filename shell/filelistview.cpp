@@ -131,10 +131,11 @@ bool FileListView::viewportEvent(QEvent* event)
         const auto* help = static_cast<QHelpEvent*>(event);
         const QModelIndex index = indexAt(help->pos());
         if (index.isValid()) {
-            // As plain text: a name may look like markup.
-            const QString tip = index.data(Qt::DisplayRole).toString() + u'\n' + toolTip();
-            QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(tip, Qt::WhiteSpaceNormal),
-                               viewport(), visualRect(index));
+            QString tip = index.data(Qt::DisplayRole).toString() + u'\n' + toolTip();
+            // Shown as plain text: a name that looks like markup is escaped, keeping its lines.
+            if (Qt::mightBeRichText(tip))
+                tip = Qt::convertFromPlainText(tip, Qt::WhiteSpaceNoWrap);
+            QToolTip::showText(help->globalPos(), tip, viewport(), visualRect(index));
             return true;
         }
     }
