@@ -12,8 +12,6 @@
 #include <QTextDocument>
 #include <QToolTip>
 
-using namespace Qt::StringLiterals;
-
 FileListView::FileListView(QWidget* parent)
     : QListView(parent)
 {

@@ -22,7 +22,7 @@ namespace {
 // it. Qt tells it afterwards, and in between the box reports its caret (moved, or the text
 // selected on Tab): a screen reader then takes the box as focused without a word, and the
 // focus event that follows names an object it already has, so it says nothing. Qt's own
-// focus event comes as before; for the same object it changes nothing.
+// focus event still follows, naming the same object again.
 class FocusFirst : public QObject
 {
 public:
