@@ -14,7 +14,7 @@
 #   splash  the splash ignores keys and waits; a double click opens one main window
 #   layout  the main window's place and pixels against the background picture
 #   wm      under openbox: both windows centred by their outer rectangle, no maximise
-#           offered for the main window, Ctrl+Y redoing in the playlist box, a failed and a
+#           offered for the main window, Ctrl+Y redoing in both text boxes, a failed and a
 #           good save with the message boxes' caption and text
 #   scale2  at QT_SCALE_FACTOR=2: both windows twice the device pixels, the main window
 #           pixel for pixel the @2x background picture where no control lies
@@ -371,6 +371,7 @@ scenario_wm() {
     click_main 100 282
     xdotool key ctrl+a
     xdotool type --delay 15 'party.m3u'
+    xdotool key ctrl+z ctrl+y # the name box redoes on Ctrl+Y too
     save
     [ "$message" = "Saved" ] || fail "after a good save the box says: $message"
     expect_saved '#EXTM3U\r\n01 Intro.mp3\r\n'
