@@ -7,9 +7,9 @@
 #include <QAccessible>
 #include <QString>
 
-class QFont;
-
 #include <vector>
+
+class QFont;
 
 // The pieces of a text a screen reader asks for around an offset: the character, word,
 // sentence, line or paragraph at, before or after it, as assistive technology's text
@@ -20,8 +20,8 @@ class QFont;
 // start or end of a word lies where they search: the word at offset 0 of a text that
 // starts with anything but a letter or digit ("(live) mix.m3u", " party.m3u", "-mix.m3u",
 // "#1 hits.m3u", "'80s.m3u", "_x.m3u", an emoji), and the word or sentence at the end of
-// the text. Their loop waits for QTextBoundaryFinder to pass the end of the text, which it
-// never does (it answers -1 there). A screen reader asks exactly that when the caret moves
+// the text. Their loops step a QTextBoundaryFinder until it passes the end of the text;
+// once the finder has stepped off either end it answers -1 for ever. A screen reader asks exactly that when the caret moves
 // to the start (Home) or by word; the program froze and the playlist was lost.
 //
 // Here each kind of boundary is listed once, walking the finder forward only, each step
