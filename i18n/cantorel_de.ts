@@ -2,13 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
-    <name>FileListAccessible</name>
-    <message>
-        <source>Picking it adds the file to the playlist</source>
-        <translation>Wird sie ausgewählt, kommt die Datei in die Wiedergabeliste</translation>
-    </message>
-</context>
-<context>
     <name>FileListModel</name>
     <message>
         <source>(name not in UTF-8: shown as Windows-1252, saved as its own bytes)</source>

@@ -9,6 +9,8 @@
 #include "filelistview.h"
 #include "frmsplash.h"
 #include "lineeditaccessible.h"
+#include "playlisttextaccessible.h"
+#include "playlisttextedit.h"
 #include "pressaccessible.h"
 
 #include <QAccessible>
@@ -36,6 +38,8 @@ QAccessibleInterface* programAccessible(const QString& className, QObject* objec
                                    [](QWidget* area) { Q_EMIT static_cast<ClickArea*>(area)->Click(); });
     if (className == u"FileListView"_s)
         return new FileListAccessible(static_cast<FileListView*>(widget));
+    if (className == u"PlaylistTextEdit"_s)
+        return new PlaylistTextAccessible(static_cast<PlaylistTextEdit*>(widget));
     if (className == u"QLineEdit"_s)
         return new LineEditAccessible(static_cast<QLineEdit*>(widget));
     return nullptr;

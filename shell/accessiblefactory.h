@@ -12,6 +12,8 @@
 // - ClickArea: a button whose press action clicks it, as the mouse does.
 // - FileListView: a list whose items pick their files when pressed (FileListAccessible).
 // - QLineEdit: an editable text that answers every offset (LineEditAccessible).
+// - PlaylistTextEdit: a multi-line editable text that answers every offset
+//   (PlaylistTextAccessible).
 //
 // The presses run after the call has returned (PressAccessible).
 class AccessibleFactory

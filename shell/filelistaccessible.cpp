@@ -7,7 +7,6 @@
 #include "filelistview.h"
 
 #include <QAccessible>
-#include <QCoreApplication>
 #include <QItemSelectionModel>
 #include <QPointer>
 
@@ -50,9 +49,9 @@ public:
         switch (t) {
         case QAccessible::Name:
             return index().data(Qt::DisplayRole).toString();
-        case QAccessible::Description:
-            return QCoreApplication::translate("FileListAccessible", "Picking it adds the file to the playlist");
         default:
+            // What picking does is the list's description, said once on entering it, not
+            // after every file.
             return {};
         }
     }

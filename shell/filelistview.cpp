@@ -8,6 +8,9 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QTextDocument>
+#include <QToolTip>
 
 FileListView::FileListView(QWidget* parent)
     : QListView(parent)
@@ -93,4 +96,46 @@ QItemSelectionModel::SelectionFlags FileListView::selectionCommand(const QModelI
     // Whatever becomes current is selected, with or without Ctrl held: the highlighted file
     // is always the one picked last.
     return index.isValid() ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::NoUpdate;
+}
+
+QModelIndex FileListView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const int rows = model() ? model()->rowCount(rootIndex()) : 0;
+    if (currentIndex().isValid() || rows == 0)
+        return QListView::moveCursor(cursorAction, modifiers);
+    // Qt sends every key to the first file while none is current.
+    switch (cursorAction) {
+    case MoveEnd:
+        return model()->index(rows - 1, 0, rootIndex());
+    case MovePageDown: {
+        // A page down from the first, measured as Qt measures it; the first is current only
+        // for the measuring, unseen.
+        const QSignalBlocker quiet(selectionModel());
+        selectionModel()->setCurrentIndex(model()->index(0, 0, rootIndex()), QItemSelectionModel::NoUpdate);
+        const QModelIndex target = QListView::moveCursor(cursorAction, modifiers);
+        selectionModel()->clearCurrentIndex();
+        return target;
+    }
+    default:
+        return QListView::moveCursor(cursorAction, modifiers);
+    }
+}
+
+bool FileListView::viewportEvent(QEvent* event)
+{
+    // Qt shows the list's own tooltip only over the empty space below the files; over a
+    // file it asks the file's entry, which has none.
+    if (event->type() == QEvent::ToolTip && !toolTip().isEmpty()) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        if (index.isValid()) {
+            QString tip = index.data(Qt::DisplayRole).toString() + u'\n' + toolTip();
+            // Shown as plain text: a name that looks like markup is escaped, keeping its lines.
+            if (Qt::mightBeRichText(tip))
+                tip = Qt::convertFromPlainText(tip, Qt::WhiteSpaceNoWrap);
+            QToolTip::showText(help->globalPos(), tip, viewport(), visualRect(index));
+            return true;
+        }
+    }
+    return QListView::viewportEvent(event);
 }

@@ -11,6 +11,12 @@
 // makes another entry current. Nothing else picks: not the list getting the focus, not
 // its filling, not dragging the mouse over it.
 //
+// With no current entry (a new list), a key goes where it says: End to the last file,
+// PageDown a page down from the first, any other move to the first; one pick each.
+//
+// The list's tooltip (naming the listed folder) shows wherever the pointer rests: over a
+// file it comes under the file's name.
+//
 // Assistive technology sees each entry as a list item whose press action picks its file the
 // way a click on it does.
 class FileListView : public QListView
@@ -32,6 +38,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
 };

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QShortcut>
 
 using namespace Qt::StringLiterals;
 
@@ -147,6 +148,12 @@ frmmain::frmmain(FolderHandle folder, QWidget* parent)
     setTabOrder(m_file1, m_text1);
     setTabOrder(m_text1, m_text2);
     setTabOrder(m_text2, m_check4);
+
+    // Ctrl+Y redoes in the name box too, as in the playlist box, whatever the desktop's key
+    // scheme (Qt binds it to redo only in the Windows one, where the box takes it first).
+    auto* redoName = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y), m_text2, nullptr, nullptr,
+                                   Qt::WidgetShortcut);
+    connect(redoName, &QShortcut::activated, m_text2, &QLineEdit::redo);
 
     m_builder = std::make_unique<PlaylistBuilder>(m_text1, m_text2, m_check4);
 

@@ -4,6 +4,9 @@
 
 #include "lineeditaccessible.h"
 
+#include "textboundaries.h"
+
+#include <QEvent>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QTextLayout>
@@ -13,11 +16,43 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Tells assistive technology that the box has the focus before the box reacts to getting
+// it. Qt tells it afterwards, and in between the box reports its caret (moved, or the text
+// selected on Tab): a screen reader then takes the box as focused without a word, and the
+// focus event that follows names an object it already has, so it says nothing. Qt's own
+// focus event still follows, naming the same object again.
+class FocusFirst : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn && QAccessible::isActive()) {
+            QAccessibleEvent focus(watched, QAccessible::Focus);
+            QAccessible::updateAccessibility(&focus);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
 LineEditAccessible::LineEditAccessible(QLineEdit* lineEdit)
     : QAccessibleWidget(lineEdit, QAccessible::EditableText)
 {
     addControllingSignal(u"textChanged(const QString&)"_s);
     addControllingSignal(u"returnPressed()"_s);
+    // Once per box: a box's interface is made again after Qt has dropped it.
+    const QString filterName = u"LineEditAccessible focus first"_s;
+    if (!lineEdit->findChild<QObject*>(filterName, Qt::FindDirectChildrenOnly)) {
+        auto* filter = new FocusFirst(lineEdit);
+        filter->setObjectName(filterName);
+        lineEdit->installEventFilter(filter);
+    }
 }
 
 QLineEdit* LineEditAccessible::lineEdit() const
@@ -148,46 +183,33 @@ int LineEditAccessible::characterCount() const
     return int(lineEdit()->text().size());
 }
 
+TextBoundaries LineEditAccessible::boundaries() const
+{
+    return TextBoundaries(lineEdit()->text(), {0});
+}
+
 QString LineEditAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                              int* startOffset, int* endOffset) const
 {
-    if (!readable()) {
-        *startOffset = *endOffset = -1;
-        return {};
-    }
-    // Qt's answer steps backwards only, and stops at the start of the text.
-    return QAccessibleTextInterface::textBeforeOffset(resolved(offset), boundaryType, startOffset,
-                                                      endOffset);
+    *startOffset = *endOffset = -1;
+    return readable() ? boundaries().before(resolved(offset), boundaryType, startOffset, endOffset)
+                      : QString();
 }
 
 QString LineEditAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                             int* startOffset, int* endOffset) const
 {
-    if (!readable()) {
-        *startOffset = *endOffset = -1;
-        return {};
-    }
-    // Qt's answer gives up where no next boundary is found, the end of the text included.
-    return QAccessibleTextInterface::textAfterOffset(resolved(offset), boundaryType, startOffset,
-                                                     endOffset);
+    *startOffset = *endOffset = -1;
+    return readable() ? boundaries().after(resolved(offset), boundaryType, startOffset, endOffset)
+                      : QString();
 }
 
 QString LineEditAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                          int* startOffset, int* endOffset) const
 {
     *startOffset = *endOffset = -1;
-    if (!readable())
-        return {};
-    int at = resolved(offset);
-    const int length = characterCount();
-    if (at == length && length > 0) {
-        // Past the last character there is no character; a word, sentence or line there is
-        // the one the last character belongs to. Qt's finder would loop for good here.
-        if (boundaryType == QAccessible::CharBoundary || boundaryType == QAccessible::NoBoundary)
-            return {};
-        at = length - 1;
-    }
-    return QAccessibleTextInterface::textAtOffset(at, boundaryType, startOffset, endOffset);
+    return readable() ? boundaries().at(resolved(offset), boundaryType, startOffset, endOffset)
+                      : QString();
 }
 
 QRect LineEditAccessible::characterRect(int offset) const
@@ -224,9 +246,12 @@ void LineEditAccessible::scrollToSubstring(int startIndex, int endIndex)
 
 QString LineEditAccessible::attributes(int offset, int* startOffset, int* endOffset) const
 {
-    // One font for the whole text: no attributes.
-    *startOffset = *endOffset = offset;
-    return {};
+    // One font for the whole text. The range must hold every character: a screen reader
+    // reads a text run by run, and an empty run loses the character it was asked for.
+    Q_UNUSED(offset);
+    *startOffset = 0;
+    *endOffset = characterCount();
+    return TextBoundaries::fontAttributes(lineEdit()->font());
 }
 
 void LineEditAccessible::deleteText(int startOffset, int endOffset)

@@ -7,6 +7,7 @@
 #include "legacyentries.h"
 
 #include <QDataStream>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -28,6 +29,17 @@ const QString kRunsType = u"application/x-cantorel-playlist-runs"_s;
 PlaylistTextEdit::PlaylistTextEdit(QWidget* parent)
     : QPlainTextEdit(parent)
 {
+}
+
+void PlaylistTextEdit::keyPressEvent(QKeyEvent* event)
+{
+    // Qt binds Ctrl+Y to redo only in the Windows key scheme.
+    if (event->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Y) && !isReadOnly()) {
+        redo();
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 QMimeData* PlaylistTextEdit::createMimeDataFromSelection() const

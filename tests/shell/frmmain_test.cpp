@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QToolTip>
 #include <QTimer>
 
 #include <cstdio>
@@ -254,6 +255,9 @@ TEST_P(KeyboardPickTest, AddsOneEntryPerMove)
 
 INSTANTIATE_TEST_SUITE_P(Keys, KeyboardPickTest, ::testing::Values(
     KeyPicks{"FirstDownPicksFirstFile", {Qt::Key_Down}, u"\na.mp3"_s},
+    KeyPicks{"FirstEndPicksLastFile", {Qt::Key_End, Qt::Key_End}, u"\nd.WMA"_s},
+    KeyPicks{"FirstPageDownPicksAPageDown", {Qt::Key_PageDown}, u"\nd.WMA"_s},
+    KeyPicks{"FirstUpPicksFirstFile", {Qt::Key_Up}, u"\na.mp3"_s},
     KeyPicks{"DownTwice", {Qt::Key_Down, Qt::Key_Down}, u"\na.mp3\nb.mp3"_s},
     KeyPicks{"UpAtTopMovesNowhere", {Qt::Key_Down, Qt::Key_Up}, u"\na.mp3"_s},
     KeyPicks{"EndThenHome", {Qt::Key_Down, Qt::Key_End, Qt::Key_Home}, u"\na.mp3\nd.WMA\na.mp3"_s},
@@ -353,6 +357,21 @@ TEST_F(MainWindowTest, CrossEndsProgramWithoutSaving)
     EXPECT_EQ(QCoreApplication::exec(), 0);
     EXPECT_TRUE(messages.empty());
     EXPECT_FALSE(QFile::exists(folder.filePath(u"unsaved.m3u"_s)));
+}
+
+// The list's tooltip names the listed folder wherever the pointer rests: over a file, under
+// the file's name.
+TEST_F(MainWindowTest, FolderTipOverAFile)
+{
+    QWidget* viewport = window->File1()->viewport();
+    const QPoint at = viewport->mapFrom(window.get(), rowCentre(kB));
+    QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &help);
+    ASSERT_TRUE(QToolTip::isVisible());
+    const QString tip = QToolTip::text();
+    EXPECT_TRUE(tip.indexOf(u"b.mp3"_s) >= 0 && tip.indexOf(u"b.mp3"_s) < tip.indexOf(u"saved into this folder"_s))
+        << tip.toStdString();
+    QToolTip::hideText();
 }
 
 // Files that turn up after the window was made are not listed: File1 is filled once.

@@ -12,15 +12,21 @@ file by their items' press action and presses "Save playlist"; then reads the me
 text and presses its OK. Every action call must return within a second, the one that saves
 (and so shows the modal box) included. Leaves the program running with its main window.
 
-On the way it asks each text it meets (the file name box with a few texts, the playlist box,
-the message box) for the text at, before and after every offset, the end of the text
-included, by every boundary kind, as a screen reader moving by character, word, sentence
-and line does: each call must answer within a second, with a piece of the text.
+On the way it asks each text it meets (the file name box and the playlist box with a corpus
+of texts, the message box) for the text at, before and after every offset, from -2 to one
+past the end, by every boundary kind, as a screen reader moving by character, word,
+sentence and line does: each call must answer within a second, with a piece of the text;
+the text's attributes must hold for the whole text. Before that it tabs (xdotool) from the
+file list into the name box: a screen reader must hear of the box's focus before anything
+else of the box. The list's items carry no description of their own (the list's says what
+picking does, once).
 """
+import subprocess
 import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 pid = int(sys.argv[1])
 CALL_BOUND = 1.0  # seconds; a hang detector, far above what a call takes
@@ -90,13 +96,34 @@ QUERIES = [("at", "getTextAtOffset"), ("before", "getTextBeforeOffset"),
            ("after", "getTextAfterOffset")]
 
 
+# Names that start or end with anything but a letter or digit, blanks only, an emoji first,
+# combining accents, right to left, CR LF, Latin-1 letters, empty: Qt 6.4's own answers
+# looped for good on the word at offset 0 of the first ones.
+CORPUS = ["(live) mix.m3u", " party.m3u", "-mix.m3u", "#1 hits.m3u", "'80s.m3u", "_x.m3u",
+          "\U0001F3B5 mix.m3u", "...mix!", "   ", "e\u0301te\u0301 mix", "\u05e9\u05d9\u05e8.m3u",
+          "a\r\nb", "Se\u00f1or \u00e0 la f\u00eate.m3u", "Caf\u00e9 mix. Side B ", ""]
+
+
 def ask_every_offset(accessible, what):
     """Asks for the text around every offset of the accessible's text, by every boundary
-    kind; returns the answers at the end of the text, by (query, boundary) name."""
+    kind, and for its attributes; returns the answers at the end of the text, by (query,
+    boundary) name.
+
+    Qt 6.4's bridge passes offsets as Qt counts them, in UTF-16 units (a character beyond
+    the BMP counts two), so they are measured so here."""
     text = accessible.queryText()
     full = text.getText(0, -1)
+    units = full.encode("utf-16-le", "surrogatepass")
+    length = len(units) // 2
+
+    def piece(start, end):
+        return units[2 * start:2 * end].decode("utf-16-le", "surrogatepass")
     at_end = {}
-    for offset in range(len(full) + 1):
+    for offset in range(length + 1):
+        attributes, start, end = text.getAttributeRun(offset, False)
+        if (start, end) != (0, length):
+            fail("%s: the attributes at offset %d of %r hold %d to %d" % (what, offset, full, start, end))
+    for offset in range(-2, length + 2):
         for kind_name, kind in BOUNDARIES:
             for query_name, query in QUERIES:
                 asked = "%s: the text %s offset %d of %r by %s" % (what, query_name, offset, full, kind_name)
@@ -108,11 +135,11 @@ def ask_every_offset(accessible, what):
                 took = time.monotonic() - started
                 if took > CALL_BOUND:
                     fail("%s took %.1f s" % (asked, took))
-                if start >= 0 and not (start <= end <= len(full) and answer == full[start:end]):
+                if start >= 0 and not (start <= end <= length and answer == piece(start, end)):
                     fail("%s is %r at %d to %d, not a piece of the text" % (asked, answer, start, end))
-                if offset == len(full):
+                if offset == length:
                     at_end[(query_name, kind_name)] = (answer, start, end)
-    print("asked %s about its %d offsets by %d boundary kinds" % (what, len(full) + 1, len(BOUNDARIES)))
+    print("asked %s about %r at %d offsets by %d boundary kinds" % (what, full, length + 4, len(BOUNDARIES)))
     return at_end
 
 
@@ -187,12 +214,43 @@ if names != ["01 Intro.mp3", "02 Song.WAV", "10 Finale.wma"]:
 for item in items:
     if item.getRoleName() != "list item":
         fail("%r is a %s" % (item.name, item.getRoleName()))
+    if item.description:
+        fail("%r repeats a description after its name: %r" % (item.name, item.description))
+
+
+def heard_while(keys):
+    """The events of focus, caret and selection heard while xdotool presses the keys."""
+    heard = []
+
+    def listener(event):
+        heard.append((event.type, event.source.name if event.source else None, event.detail1))
+    kinds = ["object:state-changed:focused", "object:text-caret-moved", "object:text-selection-changed"]
+    for kind in kinds:
+        pyatspi.Registry.registerEventListener(listener, kind)
+    subprocess.run(["xdotool", "key", "--delay", "100"] + keys, check=True)
+    context = GLib.MainContext.default()
+    deadline = time.monotonic() + 2
+    while time.monotonic() < deadline:
+        while context.iteration(False):
+            pass
+        time.sleep(0.02)
+    for kind in kinds:
+        pyatspi.Registry.deregisterEventListener(listener, kind)
+    return heard
+
+
+# Tab from the list through the playlist box into the name box: the first a screen reader
+# hears of the box is its focus, or it takes the box as focused without a word.
+heard = [event for event in heard_while(["Tab", "Tab"]) if event[1] == "Playlist file name"]
+if not heard or heard[0][0] != "object:state-changed:focused" or heard[0][2] != 1:
+    fail("entering the name box, a screen reader first hears " + repr(heard[:3]))
+print("entering the name box, a screen reader first hears", heard[0])
 
 # The file name box with sentences and a blank at its end, empty, and with a name that ends
 # in a letter: Qt 6.4's own answer for the sentence at the end of the first and for the word
 # at the end of the last never came, and the program hung.
 name_box = named(main, "Playlist file name")
-for name in ["Café mix. Side B ", "", "party.m3u"]:
+for name in CORPUS + ["party.m3u"]:
     name_box.queryEditableText().setTextContents(name)
     if name_box.queryText().getText(0, -1) != name:
         fail("the name box reads %r, not %r" % (name_box.queryText().getText(0, -1), name))
@@ -226,4 +284,10 @@ if "Text" in pyatspi.listInterfaces(labels[0]):  # Qt 6.4's labels offer none
     ask_every_offset(labels[0], "the box's text")
 press(ok, "the box's OK")
 wait_for("the box gone", lambda: True if window(app, "Cantorel") is None else None)
+
+# The playlist box with the corpus, its lines as shown (the last long enough to wrap).
+playlist_box = named(main, "Playlist")
+for text in CORPUS + ["#EXTM3U\n(live) mix.mp3\n" + "very long name " * 6 + ".mp3"]:
+    playlist_box.queryEditableText().setTextContents(text)
+    ask_every_offset(playlist_box, "the playlist box")
 print("PASS: the accessible run")
