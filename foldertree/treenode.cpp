@@ -6,6 +6,8 @@
 
 #include "treetext.h"
 
+#include <QCoreApplication>
+
 #include <vector>
 
 namespace Cantorel {
@@ -26,12 +28,39 @@ QByteArray TreeNode::nativePath() const
     return path;
 }
 
+void TreeNode::setState(State state)
+{
+    if (m_state == state)
+        return;
+    m_state = state;
+    emitDataChanged();
+}
+
+namespace {
+
+QString stateText(TreeNode::State state)
+{
+    switch (state) {
+    case TreeNode::Reading: return QCoreApplication::translate("Cantorel::DirTree", "Being read");
+    case TreeNode::NotAnswering: return QCoreApplication::translate("Cantorel::DirTree", "Not answering");
+    case TreeNode::Ready: break;
+    }
+    return {};
+}
+
+} // namespace
+
 QVariant TreeNode::data(int column, int role) const
 {
+    if (column == 0 && role == Qt::AccessibleDescriptionRole && m_state != Ready)
+        return stateText(m_state);
     if (column != 0 || role != Qt::ToolTipRole)
         return QTreeWidgetItem::data(column, role);
     const QString name = parent() ? TreeText::displayName(data(0, m_nameRole).toByteArray()) : text(0);
-    return QString(name + u'\n' + TreeText::displayPath(nativePath(), m_separator));
+    QString tip = name + u'\n' + TreeText::displayPath(nativePath(), m_separator);
+    if (m_state != Ready)
+        tip += u'\n' + stateText(m_state);
+    return tip;
 }
 
 } // namespace Cantorel

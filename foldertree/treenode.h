@@ -25,7 +25,13 @@ public:
 
     QVariant data(int column, int role) const override;
 
+    // Whether a read of the node is out, as its tooltip and accessible description say.
+    enum State { Ready, Reading, NotAnswering };
+    void setState(State state);
+    State state() const { return m_state; }
+
 private:
+    State m_state = Ready;
     int m_nameRole;
     char m_separator;
 };
