@@ -216,13 +216,21 @@ bool DirTreePrivate::endHandling()
         return true;
     releaseRemovedNodes();
     applyColumnWidth();
-    // The current node has settled: reported once, after every Click of the handling.
-    if (m_nativePath == m_settledPath)
+    // The current node has settled: reported once, after every Click of the handling. A
+    // handler that moves it again while the change is being reported is heard after
+    // every handler of this report, so the last path each one hears is the final one.
+    if (m_reporting)
         return true;
-    m_settledPath = m_nativePath;
     const QPointer<DirTree> alive(q);
-    Q_EMIT q->currentPathChanged(q->currentPath());
-    return !alive.isNull();
+    m_reporting = true;
+    while (m_candidatePath != m_settledPath) {
+        m_settledPath = m_candidatePath;
+        Q_EMIT q->currentPathChanged(q->currentPath());
+        if (!alive)
+            return false;
+    }
+    m_reporting = false;
+    return true;
 }
 
 QTreeWidgetItem* DirTreePrivate::nodeByKey(const QString& key) const
@@ -557,6 +565,7 @@ bool DirTreePrivate::NodeClick(QTreeWidgetItem* node)
         folder += kSeparator;
     m_path = folder;
     m_nativePath = nativeFolderBytes(node);
+    m_candidatePath = m_nativePath;
     // A handler may delete the control: then nothing of it may be touched any more.
     const QPointer<DirTree> alive(q);
     Q_EMIT q->Click();

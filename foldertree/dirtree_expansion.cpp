@@ -30,8 +30,10 @@ bool DirTreePrivate::Expand(QTreeWidgetItem* node)
             if (!NodeClick(child))
                 return false;
         }
-        // A Click handler that refreshed the tree took the remaining nodes with it.
+        // A Click handler that refreshed the tree took the remaining nodes with it: the
+        // expansion never settled, so none of its children is left current.
         if (m_generation != generation) {
+            m_candidatePath = m_settledPath;
             return endHandling();
         }
     }

@@ -148,6 +148,11 @@ public:
     QByteArray m_nativePath;
     // nativePath as currentPathChanged last reported it.
     QByteArray m_settledPath;
+    // nativePath of the node the handling in progress leaves current; reported when the
+    // outermost handling ends. An expansion cut short leaves the last settled one.
+    QByteArray m_candidatePath;
+    // True while currentPathChanged is being raised.
+    bool m_reporting = false;
     // True while setCurrentPath opens the nodes on the way: their expansions raise nothing.
     bool m_opening = false;
 

@@ -104,6 +104,41 @@ TEST_F(DirTreeTest, CurrentPathChangedOncePerSettledChange)
     EXPECT_EQ(tree->currentPath(), u"C:\\Windows\\"_s);
 }
 
+// A Click handler that refreshes the tree amid an expansion: the expansion never settles,
+// so no child of it is named as current.
+TEST_F(DirTreeTest, RefreshInAnExpansionLeavesNoChildCurrent)
+{
+    make(standardMachine);
+    tree->GoList();
+    QSignalSpy changed(tree.get(), &DirTree::currentPathChanged);
+    QObject::connect(tree.get(), &DirTree::Click, tree.get(), [this] {
+        if (clicks.size() == 1)
+            tree->GoList();
+    });
+    find(u"System (C:)"_s)->setExpanded(true);
+    EXPECT_EQ(clicks, QStringList{u"C:\\Program Files\\"_s});
+    EXPECT_EQ(tree->currentPath(), QString());
+    EXPECT_EQ(changed.count(), 0);
+}
+
+// A slot that moves the folder again while the change is reported: every slot hears the
+// final folder last.
+TEST_F(DirTreeTest, RedirectingSlotLeavesTheFinalPathLast)
+{
+    make(standardMachine);
+    tree->GoList();
+    QObject::connect(tree.get(), &DirTree::currentPathChanged, tree.get(), [this](const QString& path) {
+        if (path == u"C:\\Users\\"_s)
+            tree->setCurrentPath(u"C:\\Windows"_s);
+    });
+    QStringList heard;
+    QObject::connect(tree.get(), &DirTree::currentPathChanged, tree.get(), [&heard](const QString& path) { heard << path; });
+    click(find(u"System (C:)\\Users"_s));
+    ASSERT_FALSE(heard.isEmpty());
+    EXPECT_EQ(heard.last(), u"C:\\Windows\\"_s);
+    EXPECT_EQ(tree->currentPath(), u"C:\\Windows\\"_s);
+}
+
 // A host saves the folder whenever it changes and a later run restores it.
 TEST_F(DirTreeTest, HostRestoresTheLastFolder)
 {
