@@ -78,6 +78,7 @@ public:
     void KeyDown(int keyCode, Qt::KeyboardModifiers shift);
     [[nodiscard]] bool expandListed(QTreeWidgetItem* top);
     bool filterKey(QEvent* event);
+    void shareAccessibleText();
 
     using NodeRef = NodeRefBase;
     enum class Handling { Click, Expand };
