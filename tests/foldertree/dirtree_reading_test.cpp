@@ -71,7 +71,11 @@ TEST_P(ReadInFlight, GoesOnAndFillsInOrDropsTheRead)
     DirTreePrivate::of(*tree)->m_budget = std::chrono::milliseconds(0);
     fs->holdEnumeration(c.held);
     act(c.action, *tree);
-    fs->waitUntilHeld();
+    // The held listing may be asked for only once an earlier read has been handed over.
+    const QDeadlineTimer patience(30000);
+    while (!fs->held() && !patience.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(fs->held());
     EXPECT_TRUE(DirTreePrivate::of(*tree)->reading());
     if (c.action == Action::Expand) {
         // Every Click came without waiting; the node whose listing is out says so.

@@ -86,10 +86,10 @@ void FakeDriveSystem::holdEnumeration(const std::string& folder)
     m_held = withoutSeparator(folder);
 }
 
-void FakeDriveSystem::waitUntilHeld()
+bool FakeDriveSystem::held() const
 {
-    std::unique_lock lock(m_holdMutex);
-    m_holdChanged.wait(lock, [this] { return m_waiting; });
+    std::lock_guard lock(m_holdMutex);
+    return m_waiting;
 }
 
 void FakeDriveSystem::release()

@@ -37,9 +37,9 @@ public:
     void removeEntry(const std::string& path); // a file or an empty folder
     void failEnumeration(const std::string& folder); // the listing of `folder` cannot start
     // The listing of `folder` waits, on the thread that asks for it, until release();
-    // waitUntilHeld() returns once one waits.
+    // held() says whether one waits now.
     void holdEnumeration(const std::string& folder);
-    void waitUntilHeld();
+    bool held() const;
     void release();
     void failEnumerationAfter(const std::string& folder, int entries); // breaks off after `entries`
     void failAttributes(const std::string& path);
