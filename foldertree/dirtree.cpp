@@ -382,7 +382,7 @@ void DirTreePrivate::ListDrives()
             addDrives(*table);
             (void)endHandling();
             if (late)
-                continuePath();
+                schedulePath();
         });
     (void)m_reader->finish(id, m_budget);
     // Listing raises nothing, and leaves the chosen folder as it was.
@@ -458,6 +458,20 @@ void DirTreePrivate::labelDrive(NodeRefBase ref, const std::optional<std::string
         applyColumnWidth();
 }
 
+void DirTreePrivate::schedulePath()
+{
+    if (m_pathScheduled || m_wantedPath.isEmpty())
+        return;
+    m_pathScheduled = true;
+    QMetaObject::invokeMethod(
+        q,
+        [this] {
+            m_pathScheduled = false;
+            continuePath();
+        },
+        Qt::QueuedConnection);
+}
+
 void DirTreePrivate::markNode(QTreeWidgetItem* node, int state)
 {
     static_cast<TreeNode*>(node)->setState(static_cast<TreeNode::State>(state));
@@ -487,8 +501,27 @@ bool DirTreePrivate::isFolderEntry(const DriveSystem& drives, const FolderEnumer
 bool DirTreePrivate::ListSubfolders(const std::string& path, QTreeWidgetItem* parent)
 {
     const NodeRef ref = parent ? refOf(parent) : NodeRef{m_generation, 0};
-    if (parent && m_listingsOut.count(ref.index))
-        return false;
+    quint64 id = 0;
+    if (const auto out = m_listingsOut.find(ref.index); parent && out != m_listingsOut.end())
+        id = out->second;
+    else
+        id = postListing(path, ref);
+    if (m_reader->finish(id, m_budget))
+        return true;
+    if (QTreeWidgetItem* node = resolve(ref); node && static_cast<TreeNode*>(node)->state() == TreeNode::Ready)
+        markNode(node, TreeNode::Reading);
+    return false;
+}
+
+void DirTreePrivate::askForListing(QTreeWidgetItem* parent)
+{
+    const NodeRef ref = refOf(parent);
+    if (!m_listingsOut.count(ref.index))
+        (void)postListing(nativeFolder(parent), ref);
+}
+
+quint64 DirTreePrivate::postListing(const std::string& path, NodeRefBase ref)
+{
     auto items = std::make_shared<std::vector<ScratchList::Item>>();
     const quint64 id = m_reader->post(
         [items, path](const DriveSystem& drives, ScratchList& List1) {
@@ -506,16 +539,12 @@ bool DirTreePrivate::ListSubfolders(const std::string& path, QTreeWidgetItem* pa
             if (late) {
                 if (m_handling == 0)
                     applyColumnWidth();
-                continuePath();
+                schedulePath();
             }
         });
-    if (parent)
-        m_listingsOut.insert(ref.index);
-    if (m_reader->finish(id, m_budget))
-        return true;
-    if (QTreeWidgetItem* node = resolve(ref); node && static_cast<TreeNode*>(node)->state() == TreeNode::Ready)
-        markNode(node, TreeNode::Reading);
-    return false;
+    if (ref.index > 0)
+        m_listingsOut.emplace(ref.index, id);
+    return id;
 }
 
 void DirTreePrivate::addListing(NodeRefBase ref, std::vector<ScratchList::Item> items)

@@ -25,7 +25,14 @@ bool DirTreePrivate::Expand(QTreeWidgetItem* node)
     // The children are on view now; their own children are laid out in one go, after.
     m_tree->deferLayout();
     countRows(node);
+    // The children's listings are asked for a window ahead of their Clicks.
+    constexpr int kAhead = 64;
+    int asked = first - 1;
     for (int index = first; index <= last; ++index) {
+        for (; asked < last && asked < index + kAhead; ++asked) {
+            if (QTreeWidgetItem* child = this->node(asked + 1); child && child->childCount() == 0)
+                askForListing(child);
+        }
         if (QTreeWidgetItem* child = this->node(index)) {
             if (!NodeClick(child))
                 return false;

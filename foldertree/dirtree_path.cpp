@@ -180,7 +180,7 @@ void DirTreePrivate::continuePath()
                 return;
             m_wanted = *reachable ? Wanted::Reachable : Wanted::Unreachable;
             if (late)
-                continuePath();
+                schedulePath();
         });
     if (m_reader->finish(id, m_budget))
         continuePath();

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <deque>
 #include <optional>
+#include <map>
 #include <set>
 #include <memory>
 #include <string>
@@ -52,6 +53,11 @@ public:
     // Returns whether they are in: false while the listing is out, the node then says so
     // and gets its children when the listing comes back.
     bool ListSubfolders(const std::string& path, QTreeWidgetItem* parent);
+    // Asks for the listing of `parent` without waiting for it, unless it is out already:
+    // an expansion asks for its children's listings ahead of their Clicks, so the reader
+    // works while the control's thread raises Click.
+    void askForListing(QTreeWidgetItem* parent);
+    quint64 postListing(const std::string& path, NodeRefBase ref);
     // Whether the entry `name` of `folder` that `entries` yielded last is listed as a
     // subfolder: the listing's type decides where it gives one, else the attributes,
     // and an entry whose attributes cannot be read counts as a folder. On the reader's
@@ -71,7 +77,10 @@ public:
     // Marks a node whose read is out (TreeNode::Reading...), or clears the mark.
     void markNode(QTreeWidgetItem* node, int state);
     // Whether reads are out or their results wait to be applied (for tests).
-    bool reading() const { return !m_reader->idle(); }
+    bool reading() const { return !m_reader->idle() || m_pathScheduled; }
+    // Has continuePath run from the event loop, once, after an answer came back late.
+    void schedulePath();
+    bool m_pathScheduled = false;
 
     [[nodiscard]] bool NodeClick(QTreeWidgetItem* node);
     [[nodiscard]] bool Expand(QTreeWidgetItem* node);
@@ -133,8 +142,8 @@ public:
     std::chrono::milliseconds m_budget{40};
     // True while the drive table of the last refresh is out.
     bool m_drivesOut = false;
-    // Nodes (by index, in this filling) whose listing is out.
-    std::set<int> m_listingsOut;
+    // Nodes (by index, in this filling) whose listing is out, with the read's number.
+    std::map<int, quint64> m_listingsOut;
     // The path setCurrentPath asked for last, while it is on its way; and its number,
     // so that the check of an earlier one that comes back late is dropped.
     QByteArray m_wantedPath;

@@ -126,13 +126,9 @@ bool DiskReader::finish(quint64 id, std::chrono::milliseconds budget)
         if (s.doneUpTo < id)
             return false;
     }
-    const auto it = m_done.find(id);
-    if (it == m_done.end())
-        return true;
-    const Done done = std::move(it->second);
-    m_done.erase(it);
-    if (done)
-        done(false);
+    // The reads before it that have come back are handed over first: answers are always
+    // applied in the order they were asked for.
+    handOver(id, id);
     return true;
 }
 
@@ -144,12 +140,18 @@ void DiskReader::deliver()
         m_shared->deliveryPosted = false;
         upTo = m_shared->doneUpTo;
     }
+    // Every one of these is late: no caller waits for it.
+    handOver(upTo, 0);
+}
+
+void DiskReader::handOver(quint64 upTo, quint64 waited)
+{
     const std::weak_ptr<bool> life = m_life;
     while (!m_done.empty() && m_done.begin()->first <= upTo) {
-        const Done done = std::move(m_done.begin()->second);
+        const auto [id, done] = std::move(*m_done.begin());
         m_done.erase(m_done.begin());
         if (done)
-            done(true);
+            done(id != waited);
         // A done may end the control, and this reader with it.
         if (life.expired())
             return;

@@ -33,7 +33,9 @@ class DiskReader
 {
 public:
     using Work = std::function<void(const DriveSystem&, ScratchList&)>;
-    // `late`: false when finish() runs it, true when the event loop does.
+    // `late`: false when it is the read finish() waits for, true otherwise (from the event
+    // loop, or an earlier read handed over before the one waited for). A late done must
+    // not call the host: it may run amid a handling.
     using Done = std::function<void(bool late)>;
 
     explicit DiskReader(std::unique_ptr<DriveSystem> drives);
@@ -51,7 +53,8 @@ public:
     // hangs holds the control's thread for at most `budget`, and every wait after it,
     // while it still hangs, returns at once. Runs the read's done here when it has come
     // back, and returns whether it did; otherwise the done runs later, from the event
-    // loop. A negative budget waits as long as the read takes.
+    // loop. Dones of earlier reads that have come back run first, so answers are applied
+    // in the order they were asked for. A negative budget waits as long as the read takes.
     bool finish(quint64 id, std::chrono::milliseconds budget);
 
     // Whether every read posted has come back and has been handed over.
@@ -60,6 +63,9 @@ public:
 private:
     struct Shared;
     void deliver();
+    // Runs the dones of the reads up to `upTo`, which have come back, in order: late but
+    // for the one `waited` for (0: none).
+    void handOver(quint64 upTo, quint64 waited);
 
     std::shared_ptr<Shared> m_shared;
     std::map<quint64, Done> m_done; // reads not handed over yet, by number
