@@ -139,6 +139,30 @@ TEST_F(DirTreeTest, RedirectingSlotLeavesTheFinalPathLast)
     EXPECT_EQ(tree->currentPath(), u"C:\\Windows\\"_s);
 }
 
+// A drive layer whose roots lack the final separator: taken as if they had it.
+TEST_F(DirTreeTest, RootWithoutItsSeparator)
+{
+    struct BareRoots : FakeDriveSystem
+    {
+        std::string rootPath(char letter) const override
+        {
+            std::string root = FakeDriveSystem::rootPath(letter);
+            if (!root.empty())
+                root.pop_back();
+            return root;
+        }
+    };
+    auto fake = std::make_unique<BareRoots>();
+    standardMachine(*fake);
+    DirTree bare(std::move(fake));
+    awaitEveryRead(bare);
+    bare.GoList();
+    QSignalSpy changed(&bare, &DirTree::currentPathChanged);
+    EXPECT_TRUE(bare.setCurrentPath(u"C:\\Users\\ann"_s));
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).toString(), u"C:\\Users\\ann\\"_s);
+}
+
 // A host saves the folder whenever it changes and a later run restores it.
 TEST_F(DirTreeTest, HostRestoresTheLastFolder)
 {
