@@ -10,6 +10,7 @@
 
 #include <QPointer>
 
+#include <algorithm>
 #include <vector>
 
 namespace Cantorel {
@@ -80,7 +81,19 @@ bool DirTreePrivate::expandListed(QTreeWidgetItem* top)
     beginHandling();
     m_batch = true;
     bool topExpanded = false;
+    // The listings of the children of the next few nodes are asked for ahead, so the
+    // reader works while the control's thread expands.
+    constexpr std::size_t kAhead = 16;
+    std::size_t asked = 0;
     for (auto ref = nodes.rbegin(); ref != nodes.rend(); ++ref) {
+        for (const std::size_t upTo = std::min(nodes.size(), std::size_t(ref - nodes.rbegin()) + kAhead); asked < upTo;
+             ++asked) {
+            QTreeWidgetItem* ahead = resolve(nodes.rbegin()[std::ptrdiff_t(asked)]);
+            for (int i = 0; ahead && !ahead->isExpanded() && i < ahead->childCount(); ++i) {
+                if (ahead->child(i)->childCount() == 0)
+                    askForListing(ahead->child(i));
+            }
+        }
         // Resolves to nothing once a Click handler has refreshed the tree.
         QTreeWidgetItem* item = resolve(*ref);
         if (!item)

@@ -108,7 +108,7 @@ BENCHMARK(BM_DirTreeExpandWide)->Unit(benchmark::kMillisecond)->UseManualTime()-
 // of its own and fetches rows as the view asks for them.
 void BM_FileSystemModelExpandWide(benchmark::State& state)
 {
-    const QString wide = QString::fromStdString(wideRoot()) + u"/wide";
+    const QString wide = QString::fromStdString(wideRoot()) + QStringLiteral("/wide");
     double firstRows = 0;
     double heap = 0;
     for (auto _ : state) {
