@@ -558,6 +558,9 @@ void DirTreePrivate::addListing(NodeRefBase ref, std::vector<ScratchList::Item> 
         return;
     if (static_cast<TreeNode*>(parent)->state() == TreeNode::Reading)
         markNode(parent, TreeNode::Ready);
+    // A node that got its children meanwhile (a folder the path API found on disk) keeps them.
+    if (parent->childCount() > 0)
+        return;
     QList<QTreeWidgetItem*> children;
     children.reserve(static_cast<qsizetype>(items.size()));
     for (ScratchList::Item& item : items)
