@@ -274,14 +274,9 @@ std::string DirTreePrivate::nativeFolder(const QTreeWidgetItem* node) const
 QTreeWidgetItem* DirTreePrivate::makeNode(const QString& text, const QString& key, const QString& image,
                                           const QString& selectedImage, const QByteArray& name)
 {
-    auto* item = new TreeNode(text, DirTree::NameRole, m_separator);
-    item->setIcon(0, img.icon(image, selectedImage));
-    item->setData(0, DirTree::KeyRole, key);
-    item->setData(0, DirTree::ImageRole, image);
-    item->setData(0, DirTree::SelectedImageRole, selectedImage);
-    item->setData(0, DirTree::NameRole, name);
+    auto* item = new TreeNode(text, img.icon(image, selectedImage), m_separator,
+                              {key, image, selectedImage, name, static_cast<int>(m_nodes.size()) + 1});
     m_nodes.push_back(item);
-    item->setData(0, DirTree::IndexRole, static_cast<int>(m_nodes.size()));
     return item;
 }
 
@@ -451,7 +446,8 @@ void DirTreePrivate::labelDrive(NodeRefBase ref, const std::optional<std::string
         return;
     }
     const QChar letter(char16_t(drive->data(0, DirTree::KeyRole).toString().mid(kDriveKeyPrefix.size()).toInt()));
-    drive->setText(0, TreeText::driveNodeText(letter, false, TreeText::displayName(QByteArray::fromStdString(*label))));
+    static_cast<TreeNode*>(drive)->setNodeText(
+        TreeText::driveNodeText(letter, false, TreeText::displayName(QByteArray::fromStdString(*label))));
     markNode(drive, m_listingsOut.count(ref.index) ? TreeNode::Reading : TreeNode::Ready);
     countRow(drive, 0);
     if (m_handling == 0)
