@@ -401,5 +401,7 @@ PlaylistWriter::Result PlaylistWriter::write(const FolderHandle& folder, const Q
         if (!save.again)
             break;
     }
+    if (!result.saved && result.error == ECANCELED && m_fault.cancel && m_fault.cancel->load())
+        result.reason = Reason::Cancelled;
     return result;
 }

@@ -7,16 +7,19 @@
 #include <QAbstractListModel>
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QFutureWatcher>
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <memory>
 #include <vector>
 
 class FileNamePatterns;
 class FolderHandle;
 
 // The media files of one folder, as the main window's file list shows them: read once,
-// when the model is made, and never refreshed.
+// when the model is made or by a worker thread (readInBackground), and never refreshed.
 //
 // Listed are the plain files (or links to plain files) whose names match one of the
 // patterns, without regard to letter case (FileNamePatterns; the window gives the media
@@ -36,7 +39,23 @@ class FileListModel : public QAbstractListModel
 {
     Q_OBJECT
 public:
+    // Empty until readInBackground() has read a folder.
+    explicit FileListModel(QObject* parent = nullptr);
+    // Reads the folder now, on the calling thread.
     FileListModel(const FolderHandle& folder, const FileNamePatterns& patterns, QObject* parent = nullptr);
+    // Stops a read in the background, and waits for the system call it is in to return.
+    ~FileListModel() override;
+
+    // Reads the folder on a worker thread, while the model stays empty; then all rows
+    // arrive at once, in their order (a model reset), and readFinished() is emitted.
+    // `folder` must outlive the model. Only once per model.
+    void readInBackground(const FolderHandle& folder, const FileNamePatterns& patterns);
+    bool isReading() const;
+    // While reading: how many files the list will hold so far (a worker's count).
+    qsizetype filesFound() const;
+    // Why the folder could not be read, as an errno value: 0 when it was (or is being) read.
+    // The files read before an error are listed.
+    int readError() const { return m_readError; }
 
     // The names (no folder) that the model lists for the folder `path` names now, as
     // shown, in the model's order.
@@ -55,7 +74,24 @@ public:
     QModelIndexList match(const QModelIndex& start, int role, const QVariant& value, int hits = 1,
                           Qt::MatchFlags flags = Qt::MatchFlags(Qt::MatchStartsWith | Qt::MatchWrap)) const override;
 
+Q_SIGNALS:
+    void readFinished(int error);
+
 private:
+    // The listed names and their order, as one read makes them (on any thread).
+    struct Listing {
+        QByteArray names;
+        std::vector<qsizetype> rows;
+        int error = 0;
+    };
+    // What a read in the background shares with its worker.
+    struct Progress {
+        std::atomic<qsizetype> found{0};
+        std::atomic<bool> stop{false};
+    };
+    static Listing list(const FolderHandle& folder, const FileNamePatterns& patterns, Progress* progress);
+    void take(Listing&& listing);
+
     QByteArrayView nameBytes(int row) const;
 
     // The listed names as stored, each followed by a zero byte, in the order the folder
@@ -63,4 +99,8 @@ private:
     QByteArray m_names;
     // Where each row's name starts in m_names, in the list's order.
     std::vector<qsizetype> m_rows;
+    int m_readError = 0;
+    bool m_readingNow = false;
+    std::shared_ptr<Progress> m_progress;
+    QFutureWatcher<Listing> m_reading;
 };

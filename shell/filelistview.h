@@ -23,10 +23,16 @@ public:
     // left click on it does. Nothing for a row the list does not have.
     void pickRow(int row);
 
+    // What the list shows in its place while it has no entries (a folder being read, or
+    // one that cannot be); nothing when empty.
+    void setPlaceholderText(const QString& text);
+    QString placeholderText() const { return m_placeholder; }
+
 Q_SIGNALS:
     void picked(const QModelIndex& index);
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -34,4 +40,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
+
+private:
+    QString m_placeholder;
 };
