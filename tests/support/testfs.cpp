@@ -23,6 +23,9 @@
 //   fsyncdir eio|on   syncing a folder fails with EIO, or works
 //   creates        prints "create PATH MODE" (MODE in octal, as the file was made) for each
 //                  file made since the start, before its "ok"
+//   holdlist       every listing of a folder waits, after printing "listing PATH", until
+//                  releaselist (a share whose listings do not answer)
+//   releaselist    the held listings go on, and listings are no longer held
 // A file is never made unnamed (O_TMPFILE): this file system has no operation for it.
 // At the end of its input it drops the held writes, unmounts and exits.
 //
@@ -82,6 +85,41 @@ void say(const std::string& line)
     std::cout << line << '\n' << std::flush;
 }
 
+// --- held listings -----------------------------------------------------------------
+// A folder's listing that waits until the test lets it go: what a program sees of a share
+// whose listings answer late or never. Ends with the input too.
+struct ListHold {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool held = false;
+} g_listHold;
+
+void waitWhileListingHeld(const char* path)
+{
+    std::unique_lock lock(g_listHold.mutex);
+    if (!g_listHold.held)
+        return;
+    say("listing " + std::string(path));
+    g_listHold.changed.wait(lock, [] { return !g_listHold.held; });
+}
+
+void holdListings(bool hold)
+{
+    std::lock_guard lock(g_listHold.mutex);
+    g_listHold.held = hold;
+    g_listHold.changed.notify_all();
+}
+
+// "holdlist" and "releaselist"; false for any other command.
+bool listHoldCommand(const std::string& line)
+{
+    if (line != "holdlist" && line != "releaselist")
+        return false;
+    holdListings(line == "holdlist");
+    return true;
+}
+// --- end of held listings ---------------------------------------------------------------
+
 // The backing folder's relative name for a path of the mount.
 std::string rel(const char* path)
 {
@@ -129,6 +167,7 @@ int tfsReadlink(const char* path, char* buf, size_t size)
 int tfsReaddir(const char* path, void* buf, fuse_fill_dir_t filler, off_t, fuse_file_info*,
                fuse_readdir_flags)
 {
+    waitWhileListingHeld(path);
     const int fd = ::openat(g_root, rel(path).c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0)
         return fail();
@@ -362,6 +401,7 @@ void readCommands(fuse* fs)
             g_control.noLink = line == "link off";
         } else if (line.rfind("fsyncdir ", 0) == 0) {
             g_control.failFsyncDir = line == "fsyncdir eio";
+        } else if (listHoldCommand(line)) {
         } else if (line == "creates") {
             std::lock_guard lock(g_control.mutex);
             for (const std::string& create : g_control.creates)
@@ -373,6 +413,7 @@ void readCommands(fuse* fs)
         say("ok");
     }
     endHeldWrites(true);
+    holdListings(false);
     fuse_exit(fs);
     // The loop waits for the kernel's next request; unmounting ends the connection.
     ::umount2(g_mountPoint.c_str(), MNT_DETACH);
