@@ -23,9 +23,8 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QLocale>
 #include <QTimer>
-
-#include <climits>
 
 using namespace Qt::StringLiterals;
 
@@ -185,8 +184,7 @@ void frmmain::showReading()
     if (!m_files->isReading())
         return;
     const qsizetype found = m_files->filesFound();
-    m_file1->setPlaceholderText(
-        tr("Reading the folder…\n%n media file(s) found so far.", nullptr, int(qMin<qsizetype>(found, INT_MAX))));
+    m_file1->setPlaceholderText(tr("Reading the folder…\nMedia files found so far: %1").arg(QLocale().toString(found)));
     // Said to assistive technology too, but not at every tick.
     if (m_readingSpoken++ % kReadingTicksSpoken == 0)
         nameListedFolder();
