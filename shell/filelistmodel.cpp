@@ -56,6 +56,8 @@ struct SortEntry {
     qsizetype name;
 };
 constexpr qsizetype kHeadBytes = 2 * sizeof(quint64);
+// Rows hold where their names start in 32 bits.
+constexpr quint64 kMaxNameBlock = quint64(1) << 32;
 
 QString shownName(const char* bytes)
 {
@@ -135,6 +137,8 @@ FileListModel::Listing FileListModel::list(const FolderHandle& folder, const Fil
     std::vector<SortEntry> entries;
     const std::atomic<bool>* stop = progress ? &progress->stop : nullptr;
     listing.error = FolderFiles::read(folder, [&](QByteArrayView bytes) {
+        if (names.size() + bytes.size() + 1 > qsizetype(kMaxNameBlock))
+            return;
         const ByteMix mix = byteMix(bytes);
         const qsizetype keyAt = qsizetype(keys.size());
         if (mix.ascii) {
@@ -187,7 +191,9 @@ FileListModel::Listing FileListModel::list(const FolderHandle& folder, const Fil
 
     listing.rows.reserve(entries.size());
     for (const SortEntry& entry : entries)
-        listing.rows.push_back(entry.name);
+        listing.rows.push_back(quint32(entry.name));
+    std::vector<SortEntry>().swap(entries);
+    names.squeeze(); // the block grew by doubling
     return listing;
 }
 

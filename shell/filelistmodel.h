@@ -32,7 +32,9 @@ class FolderHandle;
 // (see FileNameText), in italics, and fileNameBytes() gives its bytes as stored.
 //
 // A folder may hold a million files, so the model keeps only the names' bytes, one after
-// another in one block, and where each row's name starts: some 40 bytes a file. The text
+// another in one block, and where each row's name starts (4 bytes): some 35 bytes a file.
+// The block holds at most 4 GiB of names (a hundred million files); names past it are not
+// listed. The text
 // shown, the tooltip and the font are made when the view asks for a row, which it does for
 // the rows on screen (and a keyboard search for the rows it passes).
 class FileListModel : public QAbstractListModel
@@ -81,7 +83,7 @@ private:
     // The listed names and their order, as one read makes them (on any thread).
     struct Listing {
         QByteArray names;
-        std::vector<qsizetype> rows;
+        std::vector<quint32> rows;
         int error = 0;
     };
     // What a read in the background shares with its worker.
@@ -98,7 +100,7 @@ private:
     // gave them.
     QByteArray m_names;
     // Where each row's name starts in m_names, in the list's order.
-    std::vector<qsizetype> m_rows;
+    std::vector<quint32> m_rows;
     int m_readError = 0;
     bool m_readingNow = false;
     std::shared_ptr<Progress> m_progress;

@@ -193,6 +193,7 @@ void frmmain::showReading()
 void frmmain::File1_Listed(int error)
 {
     m_readingTicks->stop();
+    m_file1->doItemsLayout(); // its scroll bar fits the whole list at its first paint
     m_file1->setPlaceholderText(error == 0 ? QString()
                                            : tr("This folder cannot be read: %1.").arg(qt_error_string(error)));
     nameListedFolder();
