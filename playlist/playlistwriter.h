@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 class FolderHandle;
 
 // Writes one playlist file so that a save never lies and never destroys a file: "saved" only
@@ -68,6 +70,9 @@ public:
     // go with it are in Result. The words for the user are the program's, not the writer's.
     enum class Reason {
         None,
+        // The user stopped the save (setCancelFlag); the file is left as after a failed
+        // write (`holds`, `copyPath`), and a new file is removed again.
+        Cancelled,
         // The name (nameRefusal()): `subject` is the name, or the character at fault.
         NameIsFolder,     // "." or ".."
         NameHasControl,   // a control character or a line break
@@ -157,6 +162,9 @@ public:
         qint64 atByte = -1;  // the write that would pass this offset of the file fails there
         int error = 0;       // the error it fails with (an errno value); 0: it writes nothing
         qint64 maxChunk = 0; // > 0: no write takes more than this many bytes (short writes)
+        // Set through setCancelFlag, not a fault: writing the new content stops between
+        // chunks once it is true.
+        const std::atomic<bool>* cancel = nullptr;
     };
 
     Result write(const FolderHandle& folder, const QString& name, const QByteArray& bytes) const;
@@ -174,7 +182,17 @@ public:
         return '.' + name + ".cantorel-backup";
     }
 
-    void setWriteFault(const WriteFault& fault) { m_fault = fault; }
+    void setWriteFault(const WriteFault& fault)
+    {
+        const std::atomic<bool>* cancel = m_fault.cancel;
+        m_fault = fault;
+        m_fault.cancel = cancel;
+    }
+    // A flag another thread may set while write() runs: the save then stops at the next
+    // safe point (between chunks of the new content, and once they are all written) and
+    // fails with Reason::Cancelled, undone as any failed write is. Null: not cancellable.
+    // A save in progress still holds the writer: one write() at a time, on one thread.
+    void setCancelFlag(const std::atomic<bool>* cancel) { m_fault.cancel = cancel; }
     // How long a save waits for another writer of the same file (the platform's lock).
     void setLockWait(int milliseconds) { m_lockWaitMs = milliseconds; }
 

@@ -152,7 +152,9 @@ QString SaveResultText::reason(const PlaylistWriter::Result& r)
                   "not be removed again (%2): whether the folder still holds it after a restart "
                   "is not known.").arg(systemReason(r.error), systemReason(r.restoreError));
     QString text;
-    if (!r.errorText.isEmpty())
+    if (r.reason == Reason::Cancelled)
+        text = tr("The save was cancelled before it ended.");
+    else if (!r.errorText.isEmpty())
         text = tr("%1: %2.").arg(step(r.reason), TranslationLoader::systemWords(r.errorText));
     else if (r.error != 0)
         text = tr("%1: %2.").arg(step(r.reason), systemReason(r.error));
@@ -160,6 +162,8 @@ QString SaveResultText::reason(const PlaylistWriter::Result& r)
         text = tr("%1.").arg(step(r.reason));
     switch (r.holds) {
     case PlaylistWriter::Holds::Untouched:
+        if (r.reason == Reason::Cancelled)
+            text += u' ' + tr("Nothing was changed in the folder.");
         break;
     case PlaylistWriter::Holds::OldContent:
         text += u' ' + tr("The file still holds its old content.");
