@@ -96,7 +96,8 @@ DirTree::DirTree(std::unique_ptr<DriveSystem> drives, QWidget* parent)
 DirTree::~DirTree() = default;
 
 DirTreePrivate::DirTreePrivate(DirTree* q, std::unique_ptr<DriveSystem> drives)
-    : q(q), m_tree(new DirTreeView(q)), m_drives(std::move(drives))
+    : q(q), m_tree(new DirTreeView(q)), m_separator(drives->separator()),
+      m_reader(std::make_unique<DiskReader>(std::move(drives)))
 {
     loadImages();
 
@@ -215,13 +216,21 @@ bool DirTreePrivate::endHandling()
         return true;
     releaseRemovedNodes();
     applyColumnWidth();
-    // The current node has settled: reported once, after every Click of the handling.
-    if (m_nativePath == m_settledPath)
+    // The current node has settled: reported once, after every Click of the handling. A
+    // handler that moves it again while the change is being reported is heard after
+    // every handler of this report, so the last path each one hears is the final one.
+    if (m_reporting)
         return true;
-    m_settledPath = m_nativePath;
     const QPointer<DirTree> alive(q);
-    Q_EMIT q->currentPathChanged(q->currentPath());
-    return !alive.isNull();
+    m_reporting = true;
+    while (m_candidatePath != m_settledPath) {
+        m_settledPath = m_candidatePath;
+        Q_EMIT q->currentPathChanged(q->currentPath());
+        if (!alive)
+            return false;
+    }
+    m_reporting = false;
+    return true;
 }
 
 QTreeWidgetItem* DirTreePrivate::nodeByKey(const QString& key) const
@@ -265,14 +274,9 @@ std::string DirTreePrivate::nativeFolder(const QTreeWidgetItem* node) const
 QTreeWidgetItem* DirTreePrivate::makeNode(const QString& text, const QString& key, const QString& image,
                                           const QString& selectedImage, const QByteArray& name)
 {
-    auto* item = new TreeNode(text, DirTree::NameRole, m_drives->separator());
-    item->setIcon(0, img.icon(image, selectedImage));
-    item->setData(0, DirTree::KeyRole, key);
-    item->setData(0, DirTree::ImageRole, image);
-    item->setData(0, DirTree::SelectedImageRole, selectedImage);
-    item->setData(0, DirTree::NameRole, name);
+    auto* item = new TreeNode(text, img.icon(image, selectedImage), m_separator,
+                              {key, image, selectedImage, name, static_cast<int>(m_nodes.size()) + 1});
     m_nodes.push_back(item);
-    item->setData(0, DirTree::IndexRole, static_cast<int>(m_nodes.size()));
     return item;
 }
 
@@ -338,45 +342,139 @@ void DirTreePrivate::applyColumnWidth()
         m_tree->setColumnWidth(0, m_widest);
 }
 
+// Lists the drives afresh: the table of drive letters, then each drive's label and
+// top-level folders, all read on the reader's thread. What comes back in time is shown at
+// once, in the same order as ever; a drive whose label does not come back in time is
+// shown without it, marked as not answering, and filled in when it does.
 void DirTreePrivate::ListDrives()
 {
     beginHandling();
     removeAllNodes();
     m_tree->remeasureRows();
-    for (char letter = 'A'; letter <= 'Z'; ++letter) {
-        const int type = m_drives->driveType(letter);
-        const QString image = imageOfDriveType(type);
-        if (image.isEmpty())
-            continue;
-        const QString key = kDriveKeyPrefix + QString::number(int(letter));
-        const QByteArray root = QByteArray::fromStdString(m_drives->rootPath(letter));
-        if (type == DriveSystem::Removable) {
-            // The medium is not touched: its folders are read on the first click.
-            const QString text = TreeText::driveNodeText(QLatin1Char(letter), true, {});
-            QTreeWidgetItem* drive = makeNode(text, key, image, {}, root);
-            m_tree->addTopLevelItem(drive);
-            countRow(drive, 0);
-            continue;
-        }
-        // Reading the label and adding the node are one step: no label, no node.
-        const std::optional<std::string> label = m_drives->volumeLabel(letter);
-        if (!label)
-            continue;
-        const QString text = TreeText::driveNodeText(QLatin1Char(letter), false,
-                                                     TreeText::displayName(QByteArray::fromStdString(*label)));
-        QTreeWidgetItem* added = makeNode(text, key, image, {}, root);
-        m_tree->addTopLevelItem(added);
-        countRow(added, 0);
-        // The drive's top-level folders, found again through the node's key.
-        if (QTreeWidgetItem* drive = nodeByKey(key))
-            ListSubfolders(nativeFolder(drive), drive);
-    }
+    m_listingsOut.clear();
+    m_drivesOut = true;
+    const char separator = m_separator;
+    auto table = std::make_shared<std::vector<DriveEntry>>();
+    const quint64 generation = m_generation;
+    const quint64 id = m_reader->post(
+        [table, separator](const DriveSystem& drives, ScratchList&) {
+            for (char letter = 'A'; letter <= 'Z'; ++letter) {
+                const int type = drives.driveType(letter);
+                if (imageOfDriveType(type).isEmpty())
+                    continue;
+                QByteArray root = QByteArray::fromStdString(drives.rootPath(letter));
+                // A root without its separator is taken as if it had one.
+                if (!root.isEmpty() && !root.endsWith(separator))
+                    root += separator;
+                table->push_back({letter, type, root});
+            }
+        },
+        [this, table, generation](bool late) {
+            if (generation != m_generation)
+                return;
+            m_drivesOut = false;
+            beginHandling();
+            addDrives(*table);
+            (void)endHandling();
+            if (late)
+                schedulePath();
+        });
+    (void)m_reader->finish(id, m_budget);
     // Listing raises nothing, and leaves the chosen folder as it was.
     (void)endHandling();
 }
 
-bool DirTreePrivate::isFolderEntry(const FolderEnumeration& entries, const std::string& folder,
-                                   const std::string& name) const
+void DirTreePrivate::addDrives(const std::vector<DriveEntry>& drives)
+{
+    for (const DriveEntry& entry : drives) {
+        const QString image = imageOfDriveType(entry.type);
+        const QString key = kDriveKeyPrefix + QString::number(int(entry.letter));
+        if (entry.type == DriveSystem::Removable) {
+            // The medium is not touched: its folders are read on the first click.
+            const QString text = TreeText::driveNodeText(QLatin1Char(entry.letter), true, {});
+            QTreeWidgetItem* drive = makeNode(text, key, image, {}, entry.root);
+            m_tree->addTopLevelItem(drive);
+            countRow(drive, 0);
+            continue;
+        }
+        // Reading the label and adding the node are one step: no label, no node. A label
+        // that does not come back in time names a node shown meanwhile.
+        auto label = std::make_shared<std::optional<std::string>>();
+        auto shown = std::make_shared<NodeRef>();
+        const char letter = entry.letter;
+        const quint64 id = m_reader->post(
+            [label, letter](const DriveSystem& drives, ScratchList&) { *label = drives.volumeLabel(letter); },
+            [this, label, shown](bool late) {
+                if (late)
+                    labelDrive(*shown, *label);
+            });
+        if (m_reader->finish(id, m_budget)) {
+            if (!*label)
+                continue;
+            const QString text = TreeText::driveNodeText(QLatin1Char(letter), false,
+                                                         TreeText::displayName(QByteArray::fromStdString(**label)));
+            QTreeWidgetItem* added = makeNode(text, key, image, {}, entry.root);
+            m_tree->addTopLevelItem(added);
+            countRow(added, 0);
+            // The drive's top-level folders, found again through the node's key.
+            if (QTreeWidgetItem* drive = nodeByKey(key))
+                ListSubfolders(nativeFolder(drive), drive);
+            continue;
+        }
+        QTreeWidgetItem* added = makeNode(TreeText::driveNodeText(QLatin1Char(letter), false, {}), key, image, {},
+                                          entry.root);
+        m_tree->addTopLevelItem(added);
+        countRow(added, 0);
+        *shown = refOf(added);
+        ListSubfolders(nativeFolder(added), added);
+        markNode(added, TreeNode::NotAnswering);
+    }
+}
+
+// The label of a drive shown before it came back: the node gets its text, or, when the
+// label cannot be read, goes.
+void DirTreePrivate::labelDrive(NodeRefBase ref, const std::optional<std::string>& label)
+{
+    QTreeWidgetItem* drive = resolve(ref);
+    if (!drive)
+        return;
+    if (!label) {
+        m_listingsOut.erase(ref.index);
+        m_nodes[static_cast<std::size_t>(ref.index - 1)] = nullptr;
+        m_removed.emplace_back(m_tree->takeTopLevelItem(m_tree->indexOfTopLevelItem(drive)));
+        releaseRemovedNodes();
+        return;
+    }
+    const QChar letter(char16_t(drive->data(0, DirTree::KeyRole).toString().mid(kDriveKeyPrefix.size()).toInt()));
+    static_cast<TreeNode*>(drive)->setNodeText(
+        TreeText::driveNodeText(letter, false, TreeText::displayName(QByteArray::fromStdString(*label))));
+    markNode(drive, m_listingsOut.count(ref.index) ? TreeNode::Reading : TreeNode::Ready);
+    countRow(drive, 0);
+    if (m_handling == 0)
+        applyColumnWidth();
+}
+
+void DirTreePrivate::schedulePath()
+{
+    if (m_pathScheduled || m_wantedPath.isEmpty())
+        return;
+    m_pathScheduled = true;
+    QMetaObject::invokeMethod(
+        q,
+        [this] {
+            m_pathScheduled = false;
+            continuePath();
+        },
+        Qt::QueuedConnection);
+}
+
+void DirTreePrivate::markNode(QTreeWidgetItem* node, int state)
+{
+    static_cast<TreeNode*>(node)->setState(static_cast<TreeNode::State>(state));
+}
+
+bool DirTreePrivate::isFolderEntry(const DriveSystem& drives, const FolderEnumeration& entries,
+                                   const std::string& folder, const std::string& name)
 {
     if (name == "." || name == "..")
         return false;
@@ -385,7 +483,7 @@ bool DirTreePrivate::isFolderEntry(const FolderEnumeration& entries, const std::
     case FolderEnumeration::EntryType::File: return false;
     case FolderEnumeration::EntryType::Unknown: break;
     }
-    const std::optional<DriveSystem::Attributes> attributes = m_drives->attributes(folder + name);
+    const std::optional<DriveSystem::Attributes> attributes = drives.attributes(folder + name);
     return !attributes || attributes->directory;
 }
 
@@ -394,35 +492,86 @@ bool DirTreePrivate::isFolderEntry(const FolderEnumeration& entries, const std::
 // ".." are left out. The type the listing gives an entry decides where it gives one;
 // otherwise its attributes do, and an entry whose attributes cannot be read is taken as a
 // folder. A listing that cannot start adds nothing; one that fails halfway adds what it
-// read.
-void DirTreePrivate::ListSubfolders(const std::string& path, QTreeWidgetItem* parent)
+// read. The reading and sorting are the reader's; a listing of a node already out is not
+// asked for again.
+bool DirTreePrivate::ListSubfolders(const std::string& path, QTreeWidgetItem* parent)
 {
-    if (const std::unique_ptr<FolderEnumeration> entries = m_drives->enumerate(path)) {
-        std::string name;
-        while (entries->next(name) == FolderEnumeration::Step::Entry) {
-            if (isFolderEntry(*entries, path, name))
-                List1.addItem(TreeText::properCase(TreeText::displayName(name)), QByteArray::fromStdString(name));
-        }
-    }
+    const NodeRef ref = parent ? refOf(parent) : NodeRef{m_generation, 0};
+    quint64 id = 0;
+    if (const auto out = m_listingsOut.find(ref.index); parent && out != m_listingsOut.end())
+        id = out->second;
+    else
+        id = postListing(path, ref);
+    if (m_reader->finish(id, m_budget))
+        return true;
+    if (QTreeWidgetItem* node = resolve(ref); node && static_cast<TreeNode*>(node)->state() == TreeNode::Ready)
+        markNode(node, TreeNode::Reading);
+    return false;
+}
+
+void DirTreePrivate::askForListing(QTreeWidgetItem* parent)
+{
+    const NodeRef ref = refOf(parent);
+    if (!m_listingsOut.count(ref.index))
+        (void)postListing(nativeFolder(parent), ref);
+}
+
+quint64 DirTreePrivate::postListing(const std::string& path, NodeRefBase ref)
+{
+    auto items = std::make_shared<std::vector<ScratchList::Item>>();
+    const quint64 id = m_reader->post(
+        [items, path](const DriveSystem& drives, ScratchList& List1) {
+            if (const std::unique_ptr<FolderEnumeration> entries = drives.enumerate(path)) {
+                std::string name;
+                while (entries->next(name) == FolderEnumeration::Step::Entry) {
+                    if (isFolderEntry(drives, *entries, path, name))
+                        List1.addItem(TreeText::properCase(TreeText::displayName(name)), QByteArray::fromStdString(name));
+                }
+            }
+            *items = List1.takeItems();
+        },
+        [this, ref, items](bool late) {
+            addListing(ref, std::move(*items));
+            if (late) {
+                if (m_handling == 0)
+                    applyColumnWidth();
+                schedulePath();
+            }
+        });
+    if (ref.index > 0)
+        m_listingsOut.emplace(ref.index, id);
+    return id;
+}
+
+void DirTreePrivate::addListing(NodeRefBase ref, std::vector<ScratchList::Item> items)
+{
+    if (ref.generation != m_generation)
+        return;
+    m_listingsOut.erase(ref.index);
     // Without a parent every node fails to be added, one by one.
-    if (parent) {
-        QList<QTreeWidgetItem*> children;
-        children.reserve(List1.count());
-        for (const ScratchList::Item& item : List1.items())
-            children.append(makeNode(item.text, {}, kFolderImage, kOpenImage, item.realName));
-        // One at a time, each found by the view while it is the last child: the view
-        // finds a node's row by searching its parent's children from the end, once per
-        // node, and a node's own listing (its look-ahead) asks for that row. Added in one
-        // batch, child i of n would cost n - i steps there: quadratic in wide folders.
-        for (QTreeWidgetItem* child : std::as_const(children)) {
-            parent->addChild(child);
-            m_tree->primeRow(child);
-        }
-        // Children added below an open node are on view at once.
-        if (!children.isEmpty() && parent->isExpanded())
-            countRows(parent);
+    QTreeWidgetItem* parent = resolve(ref);
+    if (!parent)
+        return;
+    if (static_cast<TreeNode*>(parent)->state() == TreeNode::Reading)
+        markNode(parent, TreeNode::Ready);
+    // A node that got its children meanwhile (a folder the path API found on disk) keeps them.
+    if (parent->childCount() > 0)
+        return;
+    QList<QTreeWidgetItem*> children;
+    children.reserve(static_cast<qsizetype>(items.size()));
+    for (ScratchList::Item& item : items)
+        children.append(makeNode(item.text, {}, kFolderImage, kOpenImage, item.realName));
+    // One at a time, each found by the view while it is the last child: the view
+    // finds a node's row by searching its parent's children from the end, once per
+    // node, and a node's own listing (its look-ahead) asks for that row. Added in one
+    // batch, child i of n would cost n - i steps there: quadratic in wide folders.
+    for (QTreeWidgetItem* child : std::as_const(children)) {
+        parent->addChild(child);
+        m_tree->primeRow(child);
     }
-    List1.clear();
+    // Children added below an open node are on view at once.
+    if (!children.isEmpty() && parent->isExpanded())
+        countRows(parent);
 }
 
 bool DirTreePrivate::NodeClick(QTreeWidgetItem* node)
@@ -444,6 +593,7 @@ bool DirTreePrivate::NodeClick(QTreeWidgetItem* node)
         folder += kSeparator;
     m_path = folder;
     m_nativePath = nativeFolderBytes(node);
+    m_candidatePath = m_nativePath;
     // A handler may delete the control: then nothing of it may be touched any more.
     const QPointer<DirTree> alive(q);
     Q_EMIT q->Click();

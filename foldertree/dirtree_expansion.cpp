@@ -10,6 +10,7 @@
 
 #include <QPointer>
 
+#include <algorithm>
 #include <vector>
 
 namespace Cantorel {
@@ -25,13 +26,22 @@ bool DirTreePrivate::Expand(QTreeWidgetItem* node)
     // The children are on view now; their own children are laid out in one go, after.
     m_tree->deferLayout();
     countRows(node);
+    // The children's listings are asked for a window ahead of their Clicks.
+    constexpr int kAhead = 64;
+    int asked = first - 1;
     for (int index = first; index <= last; ++index) {
+        for (; asked < last && asked < index + kAhead; ++asked) {
+            if (QTreeWidgetItem* child = this->node(asked + 1); child && child->childCount() == 0)
+                askForListing(child);
+        }
         if (QTreeWidgetItem* child = this->node(index)) {
             if (!NodeClick(child))
                 return false;
         }
-        // A Click handler that refreshed the tree took the remaining nodes with it.
+        // A Click handler that refreshed the tree took the remaining nodes with it: the
+        // expansion never settled, so none of its children is left current.
         if (m_generation != generation) {
+            m_candidatePath = m_settledPath;
             return endHandling();
         }
     }
@@ -71,7 +81,19 @@ bool DirTreePrivate::expandListed(QTreeWidgetItem* top)
     beginHandling();
     m_batch = true;
     bool topExpanded = false;
+    // The listings of the children of the next few nodes are asked for ahead, so the
+    // reader works while the control's thread expands.
+    constexpr std::size_t kAhead = 16;
+    std::size_t asked = 0;
     for (auto ref = nodes.rbegin(); ref != nodes.rend(); ++ref) {
+        for (const std::size_t upTo = std::min(nodes.size(), std::size_t(ref - nodes.rbegin()) + kAhead); asked < upTo;
+             ++asked) {
+            QTreeWidgetItem* ahead = resolve(nodes.rbegin()[std::ptrdiff_t(asked)]);
+            for (int i = 0; ahead && !ahead->isExpanded() && i < ahead->childCount(); ++i) {
+                if (ahead->child(i)->childCount() == 0)
+                    askForListing(ahead->child(i));
+            }
+        }
         // Resolves to nothing once a Click handler has refreshed the tree.
         QTreeWidgetItem* item = resolve(*ref);
         if (!item)

@@ -105,11 +105,29 @@ bool DirTreePrivate::filterKey(QEvent* event)
     return false;
 }
 
+// The tree is what takes the focus and what assistive tools read: the accessible name
+// and description the host gives the control are the tree's, taken over whenever the
+// tree is polished, shown or focused.
+void DirTreePrivate::shareAccessibleText()
+{
+    if (m_tree->accessibleName() != q->accessibleName())
+        m_tree->setAccessibleName(q->accessibleName());
+    if (m_tree->accessibleDescription() != q->accessibleDescription())
+        m_tree->setAccessibleDescription(q->accessibleDescription());
+}
+
 bool DirTree::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != d->m_tree || event->type() != QEvent::KeyPress)
+    if (watched != d->m_tree)
         return QWidget::eventFilter(watched, event);
-    return d->filterKey(event);
+    switch (event->type()) {
+    case QEvent::Polish:
+    case QEvent::Show:
+    case QEvent::FocusIn: d->shareAccessibleText(); break;
+    case QEvent::KeyPress: return d->filterKey(event);
+    default: break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace Cantorel

@@ -13,16 +13,34 @@
 
 #include <QPointer>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace Cantorel {
 
 QString DirTree::currentPath() const
 {
-    return TreeText::exactText(d->m_settledPath).value_or(QString());
+    return d->displayPath(d->m_settledPath);
+}
+
+QByteArray DirTree::currentPathBytes() const
+{
+    return d->m_settledPath;
 }
 
 bool DirTree::setCurrentPath(const QString& nativePath)
 {
     return d->openPath(nativePath.toUtf8());
+}
+
+bool DirTree::setCurrentPathBytes(const QByteArray& nativePath)
+{
+    return d->openPath(nativePath);
+}
+
+// The text of a native path: exact where it is UTF-8, else as the tree shows its names.
+QString DirTreePrivate::displayPath(const QByteArray& path) const
+{
+    return TreeText::exactText(path).value_or(TreeText::displayPath(path, m_separator));
 }
 
 QString DirTree::nativePath(const QTreeWidgetItem* node) const
@@ -49,7 +67,7 @@ QTreeWidgetItem* DirTreePrivate::childNamed(const QTreeWidgetItem* parent, const
 // "..", which no node has.
 std::optional<std::pair<QTreeWidgetItem*, std::vector<QByteArray>>> DirTreePrivate::splitPath(const QByteArray& path) const
 {
-    const char separator = m_drives->separator();
+    const char separator = m_separator;
     QByteArray folder = path;
     if (!folder.endsWith(separator))
         folder += separator;
@@ -83,61 +101,134 @@ std::optional<std::pair<QTreeWidgetItem*, std::vector<QByteArray>>> DirTreePriva
     return std::make_pair(drive, std::move(names));
 }
 
-bool DirTreePrivate::holdsFolder(const std::string& folder, const QByteArray& name) const
+bool DirTreePrivate::holdsFolder(const DriveSystem& drives, const std::string& folder, const QByteArray& name)
 {
-    const std::unique_ptr<FolderEnumeration> entries = m_drives->enumerate(folder);
+    const std::unique_ptr<FolderEnumeration> entries = drives.enumerate(folder);
     if (!entries)
         return false;
     const std::string wanted = name.toStdString();
     std::string entry;
     while (entries->next(entry) == FolderEnumeration::Step::Entry) {
         if (entry == wanted)
-            return isFolderEntry(*entries, folder, entry);
+            return isFolderEntry(drives, *entries, folder, entry);
     }
     return false;
 }
 
-// Checks the whole way first, so that a path that cannot be reached leaves the tree as it
-// was: through the nodes listed already, then on disk. Then opens every node on the way
-// (each child of an opened node listed one level ahead, as an expansion lists it, but
-// with no Click) and makes the folder current with one Click.
+// A path that cannot name a folder of any drive is refused at once. Any other is taken:
+// the drives are listed first if the tree is empty, the whole way is checked on disk
+// (never only against the nodes listed before, which may be out of date), and then
+// continuePath opens it or reports it unreachable, here or once the reads come back.
 bool DirTreePrivate::openPath(const QByteArray& path)
 {
     if (path.isEmpty())
         return false;
-    if (m_tree->topLevelItemCount() == 0)
-        ListDrives();
-    const auto split = splitPath(path);
-    if (!split)
-        return false;
-    QTreeWidgetItem* const drive = split->first;
-    const std::vector<QByteArray>& names = split->second;
-
-    QTreeWidgetItem* listed = drive;
-    std::string folder = nativeFolder(drive);
-    bool onDisk = false;
-    for (const QByteArray& name : names) {
-        if (!onDisk && listed->childCount() > 0) {
-            listed = childNamed(listed, name);
-            if (!listed)
-                return false;
-            folder = nativeFolder(listed);
-            continue;
-        }
-        onDisk = true;
-        if (!holdsFolder(folder, name))
+    for (const QByteArray& name : path.split(m_separator)) {
+        if (name == "." || name == "..")
             return false;
-        folder += name.toStdString() + m_drives->separator();
     }
+    if (m_tree->topLevelItemCount() == 0 && !m_drivesOut)
+        ListDrives();
+    if (!m_drivesOut && !splitPath(path))
+        return false;
+    ++m_pathRequest;
+    m_wantedPath = path;
+    m_wanted = Wanted::Unchecked;
+    continuePath();
+    return true;
+}
 
+void DirTreePrivate::continuePath()
+{
+    if (m_wantedPath.isEmpty() || m_drivesOut)
+        return;
+    switch (m_wanted) {
+    case Wanted::Checking: return;
+    case Wanted::Reachable: openWanted(); return;
+    case Wanted::Unreachable: {
+        const QString path = displayPath(m_wantedPath);
+        m_wantedPath.clear();
+        Q_EMIT q->currentPathUnreachable(path);
+        return;
+    }
+    case Wanted::Unchecked: break;
+    }
+    const auto split = splitPath(m_wantedPath);
+    if (!split) {
+        m_wanted = Wanted::Unreachable;
+        continuePath();
+        return;
+    }
+    const std::string root = nativeFolder(split->first);
+    const std::vector<QByteArray> names = split->second;
+    const char separator = m_separator;
+    auto reachable = std::make_shared<bool>(false);
+    const quint64 request = m_pathRequest;
+    m_wanted = Wanted::Checking;
+    const quint64 id = m_reader->post(
+        [reachable, root, names, separator](const DriveSystem& drives, ScratchList&) {
+            std::string folder = root;
+            for (const QByteArray& name : names) {
+                if (!holdsFolder(drives, folder, name))
+                    return;
+                folder += name.toStdString() + separator;
+            }
+            *reachable = true;
+        },
+        [this, reachable, request](bool late) {
+            if (request != m_pathRequest)
+                return;
+            m_wanted = *reachable ? Wanted::Reachable : Wanted::Unreachable;
+            if (late)
+                schedulePath();
+        });
+    if (m_reader->finish(id, m_budget))
+        continuePath();
+}
+
+// A folder the disk has and its listed parent lacks (made after the parent was listed):
+// added among its siblings in their order.
+QTreeWidgetItem* DirTreePrivate::addFolderNode(QTreeWidgetItem* parent, const QByteArray& name)
+{
+    ScratchList order;
+    for (int i = 0; i < parent->childCount(); ++i)
+        order.addItem(parent->child(i)->text(0), parent->child(i)->data(0, DirTree::NameRole).toByteArray());
+    const QString text = TreeText::properCase(TreeText::displayName(name));
+    order.addItem(text, name);
+    int position = 0;
+    for (const ScratchList::Item& item : order.items()) {
+        if (item.realName == name)
+            break;
+        ++position;
+    }
+    QTreeWidgetItem* node = makeNode(text, {}, u"folder"_s, u"open"_s, name);
+    parent->insertChild(position, node);
+    return node;
+}
+
+// Opens every node on the way to the wanted folder (each child of an opened node listed
+// one level ahead, as an expansion lists it, but with no Click) and makes the folder
+// current with one Click. A listing on the way that is still out ends this pass; the
+// next begins when it comes back.
+void DirTreePrivate::openWanted()
+{
+    const auto split = splitPath(m_wantedPath);
+    if (!split) {
+        m_wanted = Wanted::Unreachable;
+        continuePath();
+        return;
+    }
     const DirTreeView::Busy busy(m_tree);
     beginHandling();
     m_tree->deferLayout();
-    QTreeWidgetItem* node = drive;
+    QTreeWidgetItem* node = split->first;
     m_opening = true;
-    for (const QByteArray& name : names) {
-        if (node->childCount() == 0)
-            ListSubfolders(nativeFolder(node), node);
+    for (const QByteArray& name : split->second) {
+        if (node->childCount() == 0 && !ListSubfolders(nativeFolder(node), node)) {
+            m_opening = false;
+            (void)endHandling();
+            return;
+        }
         if (!node->isExpanded()) {
             for (int i = 0; i < node->childCount(); ++i) {
                 QTreeWidgetItem* child = node->child(i);
@@ -147,22 +238,16 @@ bool DirTreePrivate::openPath(const QByteArray& path)
             node->setExpanded(true);
             countRows(node);
         }
-        // Gone between the check and now only if the disk changed meanwhile.
-        node = childNamed(node, name);
-        if (!node)
-            break;
+        QTreeWidgetItem* next = childNamed(node, name);
+        node = next ? next : addFolderNode(node, name);
     }
     m_opening = false;
-    if (!node) {
-        (void)endHandling();
-        return false;
-    }
+    m_wantedPath.clear();
     m_tree->setCurrentItem(node);
     m_tree->scrollToItem(node);
-    // A handler may delete the control: the folder was made current all the same.
+    // A handler may delete the control.
     if (NodeClick(node))
         (void)endHandling();
-    return true;
 }
 
 } // namespace Cantorel

@@ -5,13 +5,18 @@
 #pragma once
 
 #include "DirTree/dirtree.h"
+#include "DirTree/drivesystem.h"
+#include "diskreader.h"
 #include "imagelist.h"
 #include "scratchlist.h"
 
 #include <QPointer>
 
+#include <chrono>
 #include <deque>
 #include <optional>
+#include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +29,14 @@ class FolderEnumeration;
 // What DirTree holds and does, out of the installed header. Everything that raises Click
 // returns whether the control is still alive afterwards: a handler may have deleted it,
 // and then no member may be touched any more.
+// A node named by its index in one filling of the tree: it resolves to nothing once
+// the tree has been refreshed.
+struct NodeRefBase
+{
+    quint64 generation = 0;
+    int index = 0;
+};
+
 class DirTreePrivate
 {
 public:
@@ -36,25 +49,47 @@ public:
     static DirTreePrivate* of(const DirTree& tree) { return tree.d.get(); }
 
     void ListDrives();
-    void ListSubfolders(const std::string& path, QTreeWidgetItem* parent);
+    // Lists the subfolders of `parent` (its native folder `path`) on the reader's thread.
+    // Returns whether they are in: false while the listing is out, the node then says so
+    // and gets its children when the listing comes back.
+    bool ListSubfolders(const std::string& path, QTreeWidgetItem* parent);
+    // Asks for the listing of `parent` without waiting for it, unless it is out already:
+    // an expansion asks for its children's listings ahead of their Clicks, so the reader
+    // works while the control's thread raises Click.
+    void askForListing(QTreeWidgetItem* parent);
+    quint64 postListing(const std::string& path, NodeRefBase ref);
     // Whether the entry `name` of `folder` that `entries` yielded last is listed as a
     // subfolder: the listing's type decides where it gives one, else the attributes,
-    // and an entry whose attributes cannot be read counts as a folder.
-    bool isFolderEntry(const FolderEnumeration& entries, const std::string& folder, const std::string& name) const;
+    // and an entry whose attributes cannot be read counts as a folder. On the reader's
+    // thread.
+    static bool isFolderEntry(const DriveSystem& drives, const FolderEnumeration& entries, const std::string& folder,
+                              const std::string& name);
+    // The drives of the table read by ListDrives, added as their labels come back.
+    struct DriveEntry
+    {
+        char letter = 0;
+        int type = DriveSystem::NoRootDir;
+        QByteArray root;
+    };
+    void addDrives(const std::vector<DriveEntry>& drives);
+    void labelDrive(NodeRefBase ref, const std::optional<std::string>& label);
+    void addListing(NodeRefBase ref, std::vector<ScratchList::Item> items);
+    // Marks a node whose read is out (TreeNode::Reading...), or clears the mark.
+    void markNode(QTreeWidgetItem* node, int state);
+    // Whether reads are out or their results wait to be applied (for tests).
+    bool reading() const { return !m_reader->idle() || m_pathScheduled; }
+    // Has continuePath run from the event loop, once, after an answer came back late.
+    void schedulePath();
+    bool m_pathScheduled = false;
 
     [[nodiscard]] bool NodeClick(QTreeWidgetItem* node);
     [[nodiscard]] bool Expand(QTreeWidgetItem* node);
     void KeyDown(int keyCode, Qt::KeyboardModifiers shift);
     [[nodiscard]] bool expandListed(QTreeWidgetItem* top);
     bool filterKey(QEvent* event);
+    void shareAccessibleText();
 
-    // A node named by its index in one filling of the tree: it resolves to nothing once
-    // the tree has been refreshed.
-    struct NodeRef
-    {
-        quint64 generation = 0;
-        int index = 0;
-    };
+    using NodeRef = NodeRefBase;
     enum class Handling { Click, Expand };
     NodeRef refOf(const QTreeWidgetItem* node) const;
     QTreeWidgetItem* resolve(NodeRef ref) const;
@@ -67,9 +102,13 @@ public:
     [[nodiscard]] bool endHandling();
 
     // The path API.
-    [[nodiscard]] bool openPath(const QByteArray& path);
+    bool openPath(const QByteArray& path);
+    // Goes on with the path asked for last once its check, or a listing on its way, has
+    // come back; reports its outcome.
+    void continuePath();
     std::optional<std::pair<QTreeWidgetItem*, std::vector<QByteArray>>> splitPath(const QByteArray& path) const;
-    bool holdsFolder(const std::string& folder, const QByteArray& name) const;
+    static bool holdsFolder(const DriveSystem& drives, const std::string& folder, const QByteArray& name);
+    QTreeWidgetItem* addFolderNode(QTreeWidgetItem* parent, const QByteArray& name);
     QTreeWidgetItem* childNamed(const QTreeWidgetItem* parent, const QByteArray& name) const;
 
     void loadImages();
@@ -92,15 +131,38 @@ public:
 
     DirTree* const q;
     DirTreeView* m_tree = nullptr; // the control's tree view
-    ScratchList List1;
     ImageList img;
 
-    std::unique_ptr<DriveSystem> m_drives;
+    char m_separator;
+    // Every question to the drive layer goes through the reader, on its thread.
+    std::unique_ptr<DiskReader> m_reader;
+    // How long the control's thread waits for a read before it shows the node as being
+    // read and goes on: long enough for a disk that answers, short enough never to be
+    // felt. Negative waits for every read (tests of the order of events).
+    std::chrono::milliseconds m_budget{40};
+    // True while the drive table of the last refresh is out.
+    bool m_drivesOut = false;
+    // Nodes (by index, in this filling) whose listing is out, with the read's number.
+    std::map<int, quint64> m_listingsOut;
+    // The path setCurrentPath asked for last, while it is on its way; and its number,
+    // so that the check of an earlier one that comes back late is dropped.
+    QByteArray m_wantedPath;
+    quint64 m_pathRequest = 0;
+    // How far the wanted path has come.
+    enum class Wanted { Unchecked, Checking, Reachable, Unreachable };
+    Wanted m_wanted = Wanted::Unchecked;
+    void openWanted();
+    QString displayPath(const QByteArray& path) const;
     std::vector<QTreeWidgetItem*> m_nodes; // by index - 1
     QString m_path;
     QByteArray m_nativePath;
     // nativePath as currentPathChanged last reported it.
     QByteArray m_settledPath;
+    // nativePath of the node the handling in progress leaves current; reported when the
+    // outermost handling ends. An expansion cut short leaves the last settled one.
+    QByteArray m_candidatePath;
+    // True while currentPathChanged is being raised.
+    bool m_reporting = false;
     // True while setCurrentPath opens the nodes on the way: their expansions raise nothing.
     bool m_opening = false;
 

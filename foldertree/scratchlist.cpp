@@ -54,6 +54,14 @@ const std::vector<ScratchList::Item>& ScratchList::items()
     return m_items;
 }
 
+std::vector<ScratchList::Item> ScratchList::takeItems()
+{
+    (void)items();
+    std::vector<Item> taken = std::move(m_items);
+    clear();
+    return taken;
+}
+
 void ScratchList::clear()
 {
     m_items.clear();

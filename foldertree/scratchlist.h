@@ -31,6 +31,8 @@ public:
 
     void addItem(QString text, QByteArray realName);
     const std::vector<Item>& items();
+    // The items, sorted, handed over; the list is empty afterwards.
+    std::vector<Item> takeItems();
     qsizetype count() const { return static_cast<qsizetype>(m_items.size()); }
     void clear();
 

@@ -49,6 +49,27 @@ Geben Sie einen Namen wie party.m3u in das Dateinamenfeld ein und speichern Sie 
     </message>
 </context>
 <context>
+    <name>SaveProgress</name>
+    <message>
+        <source>Saving the playlist to
+%1</source>
+        <translation>Die Wiedergabeliste wird gespeichert unter
+%1</translation>
+    </message>
+    <message>
+        <source>Saving</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Saving the playlist</source>
+        <translation>Die Wiedergabeliste wird gespeichert</translation>
+    </message>
+    <message>
+        <source>Stopping the save; the file is being left as it was…</source>
+        <translation>Das Speichern wird abgebrochen; die Datei bleibt, wie sie war…</translation>
+    </message>
+</context>
+<context>
     <name>SaveResultText</name>
     <message>
         <source>the system took no more bytes</source>
@@ -298,6 +319,14 @@ Geben Sie einen Namen wie party.m3u in das Dateinamenfeld ein und speichern Sie 
         <source>Flash video (FLV)</source>
         <translation>Flash-Video (FLV)</translation>
     </message>
+    <message>
+        <source>The save was cancelled before it ended.</source>
+        <translation>Das Speichern wurde abgebrochen, bevor es fertig war.</translation>
+    </message>
+    <message>
+        <source>Nothing was changed in the folder.</source>
+        <translation>Im Ordner wurde nichts geändert.</translation>
+    </message>
 </context>
 <context>
     <name>frmSplash</name>
@@ -385,6 +414,16 @@ Wiedergabelisten werden in diesem Ordner gespeichert.</translation>
     <message>
         <source>Leaves the program at once, without saving</source>
         <translation>Beendet das Programm sofort, ohne zu speichern</translation>
+    </message>
+    <message>
+        <source>Reading the folder…
+Media files found so far: %1</source>
+        <translation>Der Ordner wird gelesen…
+Bisher gefundene Mediendateien: %1</translation>
+    </message>
+    <message>
+        <source>This folder cannot be read: %1.</source>
+        <translation>Dieser Ordner kann nicht gelesen werden: %1.</translation>
     </message>
 </context>
 </TS>

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 class FolderHandle;
 
 // Writes one playlist file so that a save never lies and never destroys a file: "saved" only
@@ -79,7 +81,17 @@ public:
     // The copy of `name`'s old content beside it: SaveTypes::backupName.
     static QByteArray backupName(const QByteArray& name) { return SaveTypes::backupName(name); }
 
-    void setWriteFault(const WriteFault& fault) { m_fault = fault; }
+    void setWriteFault(const WriteFault& fault)
+    {
+        const std::atomic<bool>* cancel = m_fault.cancel;
+        m_fault = fault;
+        m_fault.cancel = cancel;
+    }
+    // A flag another thread may set while write() runs: the save then stops at the next
+    // safe point (between chunks of the new content, and once they are all written) and
+    // fails with Reason::Cancelled, undone as any failed write is. Null: not cancellable.
+    // A save in progress still holds the writer: one write() at a time, on one thread.
+    void setCancelFlag(const std::atomic<bool>* cancel) { m_fault.cancel = cancel; }
     // How long a save waits for another writer of the same file (the platform's lock).
     void setLockWait(int milliseconds) { m_lockWaitMs = milliseconds; }
 

@@ -437,5 +437,7 @@ PlaylistWriter::Result PlaylistWriter::write(const FolderHandle& folder, const Q
             break;
         }
     }
+    if (!result.saved && result.error == ECANCELED && m_fault.cancel && m_fault.cancel->load())
+        result.reason = Reason::Cancelled;
     return result;
 }

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 // The vocabulary of a save, below the writer, its policy and its platform steps alike: why
 // a save did not happen (Reason), what a name held (Kind), what a file holds after a failed
 // rewrite (Holds), the whole answer (Result) and the test seam (WriteFault).
@@ -21,6 +23,9 @@ Q_NAMESPACE
 // go with it are in Result. The words for the user are the program's, not the writer's.
 enum class Reason {
     None,
+    // The user stopped the save (setCancelFlag); the file is left as after a failed
+    // write (`holds`, `copyPath`), and a new file is removed again.
+    Cancelled,
     // The name (nameRefusal()): `subject` is the name, or the character at fault.
     NameIsFolder,     // "." or ".."
     NameHasControl,   // a control character or a line break
@@ -111,6 +116,9 @@ struct WriteFault {
     qint64 atByte = -1;  // the write that would pass this offset of the file fails there
     int error = 0;       // the error it fails with (an errno value); 0: it writes nothing
     qint64 maxChunk = 0; // > 0: no write takes more than this many bytes (short writes)
+    // Set through PlaylistWriter::setCancelFlag, not a fault: writing the new content stops
+    // between chunks once it is true.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 

@@ -11,6 +11,7 @@
 #include "naturalorder.h"
 
 #include <QFont>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QtEndian>
 
 #include <algorithm>
@@ -55,6 +56,8 @@ struct SortEntry {
     qsizetype name;
 };
 constexpr qsizetype kHeadBytes = 2 * sizeof(quint64);
+// Rows hold where their names start in 32 bits.
+constexpr quint64 kMaxNameBlock = quint64(1) << 32;
 
 QString shownName(const char* bytes)
 {
@@ -63,18 +66,79 @@ QString shownName(const char* bytes)
 
 } // namespace
 
+FileListModel::FileListModel(QObject* parent)
+    : QAbstractListModel(parent)
+{
+}
+
 FileListModel::FileListModel(const FolderHandle& folder, const FileNamePatterns& patterns, QObject* parent)
     : QAbstractListModel(parent)
 {
+    take(list(folder, patterns, nullptr));
+}
+
+FileListModel::~FileListModel()
+{
+    if (m_readingNow) {
+        m_progress->stop = true;
+        m_reading.waitForFinished();
+    }
+}
+
+void FileListModel::readInBackground(const FolderHandle& folder, const FileNamePatterns& patterns)
+{
+    Q_ASSERT(!m_progress);
+    m_progress = std::make_shared<Progress>();
+    m_readingNow = true;
+    connect(&m_reading, &QFutureWatcher<Listing>::finished, this, [this] {
+        if (m_reading.future().resultCount() == 0)
+            return;
+        beginResetModel();
+        take(m_reading.future().takeResult());
+        m_readingNow = false;
+        endResetModel();
+        Q_EMIT readFinished(m_readError);
+    });
+    // The worker holds the count and the patterns (a copy) as long as it runs.
+    m_reading.setFuture(QtConcurrent::run([&folder, patterns, progress = m_progress] {
+        return list(folder, patterns, progress.get());
+    }));
+}
+
+bool FileListModel::isReading() const
+{
+    return m_readingNow;
+}
+
+qsizetype FileListModel::filesFound() const
+{
+    return isReading() ? m_progress->found.load(std::memory_order_relaxed) : qsizetype(m_rows.size());
+}
+
+void FileListModel::take(Listing&& listing)
+{
+    m_names = std::move(listing.names);
+    m_rows = std::move(listing.rows);
+    m_readError = listing.error;
+}
+
+FileListModel::Listing FileListModel::list(const FolderHandle& folder, const FileNamePatterns& patterns,
+                                           Progress* progress)
+{
+    Listing listing;
     if (patterns.isEmpty())
-        return;
+        return listing;
+    QByteArray& names = listing.names;
 
     // One pass over the folder: each listed name goes into the name block and its key into
     // the key block, each followed by a zero byte, and gets its sort entry. ASCII names,
     // the usual case, are filtered and keyed from their bytes; others are decoded first.
     std::string keys;
     std::vector<SortEntry> entries;
-    FolderFiles::read(folder, [&](QByteArrayView bytes) {
+    const std::atomic<bool>* stop = progress ? &progress->stop : nullptr;
+    listing.error = FolderFiles::read(folder, [&](QByteArrayView bytes) {
+        if (names.size() + bytes.size() + 1 > qsizetype(kMaxNameBlock))
+            return;
         const ByteMix mix = byteMix(bytes);
         const qsizetype keyAt = qsizetype(keys.size());
         if (mix.ascii) {
@@ -91,16 +155,18 @@ FileListModel::FileListModel(const FolderHandle& folder, const FileNamePatterns&
         std::memcpy(head, keys.data() + keyAt, std::min<size_t>(keys.size() - keyAt, kHeadBytes));
         keys += '\0';
         entries.push_back({qFromBigEndian<quint64>(head), qFromBigEndian<quint64>(head + 8), keyAt,
-                           m_names.size()});
-        m_names.append(bytes.data(), bytes.size() + 1); // with the zero byte that follows it
-    });
+                           names.size()});
+        names.append(bytes.data(), bytes.size() + 1); // with the zero byte that follows it
+        if (progress)
+            progress->found.store(qsizetype(entries.size()), std::memory_order_relaxed);
+    }, stop);
 
     // Keys are free of zero bytes, so a zero in the heads means both keys ended there and
     // are equal; otherwise the rest of the keys decides. Equal keys fall back to the names
     // as shown, then to their bytes, so the order never depends on the order in which the
     // folder yields its names.
     const char* const allKeys = keys.data();
-    const char* const allNames = m_names.constData();
+    const char* const allNames = names.constData();
     std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
         if (a.head != b.head)
             return a.head < b.head;
@@ -123,10 +189,14 @@ FileListModel::FileListModel(const FolderHandle& folder, const FileNamePatterns&
     });
     std::string().swap(keys);
 
-    m_rows.reserve(entries.size());
+    listing.rows.reserve(entries.size());
     for (const SortEntry& entry : entries)
-        m_rows.push_back(entry.name);
+        listing.rows.push_back(quint32(entry.name));
+    std::vector<SortEntry>().swap(entries);
+    names.squeeze(); // the block grew by doubling
+    return listing;
 }
+
 
 QStringList FileListModel::matchingFiles(const QString& path, const FileNamePatterns& patterns)
 {

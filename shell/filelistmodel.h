@@ -7,16 +7,19 @@
 #include <QAbstractListModel>
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QFutureWatcher>
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <memory>
 #include <vector>
 
 class FileNamePatterns;
 class FolderHandle;
 
 // The media files of one folder, as the main window's file list shows them: read once,
-// when the model is made, and never refreshed.
+// when the model is made or by a worker thread (readInBackground), and never refreshed.
 //
 // Listed are the plain files (or links to plain files) whose names match one of the
 // patterns, without regard to letter case (FileNamePatterns; the window gives the media
@@ -29,14 +32,32 @@ class FolderHandle;
 // (see FileNameText), in italics, and fileNameBytes() gives its bytes as stored.
 //
 // A folder may hold a million files, so the model keeps only the names' bytes, one after
-// another in one block, and where each row's name starts: some 40 bytes a file. The text
+// another in one block, and where each row's name starts (4 bytes): some 35 bytes a file.
+// The block holds at most 4 GiB of names (a hundred million files); names past it are not
+// listed. The text
 // shown, the tooltip and the font are made when the view asks for a row, which it does for
 // the rows on screen (and a keyboard search for the rows it passes).
 class FileListModel : public QAbstractListModel
 {
     Q_OBJECT
 public:
+    // Empty until readInBackground() has read a folder.
+    explicit FileListModel(QObject* parent = nullptr);
+    // Reads the folder now, on the calling thread.
     FileListModel(const FolderHandle& folder, const FileNamePatterns& patterns, QObject* parent = nullptr);
+    // Stops a read in the background, and waits for the system call it is in to return.
+    ~FileListModel() override;
+
+    // Reads the folder on a worker thread, while the model stays empty; then all rows
+    // arrive at once, in their order (a model reset), and readFinished() is emitted.
+    // `folder` must outlive the model. Only once per model.
+    void readInBackground(const FolderHandle& folder, const FileNamePatterns& patterns);
+    bool isReading() const;
+    // While reading: how many files the list will hold so far (a worker's count).
+    qsizetype filesFound() const;
+    // Why the folder could not be read, as an errno value: 0 when it was (or is being) read.
+    // The files read before an error are listed.
+    int readError() const { return m_readError; }
 
     // The names (no folder) that the model lists for the folder `path` names now, as
     // shown, in the model's order.
@@ -55,12 +76,33 @@ public:
     QModelIndexList match(const QModelIndex& start, int role, const QVariant& value, int hits = 1,
                           Qt::MatchFlags flags = Qt::MatchFlags(Qt::MatchStartsWith | Qt::MatchWrap)) const override;
 
+Q_SIGNALS:
+    void readFinished(int error);
+
 private:
+    // The listed names and their order, as one read makes them (on any thread).
+    struct Listing {
+        QByteArray names;
+        std::vector<quint32> rows;
+        int error = 0;
+    };
+    // What a read in the background shares with its worker.
+    struct Progress {
+        std::atomic<qsizetype> found{0};
+        std::atomic<bool> stop{false};
+    };
+    static Listing list(const FolderHandle& folder, const FileNamePatterns& patterns, Progress* progress);
+    void take(Listing&& listing);
+
     QByteArrayView nameBytes(int row) const;
 
     // The listed names as stored, each followed by a zero byte, in the order the folder
     // gave them.
     QByteArray m_names;
     // Where each row's name starts in m_names, in the list's order.
-    std::vector<qsizetype> m_rows;
+    std::vector<quint32> m_rows;
+    int m_readError = 0;
+    bool m_readingNow = false;
+    std::shared_ptr<Progress> m_progress;
+    QFutureWatcher<Listing> m_reading;
 };

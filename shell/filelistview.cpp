@@ -8,6 +8,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QSignalBlocker>
 #include <QTextDocument>
 #include <QToolTip>
@@ -21,6 +22,26 @@ FileListView::FileListView(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTextElideMode(Qt::ElideRight);
     setDragEnabled(false);
+}
+
+void FileListView::setPlaceholderText(const QString& text)
+{
+    if (text == m_placeholder)
+        return;
+    m_placeholder = text;
+    viewport()->update();
+}
+
+void FileListView::paintEvent(QPaintEvent* event)
+{
+    QListView::paintEvent(event);
+    if (m_placeholder.isEmpty() || (model() && model()->rowCount(rootIndex()) > 0))
+        return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    constexpr int kMargin = 6;
+    painter.drawText(viewport()->rect().adjusted(kMargin, kMargin, -kMargin, -kMargin),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_placeholder);
 }
 
 void FileListView::mousePressEvent(QMouseEvent* event)

@@ -29,10 +29,16 @@ public:
     // left click on it does. Nothing for a row the list does not have.
     void pickRow(int row);
 
+    // What the list shows in its place while it has no entries (a folder being read, or
+    // one that cannot be); nothing when empty.
+    void setPlaceholderText(const QString& text);
+    QString placeholderText() const { return m_placeholder; }
+
 Q_SIGNALS:
     void picked(const QModelIndex& index);
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -42,4 +48,7 @@ protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
+
+private:
+    QString m_placeholder;
 };

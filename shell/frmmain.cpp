@@ -15,13 +15,16 @@
 #include "twips.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QIcon>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QLocale>
 #include <QShortcut>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -43,6 +46,11 @@ constexpr Twips::Rect kCheck4{4920, 4560, 735, 255}; // below the client area: r
 constexpr Twips::Rect kCmdReset{4920, 4080, 975, 255};
 constexpr Twips::Rect kCmdSave{4080, 4080, 855, 255};
 constexpr Twips::Rect kCmdExit{5640, 0, 375, 255};
+
+// How often the count of files found shows while the folder is read, and at which tick
+// (of how many) assistive technology is told it.
+constexpr int kReadingTickMs = 100;
+constexpr int kReadingTicksSpoken = 10;
 
 // What assistive technology reads for each control: the painted words are pixels only.
 struct Spoken {
@@ -99,7 +107,7 @@ frmmain::frmmain(FolderHandle folder, QWidget* parent)
 
     // Design order: the tab order follows it (File1, Text1, Text2, Check4), and of the
     // overlapping click areas the later one, cmdSave, lies on top in their shared strip.
-    m_files = new FileListModel(m_folder, FileNamePatterns::media(), this);
+    m_files = new FileListModel(this);
     m_file1 = new FileListView(this);
     m_file1->setObjectName(u"File1"_s);
     m_file1->setModel(m_files);
@@ -162,9 +170,51 @@ frmmain::frmmain(FolderHandle folder, QWidget* parent)
     connect(m_cmdReset, &ClickArea::Click, this, &frmmain::cmdReset_Click);
     connect(m_cmdExit, &ClickArea::Click, this, &frmmain::cmdExit_Click);
 
-    nameListedFolder();
+    // The folder is read by a worker: a folder on a slow or dead share must not keep the
+    // window from appearing and answering.
+    connect(m_files, &FileListModel::readFinished, this, &frmmain::File1_Listed);
+    m_files->readInBackground(m_folder, FileNamePatterns::media());
+    m_readingTicks = new QTimer(this);
+    m_readingTicks->setInterval(kReadingTickMs);
+    connect(m_readingTicks, &QTimer::timeout, this, &frmmain::showReading);
+    m_readingTicks->start();
+    showReading();
+
     Form_Load();
     m_file1->setFocus(Qt::OtherFocusReason);
+}
+
+void frmmain::showReading()
+{
+    if (!m_files->isReading())
+        return;
+    const qsizetype found = m_files->filesFound();
+    m_file1->setPlaceholderText(tr("Reading the folder…\nMedia files found so far: %1").arg(QLocale().toString(found)));
+    // Said to assistive technology too, but not at every tick.
+    if (m_readingSpoken++ % kReadingTicksSpoken == 0)
+        nameListedFolder();
+}
+
+void frmmain::File1_Listed(int error)
+{
+    m_readingTicks->stop();
+    m_file1->doItemsLayout(); // its scroll bar fits the whole list at its first paint
+    m_file1->setPlaceholderText(error == 0 ? QString()
+                                           : tr("This folder cannot be read: %1.").arg(qt_error_string(error)));
+    nameListedFolder();
+}
+
+void frmmain::closeEvent(QCloseEvent* event)
+{
+    // A save that runs is waited for (its progress window offers Cancel); the window
+    // closes once it has ended.
+    if (m_builder->isSaving()) {
+        m_closeAfterSave = true;
+        m_builder->showSaveProgress();
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void frmmain::nameListedFolder()
@@ -183,7 +233,10 @@ void frmmain::nameListedFolder()
         shown = shown.first(start) + u'\u2026' + shown.last(end);
     }
     m_file1->setToolTip(tr(kFile1FolderTip).arg(shown));
-    m_file1->setAccessibleDescription(tr(kFile1FolderDescription).arg(shown));
+    // While the list is read, or when it cannot be, what its place says comes first.
+    const QString status = m_file1->placeholderText();
+    const QString description = tr(kFile1FolderDescription).arg(shown);
+    m_file1->setAccessibleDescription(status.isEmpty() ? description : status + u' ' + description);
 }
 
 void frmmain::changeEvent(QEvent* event)
@@ -230,6 +283,10 @@ void frmmain::Check4_Click()
 void frmmain::cmdSave_Click()
 {
     m_builder->SavePlaylist(m_folder);
+    if (m_closeAfterSave && !m_builder->isSaving()) {
+        m_closeAfterSave = false;
+        close();
+    }
 }
 
 void frmmain::cmdReset_Click()

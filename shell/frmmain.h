@@ -19,6 +19,7 @@ class PlaylistBuilder;
 class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
+class QTimer;
 
 // The program's working window. A fixed-size window drawn by its background picture: the
 // picture paints the panels, the headings and the words SAVE, RESET and the cross, and
@@ -27,7 +28,10 @@ class QPlainTextEdit;
 //
 // Creating the window runs Form_Load (centring, then the builder's InitPlaylist), so a new
 // window is ready to show. Its file list holds the media files of its folder as they were
-// at that moment, and playlists are saved into that folder.
+// at that moment, read by a worker thread: until they are all there, the list's place
+// says how many were found (and so does its accessible description), or why the folder
+// cannot be read. Playlists are saved into that folder; closing the window during a save
+// waits for the save to end.
 class frmmain : public QWidget
 {
     Q_OBJECT
@@ -53,11 +57,15 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void Form_Load();
     // Names the listed folder, as it is called now, in File1's tooltip and description.
     void nameListedFolder();
+    // Says in File1's place how the reading of the folder goes.
+    void showReading();
+    void File1_Listed(int error);
     void File1_Click();
     void Text2_Change(const QString& text);
     void Check4_Click();
@@ -76,4 +84,7 @@ private:
     ClickArea* m_cmdSave = nullptr;
     ClickArea* m_cmdExit = nullptr;
     std::unique_ptr<PlaylistBuilder> m_builder;
+    QTimer* m_readingTicks = nullptr;
+    int m_readingSpoken = 0;
+    bool m_closeAfterSave = false;
 };

@@ -7,11 +7,16 @@
 #include "filenametext.h"
 #include "playlistbytesbuilder.h"
 #include "playlistformat.h"
+#include "saveprogress.h"
 #include "saveresulttext.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QEventLoop>
+#include <QFutureWatcher>
+#include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLineEdit>
@@ -149,8 +154,65 @@ QString PlaylistBuilder::savePath(const QString& folder) const
         + FileNameText::visibleControls(m_playlistName);
 }
 
+bool PlaylistBuilder::runSave(const FolderHandle& folder, const QString& shownPath)
+{
+    // The writer is used by this one save only (it keeps caches); the box may change
+    // meanwhile, the bytes and the name handed over do not.
+    std::atomic<bool> cancel{false};
+    m_writer.setCancelFlag(&cancel);
+    m_cancel = &cancel;
+    m_saving = true;
+    m_savingPath = shownPath;
+    QEventLoop loop;
+    QFutureWatcher<PlaylistWriter::Result> watcher;
+    connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
+    QTimer progressDelay;
+    progressDelay.setSingleShot(true);
+    connect(&progressDelay, &QTimer::timeout, this, &PlaylistBuilder::showSaveProgress);
+    progressDelay.start(kProgressDelayMs);
+    watcher.setFuture(QtConcurrent::run(
+        [writer = &m_writer, &folder, name = m_playlistName, bytes = playlistBytes()] {
+            return writer->write(folder, name, bytes);
+        }));
+    loop.exec();
+    const bool quitting = !watcher.isFinished();
+    if (quitting) {
+        // The program quits (its loops were told to end): stop at the next safe point.
+        cancel = true;
+        watcher.waitForFinished();
+    }
+    progressDelay.stop();
+    m_lastSave = watcher.future().takeResult();
+    m_writer.setCancelFlag(nullptr);
+    m_cancel = nullptr;
+    m_saving = false;
+    delete m_progress;
+    m_progress = nullptr;
+    Q_EMIT saveEnded();
+    return !quitting;
+}
+
+void PlaylistBuilder::showSaveProgress()
+{
+    if (!m_saving)
+        return;
+    if (!m_progress) {
+        m_progress = new SaveProgress(m_savingPath, m_text1->window());
+        std::atomic<bool>* cancel = m_cancel;
+        connect(m_progress, &SaveProgress::cancelClicked, this, [cancel] { *cancel = true; });
+        m_progress->show();
+        Q_EMIT saveProgressShown(m_progress);
+    }
+    m_progress->raise();
+    m_progress->activateWindow();
+}
+
 void PlaylistBuilder::SavePlaylist(const FolderHandle& folder)
 {
+    if (m_saving) {
+        showSaveProgress(); // one save at a time: the running one is shown instead
+        return;
+    }
     const QString where = folder.displayPath();
     const QString shownPath = where.isEmpty()
         ? tr("%1, in the folder Cantorel was started in").arg(FileNameText::visibleControls(m_playlistName))
@@ -162,7 +224,8 @@ void PlaylistBuilder::SavePlaylist(const FolderHandle& folder)
         return;
     }
 
-    m_lastSave = m_writer.write(folder, m_playlistName, playlistBytes());
+    if (!runSave(folder, shownPath))
+        return; // the program quits
     const PlaylistWriter::Result& result = m_lastSave;
     // What the writer has to tell besides (older copies of the file it keeps) comes last.
     const QString told = SaveResultText::notice(result);

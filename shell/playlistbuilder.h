@@ -12,11 +12,13 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 
 class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
+class SaveProgress;
 
 // The one playlist the main window is building. Its state lives in the window's controls:
 // the playlist text is `Text1`'s text, the file name is `Text2`'s text. The builder reads
@@ -58,7 +60,19 @@ public:
     void FormatCheckClicked();                  // Check4_Click: reads Check4's new state
     // cmdSave_Click: writes into the folder File1 lists, under PlaylistName, which must be
     // a name of its own in that folder (PlaylistWriter::nameProblem).
+    //
+    // The bytes are taken from the box at once; a worker thread writes them while this
+    // call runs the event loop, so the window repaints and takes picks and edits (which
+    // change the box, not the bytes being saved). After half a second a SaveProgress window
+    // names the file and offers Cancel. The call returns once the save has ended and its
+    // message was shown. A save asked for while one runs does nothing. When the program
+    // is told to quit meanwhile, the save is cancelled and waited for, and no message shown.
     void SavePlaylist(const FolderHandle& folder);
+    bool isSaving() const { return m_saving; }
+    // Shows the progress window of the save that runs now, at once (nothing without one).
+    void showSaveProgress();
+    // How long a save runs before its progress window shows.
+    static constexpr int kProgressDelayMs = 500;
     void ResetPlaylist();                       // cmdReset_Click: reads Check4's state
 
     // Heads: each replaces the whole playlist text.
@@ -91,11 +105,17 @@ public:
 Q_SIGNALS:
     // Emitted whenever FormatCheckClicked sets the format caption.
     void formatCaptionChanged(const QString& caption);
+    // A save's progress window has just been shown.
+    void saveProgressShown(SaveProgress* window);
+    // A save has ended (lastSave() says how), before its message is shown.
+    void saveEnded();
 
 private:
     void addEntry(const QString& name, bool legacy);
     void setPlaylistText(const QString& text);
     void showMessage(SaveOutcome outcome, const QString& text);
+    // Writes on a worker while the event loop runs; false when the program quits meanwhile.
+    bool runSave(const FolderHandle& folder, const QString& shownPath);
 
     QPlainTextEdit* m_text1;
     QLineEdit* m_text2;
@@ -104,6 +124,10 @@ private:
     PlaylistWriter m_writer;
     PlaylistWriter::Result m_lastSave;
     LegacyEntries m_legacyEntries;
+    bool m_saving = false;
+    QString m_savingPath; // shown in the progress window
+    SaveProgress* m_progress = nullptr;
+    std::atomic<bool>* m_cancel = nullptr; // the running save's
 
     QString m_playlistName;
     QString m_playlistExt;

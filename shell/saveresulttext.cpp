@@ -65,6 +65,7 @@ QString SaveResultText::step(Reason reason)
         return tr("The old content could not be read to keep a copy");
     // Not a step: reason() words these whole.
     case Reason::None:
+    case Reason::Cancelled:
     case Reason::NameIsFolder:
     case Reason::NameHasControl:
     case Reason::NameHasSeparator:
@@ -202,7 +203,8 @@ QString SaveResultText::reason(const PlaylistWriter::Result& r)
                   "and no copy of its old content could be kept meanwhile (%1), so it was left "
                   "as it was.").arg(why.join(tr("; ")));
     }
-    // A step that failed: worded below.
+    // A step that failed, or the user's stop: worded below.
+    case Reason::Cancelled:
     case Reason::FolderUnusable:
     case Reason::NameUnusable:
     case Reason::LinkUnfollowable:
@@ -232,7 +234,9 @@ QString SaveResultText::reason(const PlaylistWriter::Result& r)
                   "not be removed again (%2): whether the folder still holds it after a restart "
                   "is not known.").arg(systemReason(r.error), systemReason(r.restoreError));
     QString text;
-    if (!r.errorText.isEmpty())
+    if (r.reason == Reason::Cancelled)
+        text = tr("The save was cancelled before it ended.");
+    else if (!r.errorText.isEmpty())
         text = tr("%1: %2.").arg(step(r.reason), TranslationLoader::systemWords(r.errorText));
     else if (r.error != 0)
         text = tr("%1: %2.").arg(step(r.reason), systemReason(r.error));
@@ -240,6 +244,8 @@ QString SaveResultText::reason(const PlaylistWriter::Result& r)
         text = tr("%1.").arg(step(r.reason));
     switch (r.holds) {
     case PlaylistWriter::Holds::Untouched:
+        if (r.reason == Reason::Cancelled)
+            text += u' ' + tr("Nothing was changed in the folder.");
         break;
     case PlaylistWriter::Holds::OldContent:
         text += u' ' + tr("The file still holds its old content.");

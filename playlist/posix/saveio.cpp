@@ -37,7 +37,12 @@ int writeAll(int fd, const QByteArray& bytes, const Fault* fault)
     const qint64 size = bytes.size();
     qint64 done = 0;
     qint64 sent = 0;
+    const auto cancelled = [fault] {
+        return fault && fault->cancel && fault->cancel->load(std::memory_order_relaxed);
+    };
     while (done < size) {
+        if (cancelled())
+            return ECANCELED;
         qint64 ask = std::min(size - done, kStep);
         if (fault) {
             if (fault->maxChunk > 0)
@@ -63,7 +68,8 @@ int writeAll(int fd, const QByteArray& bytes, const Fault* fault)
             sent = done;
         }
     }
-    return 0;
+    // A cancel that came during the last write still counts: nothing is in place yet.
+    return cancelled() ? ECANCELED : 0;
 }
 
 int readAll(int fd, qint64 size, QByteArray& out)

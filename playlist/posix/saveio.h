@@ -35,8 +35,8 @@ private:
 
 using Fault = SaveTypes::WriteFault;
 
-// Writes all of `bytes` from the start of the file, failing as `fault` says when given.
-// Returns 0, an errno, or kNoProgress.
+// Writes all of `bytes` from the start of the file, failing as `fault` says when given,
+// and with ECANCELED once its cancel flag is set. Returns 0, an errno, or kNoProgress.
 int writeAll(int fd, const QByteArray& bytes, const Fault* fault = nullptr);
 // Reads up to `size` bytes from the start of the file into `out`. Returns 0 or an errno.
 int readAll(int fd, qint64 size, QByteArray& out);

@@ -4,6 +4,7 @@
 
 // DirTree against real folders on disk, seen as drive C:.
 #include "DirTree/dirtree.h"
+#include "dirtreefixture.h"
 #include "rooteddrivesystem.h"
 
 #include <QDir>
@@ -41,6 +42,7 @@ TEST(DirTreeOnDisk, ListsRealFoldersAndReachesThemByTheirNames)
     file.close();
 
     DirTree tree(std::make_unique<RootedDriveSystem>(QFile::encodeName(root.path()).toStdString()));
+    awaitEveryRead(tree);
     QStringList clicks;
     QObject::connect(&tree, &DirTree::Click, [&] { clicks << tree.path() + u'|' + tree.nativePath(); });
     tree.GoList();
@@ -83,6 +85,7 @@ TEST(DirTreeOnDisk, ByteFormNamesAFolderWhoseNameIsNotUtf8)
     ASSERT_EQ(::mkdir((folder + "/inner").constData(), 0755), 0);
 
     DirTree tree(std::make_unique<RootedDriveSystem>(QFile::encodeName(root.path()).toStdString()));
+    awaitEveryRead(tree);
     tree.GoList();
     QTreeWidgetItem* cafe = tree.tree()->topLevelItem(0)->child(0);
     ASSERT_NE(cafe, nullptr);
@@ -110,6 +113,7 @@ TEST(DirTreeOnDisk, StarStopsInAFolderThatLinksToItself)
         ASSERT_TRUE(QFile::link(u"."_s, QDir(root.path()).filePath(link)));
 
     DirTree tree(std::make_unique<RootedDriveSystem>(QFile::encodeName(root.path()).toStdString()));
+    awaitEveryRead(tree);
     tree.GoList();
     tree.show();
     tree.tree()->setCurrentItem(tree.tree()->topLevelItem(0));

@@ -74,6 +74,7 @@ protected:
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->resize(300, 300);
         control = new DirTree(std::move(fake), window);
+        awaitEveryRead(*control);
         control->resize(300, 300);
         control->GoList();
         QTreeWidgetItem* drive = find(u"System (C:)"_s);

@@ -7,6 +7,7 @@
 #include "dirtreefixture.h"
 #include "dirtreeprivate.h"
 
+#include <QAccessible>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
@@ -486,6 +487,22 @@ TEST_F(DirTreeTest, EightPicturesInOrder)
         EXPECT_EQ(img.icon(keys[i - 1], u"open"_s).pixmap(QSize(16, 16), 2.0, QIcon::Selected).size(),
                   QSize(32, 32)) << keys[i - 1].toStdString();
     }
+}
+
+
+// Assistive tools read the focusable tree: the name and description the host gives the
+// control are its.
+TEST_F(DirTreeTest, AccessibleTextOfTheControlIsTheTreesText)
+{
+    make(standardMachine);
+    tree->setAccessibleName(u"Folders"_s);
+    tree->setAccessibleDescription(u"The folder to add files from"_s);
+    tree->GoList();
+    tree->show();
+    QAccessibleInterface* view = QAccessible::queryAccessibleInterface(tree->tree());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->text(QAccessible::Name), u"Folders"_s);
+    EXPECT_EQ(view->text(QAccessible::Description), u"The folder to add files from"_s);
 }
 
 } // namespace

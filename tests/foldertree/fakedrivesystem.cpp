@@ -73,6 +73,32 @@ void FakeDriveSystem::addFolder(const std::string& path, Attributes attributes)
     addEntry(path, attributes);
 }
 
+void FakeDriveSystem::removeEntry(const std::string& path)
+{
+    m_entries.erase(path);
+    std::vector<std::string>& siblings = m_children[path.substr(0, path.rfind('\\'))];
+    std::erase(siblings, path.substr(path.rfind('\\') + 1));
+}
+
+void FakeDriveSystem::holdEnumeration(const std::string& folder)
+{
+    std::lock_guard lock(m_holdMutex);
+    m_held = withoutSeparator(folder);
+}
+
+bool FakeDriveSystem::held() const
+{
+    std::lock_guard lock(m_holdMutex);
+    return m_waiting;
+}
+
+void FakeDriveSystem::release()
+{
+    std::lock_guard lock(m_holdMutex);
+    m_held.clear();
+    m_holdChanged.notify_all();
+}
+
 void FakeDriveSystem::addFile(const std::string& path)
 {
     addEntry(path, Attributes{false, false, false});
@@ -120,6 +146,15 @@ std::string FakeDriveSystem::rootPath(char letter) const
 std::unique_ptr<FolderEnumeration> FakeDriveSystem::enumerate(const std::string& folder) const
 {
     const std::string path = withoutSeparator(folder);
+    {
+        std::unique_lock lock(m_holdMutex);
+        if (!m_held.empty() && m_held == path) {
+            m_waiting = true;
+            m_holdChanged.notify_all();
+            m_holdChanged.wait(lock, [this] { return m_held.empty(); });
+            m_waiting = false;
+        }
+    }
     ++m_enumerations[path];
     const bool isRoot = path.size() == 2 && path[1] == ':' && m_drives.count(path[0]);
     const auto entry = m_entries.find(path);

@@ -6,7 +6,9 @@
 
 #include "DirTree/drivesystem.h"
 
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -32,7 +34,13 @@ public:
     void addFolder(const std::string& path, Attributes attributes = {true, false, false});
     void addFile(const std::string& path);
 
+    void removeEntry(const std::string& path); // a file or an empty folder
     void failEnumeration(const std::string& folder); // the listing of `folder` cannot start
+    // The listing of `folder` waits, on the thread that asks for it, until release();
+    // held() says whether one waits now.
+    void holdEnumeration(const std::string& folder);
+    bool held() const;
+    void release();
     void failEnumerationAfter(const std::string& folder, int entries); // breaks off after `entries`
     void failAttributes(const std::string& path);
 
@@ -64,5 +72,9 @@ private:
     std::set<std::string> m_unreadable;
     bool m_entryTypesListed = false;
     mutable std::map<std::string, int> m_enumerations;
+    mutable std::mutex m_holdMutex;
+    mutable std::condition_variable m_holdChanged;
+    std::string m_held;          // under m_holdMutex
+    mutable bool m_waiting = false; // under m_holdMutex
     mutable std::map<char, int> m_labelReads;
 };

@@ -8,6 +8,7 @@
 // QString path cannot name all of them.
 #include "filelistview.h"
 #include "frmmain.h"
+#include "mainwindowfixture.h"
 #include "playlistbuilder.h"
 
 #include <QApplication>
@@ -146,6 +147,7 @@ TEST_P(ListedFolderTest, ListsAndSavesThere)
         messages.emplace_back(outcome, text);
     });
     ASSERT_EQ(::fchdir(ground.root), 0); // the program's working directory moves on; the list does not
+    ASSERT_TRUE(waitForList(*window));
     ASSERT_EQ(window->File1()->model()->rowCount(), 1);
     EXPECT_EQ(window->File1()->model()->index(0, 0).data().toString(), u"01 Intro.mp3"_s);
     if (!c.shownFolder.isEmpty()) {

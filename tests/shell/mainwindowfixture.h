@@ -4,6 +4,7 @@
 
 #pragma once
 
+#include "filelistmodel.h"
 #include "filelistview.h"
 #include "frmmain.h"
 #include "playlistbuilder.h"
@@ -20,6 +21,13 @@
 
 #include <memory>
 #include <vector>
+
+// The folder is read by a worker: true once the window's list holds it.
+inline bool waitForList(const frmmain& shown)
+{
+    const auto* files = static_cast<const FileListModel*>(shown.File1()->model());
+    return QTest::qWaitFor([files] { return !files->isReading(); });
+}
 
 // A main window created in a temporary folder of media files, shown and active, with the
 // builder's messages recorded instead of shown.
@@ -54,6 +62,7 @@ protected:
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ASSERT_TRUE(waitForList(*window));
     }
 
     void TearDown() override

@@ -27,6 +27,15 @@
 //                  "renaming FROM TO" (a drop makes it fail with EIO)
 //   creates        prints "create PATH MODE" (MODE in octal, as the file was made) for each
 //                  file made since the start, before its "ok"
+// Reads held for the folder tree's tests (see "Held reads" below):
+//   holdreaddir PATH  a listing of the folder PATH (as the mount names it: "/", "/a/b")
+//                  waits after printing "held readdir PATH", until the next releaseread
+//   holdgetattr PATH  the same for reading the attributes of PATH ("held getattr PATH")
+//   releaseread    the held reads go on, and reads are no longer held; a held read nobody
+//                  lets go of goes on after 30 seconds, printing "gave up read PATH"
+//   holdlist       every listing of a folder waits, after printing "listing PATH", until
+//                  releaselist (a share whose listings do not answer)
+//   releaselist    the held listings go on, and listings are no longer held
 // A file is never made unnamed (O_TMPFILE): this file system has no operation for it.
 // At the end of its input it drops the held writes, unmounts and exits.
 //
@@ -43,6 +52,7 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <set>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -88,6 +98,85 @@ void say(const std::string& line)
     std::cout << line << '\n' << std::flush;
 }
 
+// ---- Held reads: listings and attributes that wait for the test's word ----
+
+struct ReadHolds {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::set<std::string> readdir; // paths whose listing waits
+    std::set<std::string> getattr; // paths whose attributes wait
+    int generation = 0;            // counts releases
+} g_readHolds;
+
+// Waits while `path` is held for the operation `op`.
+void waitIfHeld(const char* op, const char* path)
+{
+    std::unique_lock lock(g_readHolds.mutex);
+    const std::set<std::string>& held = std::string(op) == "readdir" ? g_readHolds.readdir : g_readHolds.getattr;
+    if (!held.count(path))
+        return;
+    const int generation = g_readHolds.generation;
+    say("held " + std::string(op) + ' ' + path);
+    if (!g_readHolds.changed.wait_for(lock, kLongest, [&] { return g_readHolds.generation != generation; }))
+        say("gave up read " + std::string(path));
+}
+
+// The commands of held reads; false for any other line.
+bool readHoldCommand(const std::string& line)
+{
+    std::lock_guard lock(g_readHolds.mutex);
+    if (line.rfind("holdreaddir ", 0) == 0) {
+        g_readHolds.readdir.insert(line.substr(12));
+    } else if (line.rfind("holdgetattr ", 0) == 0) {
+        g_readHolds.getattr.insert(line.substr(12));
+    } else if (line == "releaseread") {
+        g_readHolds.readdir.clear();
+        g_readHolds.getattr.clear();
+        ++g_readHolds.generation;
+        g_readHolds.changed.notify_all();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// ---- End of held reads ----
+
+// --- held listings -----------------------------------------------------------------
+// A folder's listing that waits until the test lets it go: what a program sees of a share
+// whose listings answer late or never. Ends with the input too.
+struct ListHold {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool held = false;
+} g_listHold;
+
+void waitWhileListingHeld(const char* path)
+{
+    std::unique_lock lock(g_listHold.mutex);
+    if (!g_listHold.held)
+        return;
+    say("listing " + std::string(path));
+    g_listHold.changed.wait(lock, [] { return !g_listHold.held; });
+}
+
+void holdListings(bool hold)
+{
+    std::lock_guard lock(g_listHold.mutex);
+    g_listHold.held = hold;
+    g_listHold.changed.notify_all();
+}
+
+// "holdlist" and "releaselist"; false for any other command.
+bool listHoldCommand(const std::string& line)
+{
+    if (line != "holdlist" && line != "releaselist")
+        return false;
+    holdListings(line == "holdlist");
+    return true;
+}
+// --- end of held listings ---------------------------------------------------------------
+
 // The backing folder's relative name for a path of the mount.
 std::string rel(const char* path)
 {
@@ -113,6 +202,7 @@ void* tfsInit(fuse_conn_info* conn, fuse_config* cfg)
 
 int tfsGetattr(const char* path, struct stat* st, fuse_file_info* fi)
 {
+    waitIfHeld("getattr", path);
     if (fi)
         return ::fstat(int(fi->fh), st) == 0 ? 0 : fail();
     return ::fstatat(g_root, rel(path).c_str(), st, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : fail();
@@ -135,6 +225,8 @@ int tfsReadlink(const char* path, char* buf, size_t size)
 int tfsReaddir(const char* path, void* buf, fuse_fill_dir_t filler, off_t, fuse_file_info*,
                fuse_readdir_flags)
 {
+    waitIfHeld("readdir", path);
+    waitWhileListingHeld(path);
     const int fd = ::openat(g_root, rel(path).c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0)
         return fail();
@@ -363,6 +455,10 @@ void readCommands(fuse* fs)
 {
     std::string line;
     while (std::getline(std::cin, line)) {
+        if (readHoldCommand(line)) {
+            say("ok");
+            continue;
+        }
         if (line.rfind("stall ", 0) == 0) {
             std::lock_guard lock(g_control.mutex);
             g_control.stallAt = std::stoll(line.substr(6));
@@ -382,6 +478,7 @@ void readCommands(fuse* fs)
             g_control.failFsync = line == "fsync eio";
         } else if (line == "holdrename") {
             g_control.holdRename = true;
+        } else if (listHoldCommand(line)) {
         } else if (line == "creates") {
             std::lock_guard lock(g_control.mutex);
             for (const std::string& create : g_control.creates)
@@ -393,6 +490,8 @@ void readCommands(fuse* fs)
         say("ok");
     }
     endHeldWrites(true);
+    readHoldCommand("releaseread");
+    holdListings(false);
     fuse_exit(fs);
     // The loop waits for the kernel's next request; unmounting ends the connection.
     ::umount2(g_mountPoint.c_str(), MNT_DETACH);

@@ -69,9 +69,17 @@ class DriveSystem;
 /// `tree->deleteLater()` are safe from a handler; deleteLater() is the one to choose when
 /// the handler is not the last code of the host that uses the control in that event.
 ///
-/// **Threads.** Everything runs on the thread that owns the control (the GUI thread),
-/// inside its event handling; nothing is read in the background. A slow drive holds
-/// that thread for as long as it takes to answer. The control posts no work of its own.
+/// **Threads.** The control never asks the disk on its own thread. Every question to its
+/// DriveSystem (the drive table, labels, folder listings, attributes) is asked on one
+/// worker thread of the control's own, one question at a time, and the answers are handed
+/// back to the control's thread by queued events. The control waits a few tens of
+/// milliseconds for an answer, so a disk that answers is shown as before, in the same
+/// steps; a drive or folder that does not answer in that time is shown at once without
+/// its contents, marked "Not answering" (a drive) or "Being read" (a folder) in its
+/// tooltip and accessible description, and filled in when the answer comes. While the
+/// answer is out, an expansion raises its Clicks without waiting for it. Deleting the
+/// control, or a refresh, while a question is out drops its answer; a question that
+/// hangs keeps only the worker thread, which ends once it comes back.
 class DIRTREE_EXPORT DirTree : public QWidget
 {
     Q_OBJECT
@@ -121,24 +129,35 @@ public:
     /// the first Click().
     QByteArray nativePathBytes() const;
 
-    /// The native path of the current node, as nativePath() gives it, once the handling
-    /// that made it current has ended: after an expansion it names the expanded node,
-    /// never one of its children. Keeps its value through GoList() and F5, as path() does;
-    /// empty before the first Click() and when a name on the way is not valid UTF-8.
-    /// The property `currentPath`.
+    /// The native path of the current node once the handling that made it current has
+    /// ended: after an expansion it names the expanded node, never one of its children.
+    /// Keeps its value through GoList() and F5, as path() does; empty before the first
+    /// Click(). Where a name on the way is not valid UTF-8 it is the text the tree shows
+    /// for it; currentPathBytes() gives the exact bytes. The property `currentPath`.
     QString currentPath() const;
 
+    /// The current node's native path as bytes, exact for every name on disk (see
+    /// nativePathBytes()): what setCurrentPathBytes() takes to restore it.
+    QByteArray currentPathBytes() const;
+
     /// Makes the folder `nativePath` current, as the platform names it ('/home/ann/Music'
-    /// or '/home/ann/Music/' on Linux, 'C:\\Music' on Windows; names exactly as on disk):
-    /// opens its drive and every folder on the way, each child of an opened folder read
-    /// one level ahead as an expansion reads it, and raises Click() once, for the folder,
-    /// then currentPathChanged() if it differs from the last. An empty control lists the
-    /// drives first. A path that names no folder the tree can show (missing, hidden, on
-    /// no drive, or below a folder that cannot be read) leaves the tree as it was and
-    /// returns false; folders the tree has listed already are not read again.
-    /// @return whether the folder was made current (also when a handler of that Click
-    /// deleted the control)
+    /// or '/home/ann/Music/' on Linux, 'C:\\Music' on Windows; names exactly as on disk),
+    /// without waiting for the disk. The whole way is checked on disk on the worker
+    /// thread. Then the control opens its drive and every folder on the way, each child
+    /// of an opened folder read one level ahead as an expansion reads it, and raises
+    /// Click() once, for the folder, then currentPathChanged() if it differs from the
+    /// last; or, for a folder the tree cannot show (missing, hidden, below a folder that
+    /// cannot be read), raises currentPathUnreachable() and leaves the tree as it was.
+    /// Either comes before this call returns when the disk answers in time, else later.
+    /// An empty control lists the drives first. A later call replaces an earlier one that
+    /// has not come through yet.
+    /// @return false only for a path that cannot be a folder of any drive (empty, with a
+    /// name "." or "..", relative, or on no drive); true otherwise
     bool setCurrentPath(const QString& nativePath);
+
+    /// setCurrentPath() for a path given as bytes, exact for names that are not valid
+    /// UTF-8 (as currentPathBytes() and nativePathBytes() give them).
+    bool setCurrentPathBytes(const QByteArray& nativePath);
 
     /// The native path of `node`, a node of this control, as nativePath() names the
     /// folder of the last Click(): for a context menu on any node. Empty for nullptr, an
@@ -180,6 +199,10 @@ Q_SIGNALS:
     /// last reported. GoList() and F5 raise it not. Its handlers may do what those of
     /// Click() may.
     void currentPathChanged(const QString& nativePath);
+
+    /// Raised when the folder of a setCurrentPath() call cannot be shown (see there), with
+    /// the path as asked for; the tree and the current node are left as they were.
+    void currentPathUnreachable(const QString& nativePath);
 
 protected:
     /// Keeps the inner tree as large as the control.

@@ -37,6 +37,12 @@ namespace Cantorel {
 /// C++17 compiler. Every call reads the platform afresh; nothing is cached. A host may
 /// hand DirTree an implementation of its own (a fake machine in tests, a remote one).
 ///
+/// **Threads.** DirTree calls separator() once, on its own thread, when it is made; every
+/// other call comes from one worker thread of that control, never two at once, and the
+/// implementation is destroyed on that thread too (or on the control's, when the worker
+/// never ran). A call may take as long as the platform does: the control's thread does not
+/// wait for it.
+///
 /// Paths are native and end in the separator when they name a folder: a drive's root is
 /// what rootPath gives ("C:\" on Windows, "/" or "/media/usb/" on POSIX); a folder below
 /// it is that root, the entry names and a separator after each.

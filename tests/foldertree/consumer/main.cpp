@@ -19,6 +19,7 @@
 #include "treenode.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
@@ -29,9 +30,21 @@
 #include <functional>
 #include <memory>
 
-static_assert(DIRTREE_VERSION_MAJOR == 0 && DIRTREE_VERSION >= 0x000200, "DirTree 0.2 or later");
+static_assert(DIRTREE_VERSION_MAJOR == 0 && DIRTREE_VERSION >= 0x000300, "DirTree 0.3 or later");
 
 namespace {
+
+// Runs the event loop until `done` holds, for at most ten seconds: the control reads the
+// disk on a thread of its own, and what a slow disk answers comes later.
+template <typename Done>
+bool waitUntil(Done done)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return done();
+}
 
 using Cantorel::DirTree;
 
@@ -69,6 +82,8 @@ bool deletesCleanly()
     for (const auto& [name, act] : actions) {
         auto* tree = new DirTree;
         tree->GoList();
+        if (!waitUntil([tree] { return tree->tree()->topLevelItemCount() > 0; }))
+            return false;
         tree->resize(300, 300);
         tree->show();
         tree->tree()->setCurrentItem(tree->tree()->topLevelItem(0));
@@ -114,6 +129,7 @@ int main(int argc, char** argv)
     tree.show();
     if (argc < 2 || std::strcmp(argv[1], "--check") != 0)
         return app.exec();
+    waitUntil([&tree] { return tree.tree()->topLevelItemCount() > 0; });
 
     QTreeWidgetItem* drive = tree.tree()->topLevelItem(0);
     if (!drive || drive->icon(0).pixmap(16, 16).isNull()) {
@@ -133,9 +149,15 @@ int main(int argc, char** argv)
     const std::unique_ptr<Cantorel::DriveSystem> platform = Cantorel::DriveSystem::createPlatform();
     DirTree restored;
     QString changed;
+    QString unreachable;
     QObject::connect(&restored, &DirTree::currentPathChanged, &restored, [&changed](const QString& p) { changed = p; });
-    const bool pathApi = restored.setCurrentPath(QStringLiteral("/")) && changed == QStringLiteral("/")
-        && restored.currentPath() == QStringLiteral("/") && !restored.setCurrentPath(QStringLiteral("/no such folder"));
+    QObject::connect(&restored, &DirTree::currentPathUnreachable, &restored,
+                     [&unreachable](const QString& p) { unreachable = p; });
+    bool pathApi = restored.setCurrentPath(QStringLiteral("/"));
+    pathApi = pathApi && waitUntil([&changed] { return !changed.isEmpty(); }) && changed == QStringLiteral("/")
+        && restored.currentPath() == QStringLiteral("/") && restored.setCurrentPath(QStringLiteral("/no such folder"))
+        && waitUntil([&unreachable] { return !unreachable.isEmpty(); })
+        && unreachable == QStringLiteral("/no such folder") && !restored.setCurrentPath(QStringLiteral("relative"));
     std::printf("path API %s, platform separator %c\n", pathApi ? "ok" : "broken", platform->separator());
 
     bool ok = clicks > 0 && ownItem->data(0, Qt::UserRole).toInt() == 7 && ownImages.count() == 1

@@ -1,0 +1,128 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
+// Reads that do not come back at once: the control goes on without them, marks the node,
+// and fills it in when the read comes back, with the same tree and the same Clicks as a
+// disk that answers at once; a read that comes back after a refresh, or after the control
+// has gone, is dropped (ASan sees any use of what was freed).
+#include "dirtreefixture.h"
+
+#include <QDeadlineTimer>
+#include <QSignalSpy>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum class Action { Expand, GoList, SetCurrentPath };
+enum class After { Land, DeleteControl, Refresh };
+
+struct InFlightCase
+{
+    const char* name;
+    const char* held; // the folder whose listing waits
+    Action action;
+    After after;
+};
+
+class ReadInFlight : public DirTreeTest, public ::testing::WithParamInterface<InFlightCase>
+{
+protected:
+    // Runs the action on `control`, which has been listed unless the action lists.
+    static void act(Action action, DirTree& control)
+    {
+        switch (action) {
+        case Action::Expand: control.tree()->topLevelItem(1)->setExpanded(true); break;
+        case Action::GoList: control.GoList(); break;
+        case Action::SetCurrentPath: EXPECT_TRUE(control.setCurrentPath(u"C:\\Users\\ann\\Music"_s)); break;
+        }
+    }
+
+    // Hands over every read that has come back, until none is out.
+    static bool settle(DirTree& control)
+    {
+        const QDeadlineTimer patience(30000);
+        while (DirTreePrivate::of(control)->reading() && !patience.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        return !DirTreePrivate::of(control)->reading();
+    }
+};
+
+TEST_P(ReadInFlight, GoesOnAndFillsInOrDropsTheRead)
+{
+    const InFlightCase& c = GetParam();
+    // The same steps on a disk that answers at once.
+    make(standardMachine);
+    tree->GoList();
+    const std::string listedTree = dump(*tree);
+    make(standardMachine);
+    if (c.action != Action::GoList)
+        tree->GoList();
+    act(c.action, *tree);
+    const std::string expectedTree = dump(*tree);
+    const QStringList expectedClicks = clicks;
+
+    make(standardMachine);
+    if (c.action != Action::GoList)
+        tree->GoList();
+    clicks.clear();
+    // Nothing is waited for from here on.
+    DirTreePrivate::of(*tree)->m_budget = std::chrono::milliseconds(0);
+    fs->holdEnumeration(c.held);
+    act(c.action, *tree);
+    // The held listing may be asked for only once an earlier read has been handed over.
+    const QDeadlineTimer patience(30000);
+    while (!fs->held() && !patience.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(fs->held());
+    EXPECT_TRUE(DirTreePrivate::of(*tree)->reading());
+    if (c.action == Action::Expand) {
+        // Every Click came without waiting; the node whose listing is out says so.
+        EXPECT_EQ(clicks, expectedClicks);
+        EXPECT_FALSE(find(u"System (C:)\\Users"_s)->data(0, Qt::AccessibleDescriptionRole).toString().isEmpty());
+    }
+    if (c.action == Action::GoList) {
+        EXPECT_EQ(tree->tree()->topLevelItemCount(), 2);
+        EXPECT_FALSE(tree->tree()->topLevelItem(1)->data(0, Qt::AccessibleDescriptionRole).toString().isEmpty());
+    }
+    FakeDriveSystem* const held = fs;
+    switch (c.after) {
+    case After::Land:
+        held->release();
+        ASSERT_TRUE(settle(*tree));
+        EXPECT_EQ(dump(*tree), expectedTree);
+        EXPECT_EQ(clicks, expectedClicks);
+        for (int i = 1; QTreeWidgetItem* node = tree->node(i); ++i)
+            EXPECT_TRUE(node->data(0, Qt::AccessibleDescriptionRole).toString().isEmpty()) << i;
+        break;
+    case After::DeleteControl:
+        // The machine lives on with the read that holds it, and goes with it.
+        tree.reset();
+        held->release();
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        break;
+    case After::Refresh:
+        // The refresh waits behind the read; what the read brings is dropped, and a path
+        // asked for is opened in the fresh tree.
+        tree->GoList();
+        held->release();
+        ASSERT_TRUE(settle(*tree));
+        EXPECT_EQ(dump(*tree), c.action == Action::SetCurrentPath ? expectedTree : listedTree);
+        EXPECT_EQ(clicks, c.action == Action::SetCurrentPath ? expectedClicks : clicks);
+        break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Reads, ReadInFlight, ::testing::Values(
+    InFlightCase{"ExpandLands", "C:\\Users", Action::Expand, After::Land},
+    InFlightCase{"ExpandThenControlDeleted", "C:\\Users", Action::Expand, After::DeleteControl},
+    InFlightCase{"ExpandThenRefreshed", "C:\\Users", Action::Expand, After::Refresh},
+    InFlightCase{"GoListLands", "C:", Action::GoList, After::Land},
+    InFlightCase{"GoListThenControlDeleted", "C:", Action::GoList, After::DeleteControl},
+    InFlightCase{"SetCurrentPathLands", "C:\\Users", Action::SetCurrentPath, After::Land},
+    InFlightCase{"SetCurrentPathThenRefreshed", "C:\\Users", Action::SetCurrentPath, After::Refresh}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace

@@ -1,0 +1,232 @@
+// SPDX-FileCopyrightText: 2026 The Cantorel developers
+//
+// SPDX-License-Identifier: MIT
+
+// The main window over a folder whose file system holds its listing or a save's write
+// (cantorel_testfs) until the test lets it go: the window answers meanwhile, and a held
+// save is cancelled, waited for or completed exactly. Mounting needs /dev/fuse; where the
+// machine has none, the tests are skipped with the reason.
+#include "clickarea.h"
+#include "filelistmodel.h"
+#include "filelistview.h"
+#include "frmmain.h"
+#include "mainwindowfixture.h"
+#include "playlistbuilder.h"
+#include "saveprogress.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray kOld = "#EXTM3U\r\nold.mp3\r\n"_ba;
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : "<missing>"_ba;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The FUSE mount over a backing folder, driven through its standard input and output.
+class TestFs
+{
+public:
+    QString skipReason;
+
+    bool mount()
+    {
+        if (::access("/dev/fuse", R_OK | W_OK) != 0) {
+            skipReason = u"no usable /dev/fuse: "_s + QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        QDir().mkpath(backing());
+        QDir().mkpath(mounted());
+        qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir.path() + u"/state"_s));
+        m_daemon.start(QStringLiteral(CANTOREL_TESTFS), {backing(), mounted()});
+        if (!m_daemon.waitForStarted() || waitFor("ready").isEmpty()) {
+            skipReason = u"the machine refuses the FUSE mount"_s;
+            return false;
+        }
+        return true;
+    }
+
+    ~TestFs()
+    {
+        qunsetenv("XDG_STATE_HOME");
+        m_daemon.closeWriteChannel(); // lets everything held go, unmounts and ends
+        m_daemon.waitForFinished();
+    }
+
+    QString backing(const QString& rel = {}) const { return m_dir.path() + u"/backing/"_s + rel; }
+    QString mounted(const QString& rel = {}) const { return m_dir.path() + u"/mnt/"_s + rel; }
+
+    void command(const QByteArray& line)
+    {
+        m_daemon.write(line + '\n');
+        EXPECT_FALSE(waitFor("ok").isEmpty()) << "the file system did not take: " << line.constData();
+    }
+
+    // The next line the file system printed that starts with `start` (lines before it are
+    // passed over); empty when it ends first.
+    QByteArray waitFor(const QByteArray& start)
+    {
+        for (;;) {
+            while (m_daemon.canReadLine()) {
+                const QByteArray line = m_daemon.readLine().trimmed();
+                if (line.startsWith(start))
+                    return line;
+            }
+            if (!m_daemon.waitForReadyRead(30000))
+                return {};
+        }
+    }
+
+    QStringList temporaries() const
+    {
+        return QDir(backing()).entryList({u".cantorel-*"_s}, QDir::Files | QDir::Hidden);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_daemon;
+};
+
+// The listing is held from before the window is made until the test lets it go.
+TEST(SlowFolderTest, WindowAnswersWhileTheListingIsHeld)
+{
+    TestFs fs;
+    if (!fs.mount())
+        GTEST_SKIP() << fs.skipReason.toStdString();
+    ASSERT_TRUE(writeFile(fs.backing(u"b.mp3"_s), {}) && writeFile(fs.backing(u"a.mp3"_s), {}));
+    fs.command("holdlist");
+
+    frmmain window(FolderHandle::open(fs.mounted()));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_FALSE(fs.waitFor("listing ").isEmpty());
+    EXPECT_EQ(window.File1()->model()->rowCount(), 0);
+    EXPECT_TRUE(window.File1()->placeholderText().startsWith(u"Reading the folder"_s))
+        << window.File1()->placeholderText().toStdString();
+    EXPECT_TRUE(window.File1()->accessibleDescription().startsWith(window.File1()->placeholderText()))
+        << window.File1()->accessibleDescription().toStdString();
+    window.Text2()->setFocus();
+    QTest::keyClicks(window.Text2(), u"party.m3u"_s);
+    EXPECT_EQ(window.builder().PlaylistName(), u"party.m3u"_s);
+
+    fs.command("releaselist");
+    ASSERT_TRUE(waitForList(window));
+    ASSERT_EQ(window.File1()->model()->rowCount(), 2);
+    EXPECT_TRUE(window.File1()->placeholderText().isEmpty());
+    window.File1()->pickRow(0);
+    EXPECT_EQ(window.Text1()->toPlainText(), u"#EXTM3U\na.mp3"_s);
+}
+
+// A folder that cannot be read says so in the list's place.
+TEST(SlowFolderTest, UnreadableFolderSaysSo)
+{
+    frmmain window{FolderHandle()};
+    ASSERT_TRUE(waitForList(window));
+    EXPECT_EQ(window.File1()->placeholderText(),
+              u"This folder cannot be read: %1."_s.arg(qt_error_string(ENOENT)));
+    EXPECT_TRUE(window.File1()->accessibleDescription().startsWith(window.File1()->placeholderText()));
+}
+
+struct HeldSaveCase {
+    const char* label;
+    bool hardLinked; // the file is rewritten in place, with a copy of its old content
+    enum { Cancel, Release, CloseThenRelease } meanwhile;
+};
+
+void PrintTo(const HeldSaveCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class HeldSaveTest : public ::testing::TestWithParam<HeldSaveCase> {};
+
+// A save held at byte 12 shows its progress window while the window still takes picks;
+// then Cancel leaves the old content, a release saves the bytes taken at the click, and a
+// close meanwhile waits for the save.
+TEST_P(HeldSaveTest, EndsAsAskedAndNeverHalfWay)
+{
+    const HeldSaveCase& c = GetParam();
+    TestFs fs;
+    if (!fs.mount())
+        GTEST_SKIP() << fs.skipReason.toStdString();
+    ASSERT_TRUE(writeFile(fs.backing(u"a.mp3"_s), {}) && writeFile(fs.backing(u"keep.m3u"_s), kOld));
+    if (c.hardLinked) {
+        ASSERT_EQ(::link(QFile::encodeName(fs.backing(u"keep.m3u"_s)).constData(),
+                         QFile::encodeName(fs.backing(u"other.m3u"_s)).constData()), 0);
+    }
+
+    frmmain window(FolderHandle::open(fs.mounted()));
+    std::vector<QString> messages;
+    window.builder().setMessenger([&](PlaylistBuilder::SaveOutcome, const QString& text) { messages.push_back(text); });
+    window.show();
+    ASSERT_TRUE(waitForList(window));
+    window.Text2()->setText(u"keep.m3u"_s);
+    window.File1()->pickRow(0);
+    const QByteArray saved = window.builder().playlistBytes();
+
+    bool progressShown = false;
+    QObject::connect(&window.builder(), &PlaylistBuilder::saveProgressShown, [&](SaveProgress* progress) {
+        progressShown = true;
+        EXPECT_TRUE(progress->windowTitle() == u"Cantorel"_s && progress->isVisible());
+        EXPECT_FALSE(fs.waitFor("stalled ").isEmpty());
+        window.File1()->pickRow(0); // changes the box, not the bytes being saved
+        EXPECT_EQ(window.Text1()->toPlainText(), u"#EXTM3U\na.mp3\na.mp3"_s);
+        if (c.meanwhile == HeldSaveCase::Cancel)
+            progress->cancel();
+        if (c.meanwhile == HeldSaveCase::CloseThenRelease)
+            EXPECT_FALSE(window.close()) << "closing waits for the save";
+        fs.command("release");
+    });
+    fs.command("stall 12");
+    Q_EMIT window.cmdSave()->Click();
+
+    EXPECT_TRUE(progressShown);
+    EXPECT_FALSE(window.builder().isSaving());
+    ASSERT_EQ(messages.size(), 1u);
+    if (c.meanwhile == HeldSaveCase::Cancel) {
+        EXPECT_TRUE(messages[0].contains(u"The save was cancelled before it ended."_s)) << messages[0].toStdString();
+        EXPECT_EQ(window.builder().lastSave().reason, PlaylistWriter::Reason::Cancelled);
+        EXPECT_EQ(readFile(fs.backing(u"keep.m3u"_s)), kOld);
+    } else {
+        EXPECT_EQ(messages[0], u"Saved"_s);
+        EXPECT_EQ(readFile(fs.backing(u"keep.m3u"_s)), saved);
+    }
+    if (c.hardLinked) {
+        EXPECT_EQ(readFile(fs.backing(u"other.m3u"_s)), readFile(fs.backing(u"keep.m3u"_s)));
+    }
+    EXPECT_EQ(window.isVisible(), c.meanwhile != HeldSaveCase::CloseThenRelease);
+    EXPECT_EQ(fs.temporaries(), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HeldSaveTest, ::testing::Values(
+    HeldSaveCase{"cancel_by_rename", false, HeldSaveCase::Cancel},
+    HeldSaveCase{"cancel_in_place", true, HeldSaveCase::Cancel},
+    HeldSaveCase{"release", false, HeldSaveCase::Release},
+    HeldSaveCase{"close_then_release", true, HeldSaveCase::CloseThenRelease}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+} // namespace
