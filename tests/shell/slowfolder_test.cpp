@@ -197,12 +197,13 @@ TEST_P(HeldSaveTest, EndsAsAskedAndNeverHalfWay)
         EXPECT_EQ(window.Text1()->toPlainText(), u"#EXTM3U\na.mp3\na.mp3"_s);
         if (c.meanwhile == HeldSaveCase::Cancel)
             progress->cancel();
-        if (c.meanwhile == HeldSaveCase::CloseThenRelease)
+        if (c.meanwhile == HeldSaveCase::CloseThenRelease) {
             EXPECT_FALSE(window.close()) << "closing waits for the save";
+        }
         fs.command("release");
     });
     fs.command("stall 12");
-    Q_EMIT window.cmdSave()->Click();
+    window.cmdSave()->press();
 
     EXPECT_TRUE(progressShown);
     EXPECT_FALSE(window.builder().isSaving());
