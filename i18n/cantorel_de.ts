@@ -9,33 +9,6 @@
     </message>
 </context>
 <context>
-    <name>MediaFormat</name>
-    <message>
-        <source>WAV or AVI</source>
-        <translation>WAV oder AVI</translation>
-    </message>
-    <message>
-        <source>MPEG audio</source>
-        <translation>MPEG-Audio</translation>
-    </message>
-    <message>
-        <source>WMA or WMV</source>
-        <translation>WMA oder WMV</translation>
-    </message>
-    <message>
-        <source>MPEG video</source>
-        <translation>MPEG-Video</translation>
-    </message>
-    <message>
-        <source>Matroska or WebM</source>
-        <translation>Matroska oder WebM</translation>
-    </message>
-    <message>
-        <source>Flash video (FLV)</source>
-        <translation>Flash-Video (FLV)</translation>
-    </message>
-</context>
-<context>
     <name>PlaylistBuilder</name>
     <message>
         <source>Save as m3u file</source>
@@ -321,6 +294,30 @@ Geben Sie einen Namen wie party.m3u in das Dateinamenfeld ein und speichern Sie 
     <message>
         <source>A copy of a file of this name, left by a save that was cut off in a folder of this same path (perhaps this folder, on a disk attached again), is kept in %1.</source>
         <translation>Eine Kopie einer Datei dieses Namens, die ein abgebrochenes Speichern in einem Ordner mit demselben Pfad hinterlassen hat (vielleicht in diesem Ordner, auf einem wieder angeschlossenen Datenträger), liegt in %1.</translation>
+    </message>
+    <message>
+        <source>WAV or AVI</source>
+        <translation>WAV oder AVI</translation>
+    </message>
+    <message>
+        <source>MPEG audio</source>
+        <translation>MPEG-Audio</translation>
+    </message>
+    <message>
+        <source>WMA or WMV</source>
+        <translation>WMA oder WMV</translation>
+    </message>
+    <message>
+        <source>MPEG video</source>
+        <translation>MPEG-Video</translation>
+    </message>
+    <message>
+        <source>Matroska or WebM</source>
+        <translation>Matroska oder WebM</translation>
+    </message>
+    <message>
+        <source>Flash video (FLV)</source>
+        <translation>Flash-Video (FLV)</translation>
     </message>
     <message>
         <source>The save was cancelled before it ended.</source>

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <cerrno>
+
 // The folder the program lists and saves into, held open for the program's whole life.
 //
 // Everything done in the folder goes through this handle, never through the folder's path:
@@ -58,6 +60,6 @@ private:
     static void closeNative(qintptr native);
 
     qintptr m_native = kNone;
-    int m_error = 2; // ENOENT: a default handle names no folder
+    int m_error = ENOENT; // a default handle names no folder
     QByteArray m_openedPath;
 };

@@ -4,6 +4,8 @@
 
 #include "folderhandle.h"
 
+#include "posix/savecommon.h"
+
 #include "filenametext.h"
 
 #include <QFile>
@@ -24,21 +26,6 @@ namespace {
 // not block on a folder that is in fact a fifo (O_DIRECTORY refuses those anyway).
 constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
-// Where the descriptor's folder is now. Linux keeps this current through renames and
-// moves; a folder that was removed has no path any more.
-QByteArray currentPathOf(int fd)
-{
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || st.st_nlink == 0)
-        return {};
-    const QByteArray link = "/proc/self/fd/"_ba + QByteArray::number(fd);
-    QByteArray path(PATH_MAX, Qt::Uninitialized);
-    const ssize_t n = ::readlink(link.constData(), path.data(), size_t(path.size()));
-    if (n <= 0 || n >= path.size() || path.at(0) != '/')
-        return {};
-    path.truncate(n);
-    return path;
-}
 
 QByteArray workingDirectoryPath()
 {
@@ -91,7 +78,7 @@ FolderHandle FolderHandle::open(const QString& path)
     folder.m_native = fd < 0 ? kNone : fd;
     if (fd >= 0) {
         // The folder as the system names it, without "..", links or doubled separators.
-        folder.m_openedPath = currentPathOf(fd);
+        folder.m_openedPath = SaveCommon::currentPath(fd);
         if (folder.m_openedPath.isEmpty())
             folder.m_openedPath = bytes;
     }
@@ -100,7 +87,7 @@ FolderHandle FolderHandle::open(const QString& path)
 
 QString FolderHandle::displayPath() const
 {
-    QByteArray path = m_native != kNone ? currentPathOf(int(m_native)) : QByteArray();
+    QByteArray path = m_native != kNone ? SaveCommon::currentPath(int(m_native)) : QByteArray();
     if (path.isEmpty())
         path = m_openedPath;
     return FileNameText::decode(path).text;

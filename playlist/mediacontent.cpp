@@ -8,7 +8,6 @@
 #include <iterator>
 #include <optional>
 
-using namespace Qt::Literals::StringLiterals;
 
 namespace MediaContent {
 
@@ -215,45 +214,44 @@ std::optional<Kind> unicodeTextKind(QByteArrayView head)
     return Kind::Text;
 }
 
-// The media format whose signature, with its structure, `head` begins with. Names that hold
-// words are marked for translation; the program words them (context "MediaFormat").
-std::optional<QString> mediaFormat(QByteArrayView head)
+// The media format whose signature, with its structure, `head` begins with.
+Format mediaFormat(QByteArrayView head)
 {
     if ((startsWith(head, 0, "RIFF") || startsWith(head, 0, "RF64"))
         && (startsWith(head, 8, "WAVE") || startsWith(head, 8, "AVI "))
         && hasBinaryByte(head, 4, 8))
-        return QString::fromUtf8(QT_TRANSLATE_NOOP("MediaFormat", "WAV or AVI"));
+        return Format::WavOrAvi;
     if (isId3Tag(head))
-        return u"MP3"_s;
+        return Format::Mp3;
     if (isMpegAudio(head))
-        return QString::fromUtf8(QT_TRANSLATE_NOOP("MediaFormat", "MPEG audio"));
+        return Format::MpegAudio;
     if (isAdts(head))
-        return u"AAC"_s;
+        return Format::Aac;
     static const char kAsf[] = "\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C";
     if (startsWith(head, 0, QByteArrayView(kAsf, 16)))
-        return QString::fromUtf8(QT_TRANSLATE_NOOP("MediaFormat", "WMA or WMV"));
+        return Format::WmaOrWmv;
     if (startsWith(head, 0, QByteArrayView("\0\0\1\xBA", 4))
         || startsWith(head, 0, QByteArrayView("\0\0\1\xB3", 4)))
-        return QString::fromUtf8(QT_TRANSLATE_NOOP("MediaFormat", "MPEG video"));
+        return Format::MpegVideo;
     if ((startsWith(head, 0, "FWS") || startsWith(head, 0, "CWS") || startsWith(head, 0, "ZWS"))
         && hasBinaryByte(head, 3, 8))
-        return u"Flash (SWF)"_s;
+        return Format::Swf;
     if (startsWith(head, 0, QByteArrayView("OggS\0", 5)))
-        return u"Ogg"_s;
+        return Format::Ogg;
     if (isFlac(head))
-        return u"FLAC"_s;
+        return Format::Flac;
     if (startsWith(head, 4, "ftyp") && isBinaryByte(byteAt(head, 0)))
-        return u"MP4"_s;
+        return Format::Mp4;
     if (startsWith(head, 0, "\x1A\x45\xDF\xA3"))
-        return QString::fromUtf8(QT_TRANSLATE_NOOP("MediaFormat", "Matroska or WebM"));
+        return Format::MatroskaOrWebm;
     if (startsWith(head, 0, "FORM") && (startsWith(head, 8, "AIFF") || startsWith(head, 8, "AIFC"))
         && hasBinaryByte(head, 4, 8))
-        return u"AIFF"_s;
+        return Format::Aiff;
     if (startsWith(head, 0, "FLV\x01"))
-        return QString::fromUtf8(QT_TRANSLATE_NOOP("MediaFormat", "Flash video (FLV)"));
+        return Format::Flv;
     if (startsWith(head, 0, QByteArrayView("MThd\0\0\0\x06", 8)))
-        return u"MIDI"_s;
-    return std::nullopt;
+        return Format::Midi;
+    return Format::None;
 }
 
 } // namespace
@@ -266,10 +264,10 @@ Verdict classify(QByteArrayView head)
     const std::optional<Kind> unicode = unicodeTextKind(head);
     if (unicode == Kind::Text)
         return {};
-    if (const std::optional<QString> format = mediaFormat(head))
-        return {Kind::Media, *format};
+    if (const Format format = mediaFormat(head); format != Format::None)
+        return {Kind::Media, format};
     if (unicode || head.contains('\0'))
-        return {Kind::Binary, {}};
+        return {Kind::Binary};
     return {};
 }
 

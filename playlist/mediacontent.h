@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QByteArrayView>
-#include <QString>
 
 // Tells media content from playlist text by a file's first bytes, so that a save never
 // writes over a recording whatever the file is called or linked as.
@@ -34,10 +33,28 @@ enum class Kind {
     Binary, // no media signature, but bytes no playlist text holds
 };
 
+// The media formats told apart; the program names them for the user.
+enum class Format {
+    None, // text or binary data
+    WavOrAvi,
+    Mp3,
+    MpegAudio,
+    Aac,
+    WmaOrWmv,
+    MpegVideo,
+    Swf,
+    Ogg,
+    Flac,
+    Mp4,
+    MatroskaOrWebm,
+    Aiff,
+    Flv,
+    Midi,
+};
+
 struct Verdict {
     Kind kind = Kind::Text;
-    // The media format's own name ("WAV or AVI", "MP3", ...); empty for text and binary data.
-    QString format;
+    Format format = Format::None; // for media only
 };
 
 // What `head` (a file's first bytes, up to kHeadSize) holds.

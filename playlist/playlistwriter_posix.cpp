@@ -14,6 +14,7 @@
 #include "posix/linkfollower.h"
 #include "posix/newfile.h"
 #include "posix/oldcontentcopy.h"
+#include "posix/savecommon.h"
 #include "posix/saveio.h"
 #include "savepolicy.h"
 
@@ -58,15 +59,6 @@ Result saved()
     Result result;
     result.saved = true;
     return result;
-}
-
-// A folder's identity while the program runs: its device and inode.
-QByteArray folderKey(int dir)
-{
-    struct stat st {};
-    if (::fstat(dir, &st) != 0)
-        return {};
-    return QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino));
 }
 
 bool sameFile(const struct stat& a, const struct stat& b)
@@ -161,7 +153,7 @@ private:
 // a folder of a million files reads it only the first time.
 void Save::sweepOnce(int dirFd)
 {
-    const QByteArray key = folderKey(dirFd);
+    const QByteArray key = SaveCommon::identityKey(dirFd);
     if (key.isEmpty() || m_sweptFolders.contains(key))
         return;
     m_sweptFolders.insert(key);
@@ -173,7 +165,7 @@ void Save::sweepOnce(int dirFd)
 // anything is written, so that the save's own copy is never among them.
 void Save::findLeftovers(const SavePlace& place)
 {
-    const QByteArray key = folderKey(place.dir) + '/' + place.name;
+    const QByteArray key = SaveCommon::identityKey(place.dir) + '/' + place.name;
     if (m_toldLeftovers.contains(key))
         return;
     m_leftovers = OldContentCopy::leftovers(place.dir, place.name);
@@ -191,7 +183,7 @@ Result Save::saveNew(const SavePlace& place, const QByteArray& bytes)
         return failed(Reason::WriteFailed, error);
     // Readable by others (as the umask or the folder's default ACL says) only once complete.
     if (const int error = file.setMode(FileAttributes::newFileMode(place.dir));
-        error != 0 && error != ENOSYS && error != EOPNOTSUPP && error != EPERM)
+        error != 0 && !SaveCommon::meansNoPermissionBits(error))
         return failed(Reason::NewModeFailed, error);
     if (const int error = file.placeAsNew(place.name)) {
         if (error == EEXIST)
@@ -234,7 +226,7 @@ Result Save::replaceByRename(const SavePlace& place, Target& target, const QByte
     if (const int error = file.setMode(mode)) {
         // A file system without permission bits (FAT through FUSE) refuses any change:
         // the mode is what it gives. When that is not the file's, the file is kept.
-        if (error != ENOSYS && error != EOPNOTSUPP && error != EPERM)
+        if (!SaveCommon::meansNoPermissionBits(error))
             return failed(Reason::KeepModeFailed, error);
         if (::fstat(file.fd(), &made) != 0 || (made.st_mode & 07777) != mode)
             return rewriteInPlace(place, target, bytes);

@@ -96,7 +96,11 @@ SavePolicy::Result SavePolicy::contentRefusal(QByteArrayView head)
     case MediaContent::Kind::Text:
         return {};
     case MediaContent::Kind::Media:
-        return refused(Reason::MediaContent, verdict.format);
+    {
+        Result result = refused(Reason::MediaContent);
+        result.mediaFormat = verdict.format;
+        return result;
+    }
     case MediaContent::Kind::Binary:
         break;
     }

@@ -4,7 +4,7 @@
 
 #pragma once
 
-#include "playlistwriter.h"
+#include "savetypes.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -12,14 +12,14 @@
 
 // What a save refuses, and in which order, on every platform: the writers examine the
 // name and the file in their own way and ask here whether the save may go on. Each answer
-// is a PlaylistWriter::Result that is not saved with its reason and facts, or one whose
+// is a SaveTypes::Result that is not saved with its reason and facts, or one whose
 // reason is Reason::None.
 class SavePolicy
 {
 public:
-    using Result = PlaylistWriter::Result;
-    using Reason = PlaylistWriter::Reason;
-    using Kind = PlaylistWriter::Kind;
+    using Result = SaveTypes::Result;
+    using Reason = SaveTypes::Reason;
+    using Kind = SaveTypes::Kind;
 
     // What a name holds, as a writer found it (after following a link).
     enum class Type { File, Folder, Pipe, Socket, Device, Other };

@@ -35,7 +35,7 @@ QAccessibleInterface* programAccessible(const QString& className, QObject* objec
         return new QAccessibleWidget(widget, QAccessible::Window);
     if (className == u"ClickArea"_s)
         return new PressAccessible(widget, QAccessible::Button,
-                                   [](QWidget* area) { Q_EMIT static_cast<ClickArea*>(area)->Click(); });
+                                   [](QWidget* area) { static_cast<ClickArea*>(area)->press(); });
     if (className == u"FileListView"_s)
         return new FileListAccessible(static_cast<FileListView*>(widget));
     if (className == u"PlaylistTextEdit"_s)

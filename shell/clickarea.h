@@ -18,6 +18,9 @@ class ClickArea : public QWidget
 public:
     explicit ClickArea(QWidget* parent = nullptr);
 
+    // Clicks the area as the mouse does (assistive technology's press action).
+    void press() { Q_EMIT Click(); }
+
 Q_SIGNALS:
     // A left button pressed and released over the area, or (from the event loop, after the
     // call) the accessible press action.

@@ -198,16 +198,6 @@ FileListModel::Listing FileListModel::list(const FolderHandle& folder, const Fil
 }
 
 
-QStringList FileListModel::matchingFiles(const QString& path, const FileNamePatterns& patterns)
-{
-    const FileListModel model(FolderHandle::open(path), patterns);
-    QStringList names;
-    names.reserve(model.rowCount());
-    for (int row = 0; row < model.rowCount(); ++row)
-        names.push_back(model.fileName(row));
-    return names;
-}
-
 QByteArrayView FileListModel::nameBytes(int row) const
 {
     if (row < 0 || size_t(row) >= m_rows.size())

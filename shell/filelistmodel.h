@@ -61,7 +61,6 @@ public:
 
     // The names (no folder) that the model lists for the folder `path` names now, as
     // shown, in the model's order.
-    static QStringList matchingFiles(const QString& path, const FileNamePatterns& patterns);
 
     QString fileName(int row) const;       // as shown
     QByteArray fileNameBytes(int row) const; // as stored: what names the file on disk

@@ -4,7 +4,6 @@
 
 #include "frmmain.h"
 
-#include "accessiblefactory.h"
 #include "clickarea.h"
 #include "filelistmodel.h"
 #include "filelistview.h"
@@ -97,7 +96,6 @@ frmmain::frmmain(FolderHandle folder, QWidget* parent)
     , m_folder(std::move(folder))
     , m_picture(kBackground)
 {
-    AccessibleFactory::install();
     // A fixed single border: title and close button, no sizing, no minimise or maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint

@@ -4,7 +4,6 @@
 
 #include "frmsplash.h"
 
-#include "accessiblefactory.h"
 #include "module1.h"
 #include "twips.h"
 
@@ -91,7 +90,6 @@ frmSplash::frmSplash(std::function<void()> showMainWindow, QWidget* parent)
     , m_picture(kPicture)
     , m_showMainWindow(std::move(showMainWindow))
 {
-    AccessibleFactory::install();
     setAccessibleName(kSpokenName);
     setAccessibleDescription(tr(kSpokenDescription));
     setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));

@@ -3,6 +3,7 @@
 // SPDX-License-Identifier: MIT
 
 // Cantorel: makes an M3U playlist from the media files of the folder it is started in.
+#include "accessiblefactory.h"
 #include "frmmain.h"
 #include "frmsplash.h"
 #include "maximiseguard.h"
@@ -20,6 +21,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Cantorel"_s);
+    // What screen readers and voice control are told of the windows, before any is made.
+    AccessibleFactory::install();
     TranslationLoader::install(&app);
     QApplication::setWindowIcon(QIcon(u":/assets/icon.png"_s));
     QGuiApplication::setDesktopFileName(u"org.example.cantorel"_s);

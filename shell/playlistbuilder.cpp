@@ -129,7 +129,6 @@ void PlaylistBuilder::FormatCheckClicked()
     if (m_check4->isChecked()) {
         m_playlistExt = PlaylistFormat::kM3UExt;
         m_check4->setToolTip(tr(kCheckTooltip));
-        Q_EMIT formatCaptionChanged(formatCaption());
 
         // The last four characters stand for the old extension; every occurrence of them
         // becomes ".m3u". Setting the box's text runs SetPlaylistName through its change
@@ -144,7 +143,6 @@ void PlaylistBuilder::FormatCheckClicked()
         StartM3U();
     } else {
         m_check4->setToolTip(QString());
-        Q_EMIT formatCaptionChanged(formatCaption());
     }
 }
 

@@ -94,7 +94,6 @@ public:
     void setPlaylistExt(const QString& ext) { m_playlistExt = ext; }
     QString AlbumName() const { return m_albumName; }
     QString ArtistName() const { return m_artistName; }
-    QString SourceFolder() const { return m_sourceFolder; }
     void setSourceFolder(const QString& folder) { m_sourceFolder = folder; }
 
     // The path a save writes to, as messages show it: folder + the platform's separator +
@@ -103,8 +102,6 @@ public:
     QString savePath(const QString& folder) const;
 
 Q_SIGNALS:
-    // Emitted whenever FormatCheckClicked sets the format caption.
-    void formatCaptionChanged(const QString& caption);
     // A save's progress window has just been shown.
     void saveProgressShown(SaveProgress* window);
     // A save has ended (lastSave() says how), before its message is shown.

@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+using namespace Qt::Literals::StringLiterals;
 using Reason = PlaylistWriter::Reason;
 
 QString SaveResultText::systemReason(int error)
@@ -62,9 +63,69 @@ QString SaveResultText::step(Reason reason)
                   "disk, so it may be lost in a power cut");
     case Reason::OldReadFailed:
         return tr("The old content could not be read to keep a copy");
-    default:
-        return {};
+    // Not a step: reason() words these whole.
+    case Reason::None:
+    case Reason::Cancelled:
+    case Reason::NameIsFolder:
+    case Reason::NameHasControl:
+    case Reason::NameHasSeparator:
+    case Reason::NameUnstorable:
+    case Reason::FolderInTheWay:
+    case Reason::NotAFile:
+    case Reason::LinkToNothing:
+    case Reason::SharedFolderLink:
+    case Reason::LinkToMedia:
+    case Reason::MediaName:
+    case Reason::ReadOnly:
+    case Reason::MediaContent:
+    case Reason::BinaryContent:
+    case Reason::AnotherWriter:
+    case Reason::AnotherReader:
+    case Reason::ReplacedMeanwhile:
+    case Reason::TakenMeanwhile:
+    case Reason::TooLargeToCopy:
+    case Reason::NoCopyKept:
+        break;
     }
+    return {};
+}
+
+QString SaveResultText::mediaFormat(MediaContent::Format format)
+{
+    using Format = MediaContent::Format;
+    switch (format) {
+    case Format::None:
+        return {};
+    case Format::WavOrAvi:
+        return tr("WAV or AVI");
+    case Format::Mp3:
+        return u"MP3"_s;
+    case Format::MpegAudio:
+        return tr("MPEG audio");
+    case Format::Aac:
+        return u"AAC"_s;
+    case Format::WmaOrWmv:
+        return tr("WMA or WMV");
+    case Format::MpegVideo:
+        return tr("MPEG video");
+    case Format::Swf:
+        return u"Flash (SWF)"_s;
+    case Format::Ogg:
+        return u"Ogg"_s;
+    case Format::Flac:
+        return u"FLAC"_s;
+    case Format::Mp4:
+        return u"MP4"_s;
+    case Format::MatroskaOrWebm:
+        return tr("Matroska or WebM");
+    case Format::Aiff:
+        return u"AIFF"_s;
+    case Format::Flv:
+        return tr("Flash video (FLV)");
+    case Format::Midi:
+        return u"MIDI"_s;
+    }
+    return {};
 }
 
 QString SaveResultText::reason(const PlaylistWriter::Result& r)
@@ -112,7 +173,7 @@ QString SaveResultText::reason(const PlaylistWriter::Result& r)
     case Reason::MediaContent:
         return tr("The file looks like a media file (%1), not a playlist, and a playlist never "
                   "overwrites one.")
-            .arg(QCoreApplication::translate("MediaFormat", r.subject.toUtf8().constData()));
+            .arg(mediaFormat(r.mediaFormat));
     case Reason::BinaryContent:
         return tr("The file holds binary data, not a playlist, and a playlist never overwrites "
                   "it.");
@@ -142,7 +203,28 @@ QString SaveResultText::reason(const PlaylistWriter::Result& r)
                   "and no copy of its old content could be kept meanwhile (%1), so it was left "
                   "as it was.").arg(why.join(tr("; ")));
     }
-    default:
+    // A step that failed, or the user's stop: worded below.
+    case Reason::Cancelled:
+    case Reason::FolderUnusable:
+    case Reason::NameUnusable:
+    case Reason::LinkUnfollowable:
+    case Reason::CannotChange:
+    case Reason::OpenFailed:
+    case Reason::LockFailed:
+    case Reason::ExamineFailed:
+    case Reason::CheckReadFailed:
+    case Reason::NewFileFailed:
+    case Reason::NewExamineFailed:
+    case Reason::NewModeFailed:
+    case Reason::KeepModeFailed:
+    case Reason::WriteFailed:
+    case Reason::SyncFailed:
+    case Reason::CloseFailed:
+    case Reason::CloseNewFailed:
+    case Reason::PlaceFailed:
+    case Reason::NewFolderSyncFailed:
+    case Reason::FolderSyncFailed:
+    case Reason::OldReadFailed:
         break;
     }
 

@@ -22,6 +22,8 @@ public:
     static QString notice(const PlaylistWriter::Result& result);
     // The system's reason for an errno value (or PlaylistWriter::kNoProgress), a sentence part.
     static QString systemReason(int error);
+    // A media format's name, in the user's language where it holds words.
+    static QString mediaFormat(MediaContent::Format format);
 
 private:
     static QString step(PlaylistWriter::Reason reason);

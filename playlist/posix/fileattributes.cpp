@@ -4,6 +4,8 @@
 
 #include "fileattributes.h"
 
+#include "savecommon.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QList>
@@ -11,6 +13,8 @@
 #include <cerrno>
 #include <cstdint>
 
+#include <acl/libacl.h>
+#include <sys/acl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
@@ -20,7 +24,6 @@ namespace {
 
 // The ACLs of a file as the system stores them, among its extended attributes.
 constexpr char kAclAttribute[] = "system.posix_acl_access";
-constexpr char kDefaultAclAttribute[] = "system.posix_acl_default";
 
 // The names of the file's extended attributes; empty where it has none or the file
 // system keeps none. Returns false when they cannot be listed.
@@ -85,37 +88,6 @@ mode_t currentUmask()
     return mask;
 }
 
-// The mode a default ACL (as stored: a version, then entries of tag, permissions and id,
-// little-endian) gives a file made 0666: the owner's, the mask's (or else the owning
-// group's) and the others' permissions, less execution.
-bool modeFromDefaultAcl(const QByteArray& acl, mode_t& mode)
-{
-    constexpr int kHeader = 4;
-    constexpr int kEntry = 8;
-    if (acl.size() < kHeader || (acl.size() - kHeader) % kEntry != 0)
-        return false;
-    const auto u16 = [&](qsizetype at) {
-        return uint(uint8_t(acl[at])) | uint(uint8_t(acl[at + 1])) << 8;
-    };
-    int user = -1, group = -1, mask = -1, other = -1;
-    for (qsizetype at = kHeader; at < acl.size(); at += kEntry) {
-        const uint tag = u16(at);
-        const int perm = int(u16(at + 2) & 7);
-        if (tag == 0x01)
-            user = perm;
-        else if (tag == 0x04)
-            group = perm;
-        else if (tag == 0x10)
-            mask = perm;
-        else if (tag == 0x20)
-            other = perm;
-    }
-    if (user < 0 || group < 0 || other < 0)
-        return false;
-    mode = mode_t(((user & 6) << 6) | (((mask >= 0 ? mask : group) & 6) << 3) | (other & 6));
-    return true;
-}
-
 } // namespace
 
 namespace FileAttributes {
@@ -141,15 +113,77 @@ bool carry(int from, int to)
     return true;
 }
 
-mode_t newFileMode(int dir)
+std::optional<std::vector<AclEntry>> acl(int fd, AclKind kind)
 {
     // The folder may be held by path only, which has no attribute calls of its own.
-    const QByteArray proc = "/proc/self/fd/"_ba + QByteArray::number(dir);
-    QByteArray acl(1024, Qt::Uninitialized);
-    const ssize_t n = ::getxattr(proc.constData(), kDefaultAclAttribute, acl.data(), size_t(acl.size()));
-    mode_t mode = 0;
-    if (n > 0 && modeFromDefaultAcl(acl.left(n), mode))
-        return mode;
+    const acl_t acl = ::acl_get_file(SaveCommon::procPath(fd).constData(),
+                                     kind == AclKind::Access ? ACL_TYPE_ACCESS : ACL_TYPE_DEFAULT);
+    if (!acl)
+        return std::nullopt;
+    if (kind == AclKind::Access && ::acl_equiv_mode(acl, nullptr) == 0) {
+        ::acl_free(acl); // the mode bits say it all
+        return std::nullopt;
+    }
+    std::vector<AclEntry> entries;
+    acl_entry_t entry = nullptr;
+    for (int which = ACL_FIRST_ENTRY; ::acl_get_entry(acl, which, &entry) == 1; which = ACL_NEXT_ENTRY) {
+        AclEntry out;
+        acl_tag_t tag = ACL_UNDEFINED_TAG;
+        acl_permset_t permissions = nullptr;
+        if (::acl_get_tag_type(entry, &tag) != 0 || ::acl_get_permset(entry, &permissions) != 0)
+            continue;
+        out.tag = tag == ACL_USER_OBJ ? AclEntry::Owner
+            : tag == ACL_USER         ? AclEntry::User
+            : tag == ACL_GROUP_OBJ    ? AclEntry::OwningGroup
+            : tag == ACL_GROUP        ? AclEntry::Group
+            : tag == ACL_MASK         ? AclEntry::Mask
+                                      : AclEntry::Others;
+        out.read = ::acl_get_perm(permissions, ACL_READ) == 1;
+        out.write = ::acl_get_perm(permissions, ACL_WRITE) == 1;
+        if (tag == ACL_USER || tag == ACL_GROUP) {
+            void* id = ::acl_get_qualifier(entry);
+            if (id) {
+                out.id = tag == ACL_USER ? *static_cast<uid_t*>(id) : *static_cast<gid_t*>(id);
+                ::acl_free(id);
+            }
+        }
+        entries.push_back(out);
+    }
+    ::acl_free(acl);
+    if (entries.empty())
+        return std::nullopt;
+    return entries;
+}
+
+mode_t newFileMode(int dir)
+{
+    // A default ACL gives a file made 0666 the owner's, the mask's (or else the owning
+    // group's) and the others' permissions, less execution.
+    if (const auto entries = acl(dir, AclKind::Default)) {
+        int owner = -1, group = -1, mask = -1, others = -1;
+        for (const AclEntry& e : *entries) {
+            const int bits = (e.read ? 4 : 0) | (e.write ? 2 : 0);
+            switch (e.tag) {
+            case AclEntry::Owner:
+                owner = bits;
+                break;
+            case AclEntry::OwningGroup:
+                group = bits;
+                break;
+            case AclEntry::Mask:
+                mask = bits;
+                break;
+            case AclEntry::Others:
+                others = bits;
+                break;
+            case AclEntry::User:
+            case AclEntry::Group:
+                break;
+            }
+        }
+        if (owner >= 0 && group >= 0 && others >= 0)
+            return mode_t((owner << 6) | ((mask >= 0 ? mask : group) << 3) | others);
+    }
     return 0666 & ~currentUmask();
 }
 

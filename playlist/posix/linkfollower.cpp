@@ -4,6 +4,9 @@
 
 #include "linkfollower.h"
 
+#include "fileattributes.h"
+#include "savecommon.h"
+
 #include <QList>
 
 #include <cerrno>
@@ -14,7 +17,6 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -58,17 +60,6 @@ bool hasOtherMembers(gid_t gid)
     return other;
 }
 
-// The folder's access ACL as stored (a version, then entries of tag, permissions and id,
-// little-endian); empty when it has none beyond its mode.
-QByteArray accessAcl(int dirFd)
-{
-    // The folder may be held by path only, which has no attribute calls of its own.
-    const QByteArray proc = "/proc/self/fd/"_ba + QByteArray::number(dirFd);
-    QByteArray acl(4096, Qt::Uninitialized);
-    const ssize_t n = ::getxattr(proc.constData(), "system.posix_acl_access", acl.data(), size_t(acl.size()));
-    return n > 0 ? acl.left(n) : QByteArray();
-}
-
 } // namespace
 
 namespace LinkFollower {
@@ -80,32 +71,37 @@ bool mayOthersChange(int dirFd)
         return true;
     if (isOtherUser(st.st_uid) || (st.st_mode & S_IWOTH))
         return true;
-    const QByteArray acl = accessAcl(dirFd);
-    constexpr int kHeader = 4;
-    constexpr int kEntry = 8;
-    if (acl.size() < kHeader || (acl.size() - kHeader) % kEntry != 0)
+    const auto acl = FileAttributes::acl(dirFd, FileAttributes::AclKind::Access);
+    if (!acl)
         return (st.st_mode & S_IWGRP) && hasOtherMembers(st.st_gid);
-
-    const auto u16 = [&](qsizetype at) { return uint(uint8_t(acl[at])) | uint(uint8_t(acl[at + 1])) << 8; };
-    const auto u32 = [&](qsizetype at) { return u16(at) | u16(at + 2) << 16; };
-    enum : uint { UserObj = 0x01, User = 0x02, GroupObj = 0x04, Group = 0x08, Mask = 0x10, Other = 0x20 };
-    constexpr uint kWrite = 2;
+    using Entry = FileAttributes::AclEntry;
     bool mask = true;
-    for (qsizetype at = kHeader; at < acl.size(); at += kEntry) {
-        if (u16(at) == Mask)
-            mask = (u16(at + 2) & kWrite) != 0;
+    for (const Entry& entry : *acl) {
+        if (entry.tag == Entry::Mask)
+            mask = entry.write;
     }
-    for (qsizetype at = kHeader; at < acl.size(); at += kEntry) {
-        const uint tag = u16(at);
-        const bool writes = (u16(at + 2) & kWrite) != 0;
-        const uint id = u32(at + 4);
-        if (!writes || tag == UserObj || tag == Mask)
+    for (const Entry& entry : *acl) {
+        if (!entry.write)
             continue;
-        if (tag == Other
-            || (tag == User && mask && isOtherUser(uid_t(id)))
-            || (tag == GroupObj && mask && hasOtherMembers(st.st_gid))
-            || (tag == Group && mask && hasOtherMembers(gid_t(id))))
+        switch (entry.tag) {
+        case Entry::Others:
             return true;
+        case Entry::User:
+            if (mask && isOtherUser(uid_t(entry.id)))
+                return true;
+            break;
+        case Entry::OwningGroup:
+            if (mask && hasOtherMembers(st.st_gid))
+                return true;
+            break;
+        case Entry::Group:
+            if (mask && hasOtherMembers(gid_t(entry.id)))
+                return true;
+            break;
+        case Entry::Owner:
+        case Entry::Mask:
+            break;
+        }
     }
     return false;
 }

@@ -5,8 +5,8 @@
 #include "newfile.h"
 
 #include "folderstream.h"
+#include "savecommon.h"
 
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstring>
@@ -31,8 +31,8 @@ constexpr std::time_t kLeftoverAge = 60;
 
 QByteArray temporaryName()
 {
-    const QByteArray digits = QByteArray::number(QRandomGenerator::global()->generate64(), 16);
-    return QByteArray(kTempPrefix) + digits.rightJustified(kTempDigits, '0');
+    static_assert(kTempDigits == 16, "the digits of SaveCommon::randomHex16()");
+    return QByteArray(kTempPrefix) + SaveCommon::randomHex16();
 }
 
 } // namespace
@@ -113,8 +113,7 @@ int NewFile::createExclusive(const QByteArray& name)
     if (error == 0)
         error = SaveIo::syncFd(file.get());
     // The mode the temporary was given; a file system without modes keeps its own.
-    if (error == 0 && ::fchmod(file.get(), st.st_mode & 07777) != 0 && errno != ENOSYS
-        && errno != EOPNOTSUPP && errno != EPERM)
+    if (error == 0 && ::fchmod(file.get(), st.st_mode & 07777) != 0 && !SaveCommon::meansNoPermissionBits(errno))
         error = errno;
     if (error != 0) {
         ::unlinkat(m_dir, name.constData(), 0); // ours: made by O_EXCL an instant ago
@@ -198,7 +197,7 @@ int NewFile::nameIt()
 int NewFile::linkUnnamed(const QByteArray& name)
 {
     // Through /proc any user may link the file it made; AT_EMPTY_PATH needs privilege.
-    const QByteArray proc = "/proc/self/fd/"_ba + QByteArray::number(m_fd.get());
+    const QByteArray proc = SaveCommon::procPath(m_fd.get());
     if (::linkat(AT_FDCWD, proc.constData(), m_dir, name.constData(), AT_SYMLINK_FOLLOW) == 0)
         return 0;
     if (errno != ENOENT || ::access("/proc/self/fd", F_OK) == 0)

@@ -8,10 +8,10 @@
 
 #include "filenametext.h"
 #include "newfile.h"
-#include "playlistwriter.h"
+#include "savecommon.h"
+#include "savetypes.h"
 
 #include <QCryptographicHash>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <climits>
@@ -39,13 +39,7 @@ constexpr qint64 kLongestRecord = 64 * 1024;
 // Where the folder `dir` is now, as bytes; empty when the system cannot say it whole.
 QByteArray folderPath(int dir)
 {
-    const QByteArray link = "/proc/self/fd/"_ba + QByteArray::number(dir);
-    QByteArray path(PATH_MAX, Qt::Uninitialized);
-    const ssize_t n = ::readlink(link.constData(), path.data(), size_t(path.size()));
-    if (n <= 0 || n >= path.size() || path.at(0) != '/')
-        return {};
-    path.truncate(n);
-    return path;
+    return SaveCommon::currentPath(dir);
 }
 
 QString shown(const QByteArray& path)
@@ -66,7 +60,7 @@ struct FolderId {
         if (::fstat(dir, &st) != 0)
             return id;
         const QByteArray inode = QByteArray::number(quint64(st.st_ino));
-        id.device = QByteArray::number(quint64(st.st_dev)) + ':' + inode;
+        id.device = SaveCommon::identityKey(st);
         struct statfs fs {};
         if (::fstatfs(dir, &fs) == 0) {
             const QByteArray fsid = QByteArray(reinterpret_cast<const char*>(&fs.f_fsid), sizeof fs.f_fsid);
@@ -235,11 +229,6 @@ int openBackups(bool create, Fd& backups)
     return 0;
 }
 
-QByteArray randomId()
-{
-    return QByteArray::number(QRandomGenerator::global()->generate64(), 16).rightJustified(16, '0');
-}
-
 // Whether what has a copy's name is a copy the user's own save made: a regular file of
 // the user's with one link. An empty one is no copy worth naming.
 bool isOwnCopy(int dir, const QByteArray& name)
@@ -285,7 +274,7 @@ bool OldContentCopy::make(int dir, const QByteArray& name, const QByteArray& old
     m_dir = dir;
     m_name = name;
     m_file.reset(::dup(fileFd));
-    const QByteArray beside = PlaylistWriter::backupName(name);
+    const QByteArray beside = SaveTypes::backupName(name);
     struct stat st {};
     if (::fstatat(dir, beside.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
         m_olderCopyInTheWay = true;
@@ -308,7 +297,7 @@ bool OldContentCopy::make(int dir, const QByteArray& name, const QByteArray& old
 
 int OldContentCopy::makeBeside(const QByteArray& old)
 {
-    const QByteArray beside = PlaylistWriter::backupName(m_name);
+    const QByteArray beside = SaveTypes::backupName(m_name);
     NewFile copy(m_dir);
     if (copy.error())
         return copy.error();
@@ -334,7 +323,7 @@ int OldContentCopy::makeInStateFolder(const QByteArray& old)
     if (const int error = openIndex(m_backups.get(), index))
         return error;
     for (int attempt = 0; attempt < 100 && m_id.isEmpty(); ++attempt) {
-        const QByteArray id = randomId();
+        const QByteArray id = SaveCommon::randomHex16();
         if (::mkdirat(m_backups.get(), id.constData(), 0700) == 0)
             m_id = id;
         else if (errno != EEXIST)
@@ -387,7 +376,7 @@ int OldContentCopy::remove()
 {
     int error = 0;
     if (m_where == Where::Beside) {
-        const QByteArray beside = PlaylistWriter::backupName(m_name);
+        const QByteArray beside = SaveTypes::backupName(m_name);
         if (::unlinkat(m_dir, beside.constData(), 0) != 0)
             error = errno;
         else
@@ -414,7 +403,7 @@ int OldContentCopy::remove()
 OldContentCopy::Leftovers OldContentCopy::leftovers(int dir, const QByteArray& name)
 {
     Leftovers found;
-    const QByteArray beside = PlaylistWriter::backupName(name);
+    const QByteArray beside = SaveTypes::backupName(name);
     if (isOwnCopy(dir, beside))
         found.copies << shownPath(dir, beside);
 

@@ -14,7 +14,7 @@
 // A whole copy of a file's old content, synced to the disk before the file is rewritten
 // in place, so that a crash, a power cut or a full disk during the rewrite never loses it.
 //
-// The copy is made beside the file, under PlaylistWriter::backupName(), made from the
+// The copy is made beside the file, under SaveTypes::backupName(), made from the
 // name's bytes. Where that cannot be (the name would be too long, the folder takes no new
 // file, there is no room, or a file of that name is there already), it is made in the
 // user's state folder: $XDG_STATE_HOME/cantorel/backups/ (by default

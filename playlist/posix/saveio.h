@@ -4,7 +4,7 @@
 
 #pragma once
 
-#include "playlistwriter.h"
+#include "savetypes.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,7 +14,7 @@
 namespace SaveIo {
 
 // A write that took no byte although bytes were left: never normal for a file.
-inline constexpr int kNoProgress = PlaylistWriter::kNoProgress;
+inline constexpr int kNoProgress = SaveTypes::kNoProgress;
 
 class Fd
 {
@@ -33,7 +33,7 @@ private:
     int m_fd;
 };
 
-using Fault = PlaylistWriter::WriteFault;
+using Fault = SaveTypes::WriteFault;
 
 // Writes all of `bytes` from the start of the file, failing as `fault` says when given,
 // and with ECANCELED once its cancel flag is set. Returns 0, an errno, or kNoProgress.

@@ -72,8 +72,8 @@ TEST_P(MediaContentTest, TellsMediaFromText)
 {
     const HeadCase& c = GetParam();
     const MediaContent::Verdict verdict = MediaContent::classify(c.head);
-    EXPECT_EQ(verdict.kind, c.kind) << verdict.format.toStdString();
-    EXPECT_EQ(verdict.format.isEmpty(), c.kind != Kind::Media);
+    EXPECT_EQ(verdict.kind, c.kind) << int(verdict.format);
+    EXPECT_EQ(verdict.format == MediaContent::Format::None, c.kind != Kind::Media);
 }
 
 const QByteArray kAsfGuid = bytes({0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,

@@ -548,6 +548,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, SaveDiskTest, ::testing::Values(
     DiskCase{"folder_owners_link_in_a_sticky_folder", u"shared"_s, u"party.m3u"_s, 1,
              stickyFolderLink(1234, 1234),
              false, refused(PlaylistWriter::Reason::SharedFolderLink), {{u"home/list.m3u"_s, kOld}}},
+    // A new file gets the mode the folder's default ACL gives, not the umask's.
+    DiskCase{"default_acl_gives_the_new_mode", u"acl"_s, u"new.m3u"_s, 1,
+             [](Disk& d) {
+                 QDir().mkpath(d.path(u"acl"_s));
+                 return runTool(d, u"setfacl"_s, {u"-d"_s, u"-m"_s, u"u::rw,g::r,o::-,m::rw"_s, d.path(u"acl"_s)});
+             },
+             true, {}, {{u"acl/new.m3u"_s, kNew}},
+             [](const Disk& d) { EXPECT_EQ(d.stat(u"acl/new.m3u"_s).st_mode & 07777, 0660u) << "mask, not umask"; }},
     // A copy that a cut-off save left is kept as it is, and the user is told where.
     DiskCase{"older_copy_is_kept_and_told", {}, u"keep.m3u"_s, 3,
              [](Disk& d) {

@@ -8,6 +8,7 @@
 // its write is held. Mounting needs /dev/fuse; where the machine has none, the tests are
 // skipped with the reason. A process of its own also lets a save run as another user.
 #include "playlistwriter.h"
+#include "scratchfolder.h"
 
 #include <QDir>
 #include <QProcess>
@@ -330,7 +331,7 @@ public:
     }
 
 private:
-    QTemporaryDir m_dir;
+    ScratchFolder m_dir; // removed whatever the bytes of the names the saves left in it
     Process m_daemon;
     bool m_mounted = false;
     int m_contents = 0;

@@ -4,6 +4,7 @@
 
 #include "mainwindowfixture.h"
 
+#include "accessiblefactory.h"
 #include "clickarea.h"
 #include "filelistview.h"
 #include "frmsplash.h"
@@ -30,6 +31,16 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The program installs the factory in main(), once its application exists; every test of
+// this binary sees the windows as it does.
+class AccessibleFactoryEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override { AccessibleFactory::install(); }
+};
+const ::testing::Environment* const kFactoryInstalled =
+    ::testing::AddGlobalTestEnvironment(new AccessibleFactoryEnvironment);
 
 // The window's accessible child with this name, as a screen reader would find it.
 QAccessibleInterface* childNamed(QWidget& window, const QString& name)

@@ -82,9 +82,11 @@ TEST(CenterFormTest, MainWindowIsCentredWhenCreated)
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     frmmain window;
     QDir::setCurrent(previous);
-    QWidget reference;
-    reference.resize(window.size());
-    Module1::CenterForm(reference);
-    EXPECT_EQ(window.pos(), reference.pos());
+    // The window's fixed size (5940 by 4485 twips: 396 by 299 pixels) in the middle of the
+    // screen, halves rounded away from zero; the offscreen platform draws no frame.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    ASSERT_EQ(window.size(), QSize(396, 299));
+    EXPECT_EQ(window.pos(), QPoint(screen.left() + (screen.width() - 396 + 1) / 2,
+                                   screen.top() + (screen.height() - 299 + 1) / 2));
     EXPECT_FALSE(window.isVisible());
 }

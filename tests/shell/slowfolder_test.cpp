@@ -118,12 +118,12 @@ TEST(SlowFolderTest, WindowAnswersWhileTheListingIsHeld)
     if (!fs.mount())
         GTEST_SKIP() << fs.skipReason.toStdString();
     ASSERT_TRUE(writeFile(fs.backing(u"b.mp3"_s), {}) && writeFile(fs.backing(u"a.mp3"_s), {}));
-    fs.command("holdlist");
+    fs.command("holdreaddir /");
 
     frmmain window(FolderHandle::open(fs.mounted()));
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    ASSERT_FALSE(fs.waitFor("listing ").isEmpty());
+    ASSERT_FALSE(fs.waitFor("held readdir ").isEmpty());
     EXPECT_EQ(window.File1()->model()->rowCount(), 0);
     EXPECT_TRUE(window.File1()->placeholderText().startsWith(u"Reading the folder"_s))
         << window.File1()->placeholderText().toStdString();
@@ -133,7 +133,7 @@ TEST(SlowFolderTest, WindowAnswersWhileTheListingIsHeld)
     QTest::keyClicks(window.Text2(), u"party.m3u"_s);
     EXPECT_EQ(window.builder().PlaylistName(), u"party.m3u"_s);
 
-    fs.command("releaselist");
+    fs.command("releaseread");
     ASSERT_TRUE(waitForList(window));
     ASSERT_EQ(window.File1()->model()->rowCount(), 2);
     EXPECT_TRUE(window.File1()->placeholderText().isEmpty());
@@ -197,12 +197,13 @@ TEST_P(HeldSaveTest, EndsAsAskedAndNeverHalfWay)
         EXPECT_EQ(window.Text1()->toPlainText(), u"#EXTM3U\na.mp3\na.mp3"_s);
         if (c.meanwhile == HeldSaveCase::Cancel)
             progress->cancel();
-        if (c.meanwhile == HeldSaveCase::CloseThenRelease)
+        if (c.meanwhile == HeldSaveCase::CloseThenRelease) {
             EXPECT_FALSE(window.close()) << "closing waits for the save";
+        }
         fs.command("release");
     });
     fs.command("stall 12");
-    Q_EMIT window.cmdSave()->Click();
+    window.cmdSave()->press();
 
     EXPECT_TRUE(progressShown);
     EXPECT_FALSE(window.builder().isSaving());

@@ -7,49 +7,9 @@
 #include <QDir>
 #include <QFile>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
-#include <vector>
-
-namespace {
-
-// Removes `name` in the folder `parent`, and first all it holds when it is a folder (a
-// link is removed, never followed).
-bool removeAt(int parent, const char* name)
-{
-    struct stat st;
-    if (::fstatat(parent, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT;
-    if (!S_ISDIR(st.st_mode))
-        return ::unlinkat(parent, name, 0) == 0;
-    const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return false;
-    }
-    // The names first, then the removals: a folder changed while it is read may skip some.
-    std::vector<QByteArray> names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QByteArray entryName(entry->d_name);
-        if (entryName != "." && entryName != "..")
-            names.push_back(entryName);
-    }
-    bool removed = true;
-    for (const QByteArray& entryName : names)
-        removed = removeAt(::dirfd(dir), entryName.constData()) && removed;
-    ::closedir(dir);
-    return removed && ::unlinkat(parent, name, AT_REMOVEDIR) == 0;
-}
-
-} // namespace
+#include <filesystem>
+#include <system_error>
 
 ScratchFolder::ScratchFolder()
 {
@@ -76,5 +36,8 @@ QString ScratchFolder::filePath(const QString& name) const
 
 bool ScratchFolder::removeTree(const QByteArray& path)
 {
-    return removeAt(AT_FDCWD, path.constData());
+    // A path is bytes on POSIX systems: names in no encoding are removed as any other.
+    std::error_code error;
+    std::filesystem::remove_all(std::filesystem::path(path.toStdString()), error);
+    return !error && !std::filesystem::exists(std::filesystem::symlink_status(path.toStdString(), error));
 }

@@ -9,7 +9,8 @@
 
 // A folder of a test's own under the temporary folder, removed with all it holds when the
 // test ends, whatever the bytes of the names in it. QTemporaryDir removes by decoded names
-// and leaves behind any name that is not UTF-8; this removes by the names' own bytes.
+// and leaves behind any name that is not UTF-8; std::filesystem removes by the names' own
+// bytes.
 class ScratchFolder
 {
 public:

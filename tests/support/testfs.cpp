@@ -33,9 +33,6 @@
 //   holdgetattr PATH  the same for reading the attributes of PATH ("held getattr PATH")
 //   releaseread    the held reads go on, and reads are no longer held; a held read nobody
 //                  lets go of goes on after 30 seconds, printing "gave up read PATH"
-//   holdlist       every listing of a folder waits, after printing "listing PATH", until
-//                  releaselist (a share whose listings do not answer)
-//   releaselist    the held listings go on, and listings are no longer held
 // A file is never made unnamed (O_TMPFILE): this file system has no operation for it.
 // At the end of its input it drops the held writes, unmounts and exits.
 //
@@ -142,40 +139,6 @@ bool readHoldCommand(const std::string& line)
 
 // ---- End of held reads ----
 
-// --- held listings -----------------------------------------------------------------
-// A folder's listing that waits until the test lets it go: what a program sees of a share
-// whose listings answer late or never. Ends with the input too.
-struct ListHold {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool held = false;
-} g_listHold;
-
-void waitWhileListingHeld(const char* path)
-{
-    std::unique_lock lock(g_listHold.mutex);
-    if (!g_listHold.held)
-        return;
-    say("listing " + std::string(path));
-    g_listHold.changed.wait(lock, [] { return !g_listHold.held; });
-}
-
-void holdListings(bool hold)
-{
-    std::lock_guard lock(g_listHold.mutex);
-    g_listHold.held = hold;
-    g_listHold.changed.notify_all();
-}
-
-// "holdlist" and "releaselist"; false for any other command.
-bool listHoldCommand(const std::string& line)
-{
-    if (line != "holdlist" && line != "releaselist")
-        return false;
-    holdListings(line == "holdlist");
-    return true;
-}
-// --- end of held listings ---------------------------------------------------------------
 
 // The backing folder's relative name for a path of the mount.
 std::string rel(const char* path)
@@ -226,7 +189,6 @@ int tfsReaddir(const char* path, void* buf, fuse_fill_dir_t filler, off_t, fuse_
                fuse_readdir_flags)
 {
     waitIfHeld("readdir", path);
-    waitWhileListingHeld(path);
     const int fd = ::openat(g_root, rel(path).c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0)
         return fail();
@@ -478,7 +440,6 @@ void readCommands(fuse* fs)
             g_control.failFsync = line == "fsync eio";
         } else if (line == "holdrename") {
             g_control.holdRename = true;
-        } else if (listHoldCommand(line)) {
         } else if (line == "creates") {
             std::lock_guard lock(g_control.mutex);
             for (const std::string& create : g_control.creates)
@@ -491,7 +452,6 @@ void readCommands(fuse* fs)
     }
     endHeldWrites(true);
     readHoldCommand("releaseread");
-    holdListings(false);
     fuse_exit(fs);
     // The loop waits for the kernel's next request; unmounting ends the connection.
     ::umount2(g_mountPoint.c_str(), MNT_DETACH);
