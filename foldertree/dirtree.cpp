@@ -22,10 +22,7 @@ using namespace Qt::Literals::StringLiterals;
 
 // The pictures are compiled into the library; a static library keeps them only when
 // something refers to them. Outside any namespace, as the resource's name is global.
-static void initDirTreePictures()
-{
-    Q_INIT_RESOURCE(dirtree_pictures);
-}
+static void initDirTreePictures() { Q_INIT_RESOURCE(dirtree_pictures); }
 
 namespace Cantorel {
 
@@ -42,7 +39,14 @@ constexpr int pixels(int twips) { return twips / kTwipsPerPixel; }
 
 // The node pictures in the image list's order, each a 16 x 16 PNG of the resources.
 constexpr const char16_t* kImageKeys[] = {
-    u"unknown", u"fixed", u"ram", u"remove", u"cd", u"folder", u"open", u"remote",
+    u"unknown",
+    u"fixed",
+    u"ram",
+    u"remove",
+    u"cd",
+    u"folder",
+    u"open",
+    u"remote",
 };
 const auto kImageFolder = u":/foldertree/tree/"_s;
 
@@ -50,7 +54,6 @@ const auto kDriveKeyPrefix = u"root"_s;
 const auto kSeparator = u"\\"_s;
 const auto kFolderImage = u"folder"_s;
 const auto kOpenImage = u"open"_s;
-
 
 // Picture of each drive type; an empty key means the type gets no node.
 QString imageOfDriveType(int type)
@@ -66,11 +69,9 @@ QString imageOfDriveType(int type)
     }
 }
 
-
 } // namespace
 
-
-DirTree::DirTree(QWidget* parent) : DirTree(DriveSystem::createPlatform(), parent) {}
+DirTree::DirTree(QWidget* parent) : DirTree(DriveSystem::createPlatform(), parent) { }
 
 DirTree::DirTree(std::unique_ptr<DriveSystem> drives, QWidget* parent)
     : QWidget(parent), d(std::make_unique<DirTreePrivate>(this, std::move(drives)))
@@ -80,11 +81,11 @@ DirTree::DirTree(std::unique_ptr<DriveSystem> drives, QWidget* parent)
     setFocusProxy(view);
 
     connect(view, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem* item, int) { (void)d->handle(DirTreePrivate::Handling::Click, item); });
+        [this](QTreeWidgetItem* item, int) { (void)d->handle(DirTreePrivate::Handling::Click, item); });
     connect(view, &QTreeWidget::itemExpanded, this,
-            [this](QTreeWidgetItem* item) { (void)d->handle(DirTreePrivate::Handling::Expand, item); });
+        [this](QTreeWidgetItem* item) { (void)d->handle(DirTreePrivate::Handling::Expand, item); });
     connect(view, &DirTreeView::currentMovedByKey, this,
-            [this] { (void)d->handle(DirTreePrivate::Handling::Click, d->m_tree->currentItem()); });
+        [this] { (void)d->handle(DirTreePrivate::Handling::Click, d->m_tree->currentItem()); });
     connect(view, &DirTreeView::measuresChanged, this, [this] { d->countAllRows(); });
     connect(view, &DirTreeView::eventDone, this, [this] {
         // A handler that deleted the control has taken `d` with it.
@@ -136,10 +137,7 @@ DirTreePrivate::~DirTreePrivate()
     m_tree->orphan(std::move(m_removed));
 }
 
-QSize DirTree::sizeHint() const
-{
-    return {pixels(kControlWidthTwips), pixels(kControlHeightTwips)};
-}
+QSize DirTree::sizeHint() const { return {pixels(kControlWidthTwips), pixels(kControlHeightTwips)}; }
 
 void DirTreePrivate::loadImages()
 {
@@ -150,25 +148,13 @@ void DirTreePrivate::loadImages()
     }
 }
 
-void DirTree::GoList()
-{
-    d->ListDrives();
-}
+void DirTree::GoList() { d->ListDrives(); }
 
-QString DirTree::path() const
-{
-    return d->m_path;
-}
+QString DirTree::path() const { return d->m_path; }
 
-QByteArray DirTree::nativePathBytes() const
-{
-    return d->m_nativePath;
-}
+QByteArray DirTree::nativePathBytes() const { return d->m_nativePath; }
 
-QTreeWidgetItem* DirTree::node(int index) const
-{
-    return d->node(index);
-}
+QTreeWidgetItem* DirTree::node(int index) const { return d->node(index); }
 
 QTreeWidgetItem* DirTreePrivate::node(int index) const
 {
@@ -177,15 +163,9 @@ QTreeWidgetItem* DirTreePrivate::node(int index) const
     return m_nodes[static_cast<std::size_t>(index - 1)];
 }
 
-QTreeWidget* DirTree::tree() const
-{
-    return d->m_tree;
-}
+QTreeWidget* DirTree::tree() const { return d->m_tree; }
 
-QString DirTree::nativePath() const
-{
-    return TreeText::exactText(d->m_nativePath).value_or(QString());
-}
+QString DirTree::nativePath() const { return TreeText::exactText(d->m_nativePath).value_or(QString()); }
 
 DirTreePrivate::NodeRef DirTreePrivate::refOf(const QTreeWidgetItem* node) const
 {
@@ -204,11 +184,7 @@ bool DirTreePrivate::isNode(const QTreeWidgetItem* item) const
     return item && item->treeWidget() == m_tree && node(item->data(0, DirTree::IndexRole).toInt()) == item;
 }
 
-
-void DirTreePrivate::beginHandling()
-{
-    ++m_handling;
-}
+void DirTreePrivate::beginHandling() { ++m_handling; }
 
 bool DirTreePrivate::endHandling()
 {
@@ -272,10 +248,10 @@ std::string DirTreePrivate::nativeFolder(const QTreeWidgetItem* node) const
 }
 
 QTreeWidgetItem* DirTreePrivate::makeNode(const QString& text, const QString& key, const QString& image,
-                                          const QString& selectedImage, const QByteArray& name)
+    const QString& selectedImage, const QByteArray& name)
 {
     auto* item = new TreeNode(text, img.icon(image, selectedImage), m_separator,
-                              {key, image, selectedImage, name, static_cast<int>(m_nodes.size()) + 1});
+        {key, image, selectedImage, name, static_cast<int>(m_nodes.size()) + 1});
     m_nodes.push_back(item);
     return item;
 }
@@ -411,8 +387,8 @@ void DirTreePrivate::addDrives(const std::vector<DriveEntry>& drives)
         if (m_reader->finish(id, m_budget)) {
             if (!*label)
                 continue;
-            const QString text = TreeText::driveNodeText(QLatin1Char(letter), false,
-                                                         TreeText::displayName(QByteArray::fromStdString(**label)));
+            const QString text = TreeText::driveNodeText(
+                QLatin1Char(letter), false, TreeText::displayName(QByteArray::fromStdString(**label)));
             QTreeWidgetItem* added = makeNode(text, key, image, {}, entry.root);
             m_tree->addTopLevelItem(added);
             countRow(added, 0);
@@ -421,8 +397,8 @@ void DirTreePrivate::addDrives(const std::vector<DriveEntry>& drives)
                 ListSubfolders(nativeFolder(drive), drive);
             continue;
         }
-        QTreeWidgetItem* added = makeNode(TreeText::driveNodeText(QLatin1Char(letter), false, {}), key, image, {},
-                                          entry.root);
+        QTreeWidgetItem* added
+            = makeNode(TreeText::driveNodeText(QLatin1Char(letter), false, {}), key, image, {}, entry.root);
         m_tree->addTopLevelItem(added);
         countRow(added, 0);
         *shown = refOf(added);
@@ -445,7 +421,8 @@ void DirTreePrivate::labelDrive(NodeRefBase ref, const std::optional<std::string
         releaseRemovedNodes();
         return;
     }
-    const QChar letter(char16_t(drive->data(0, DirTree::KeyRole).toString().mid(kDriveKeyPrefix.size()).toInt()));
+    const QChar letter(
+        char16_t(drive->data(0, DirTree::KeyRole).toString().mid(kDriveKeyPrefix.size()).toInt()));
     static_cast<TreeNode*>(drive)->setNodeText(
         TreeText::driveNodeText(letter, false, TreeText::displayName(QByteArray::fromStdString(*label))));
     markNode(drive, m_listingsOut.count(ref.index) ? TreeNode::Reading : TreeNode::Ready);
@@ -474,7 +451,7 @@ void DirTreePrivate::markNode(QTreeWidgetItem* node, int state)
 }
 
 bool DirTreePrivate::isFolderEntry(const DriveSystem& drives, const FolderEnumeration& entries,
-                                   const std::string& folder, const std::string& name)
+    const std::string& folder, const std::string& name)
 {
     if (name == "." || name == "..")
         return false;
@@ -496,7 +473,7 @@ bool DirTreePrivate::isFolderEntry(const DriveSystem& drives, const FolderEnumer
 // asked for again.
 bool DirTreePrivate::ListSubfolders(const std::string& path, QTreeWidgetItem* parent)
 {
-    const NodeRef ref = parent ? refOf(parent) : NodeRef{m_generation, 0};
+    const NodeRef ref = parent ? refOf(parent) : NodeRef {m_generation, 0};
     quint64 id = 0;
     if (const auto out = m_listingsOut.find(ref.index); parent && out != m_listingsOut.end())
         id = out->second;
@@ -504,7 +481,8 @@ bool DirTreePrivate::ListSubfolders(const std::string& path, QTreeWidgetItem* pa
         id = postListing(path, ref);
     if (m_reader->finish(id, m_budget))
         return true;
-    if (QTreeWidgetItem* node = resolve(ref); node && static_cast<TreeNode*>(node)->state() == TreeNode::Ready)
+    if (QTreeWidgetItem* node = resolve(ref);
+        node && static_cast<TreeNode*>(node)->state() == TreeNode::Ready)
         markNode(node, TreeNode::Reading);
     return false;
 }
@@ -525,7 +503,8 @@ quint64 DirTreePrivate::postListing(const std::string& path, NodeRefBase ref)
                 std::string name;
                 while (entries->next(name) == FolderEnumeration::Step::Entry) {
                     if (isFolderEntry(drives, *entries, path, name))
-                        List1.addItem(TreeText::properCase(TreeText::displayName(name)), QByteArray::fromStdString(name));
+                        List1.addItem(TreeText::properCase(TreeText::displayName(name)),
+                            QByteArray::fromStdString(name));
                 }
             }
             *items = List1.takeItems();
@@ -601,7 +580,6 @@ bool DirTreePrivate::NodeClick(QTreeWidgetItem* node)
         return false;
     return endHandling();
 }
-
 
 void DirTree::resizeEvent(QResizeEvent* event)
 {

@@ -66,7 +66,7 @@ bool DirTreePrivate::Expand(QTreeWidgetItem* node)
 bool DirTreePrivate::expandListed(QTreeWidgetItem* top)
 {
     std::vector<NodeRef> nodes;
-    std::vector<QTreeWidgetItem*> stack{top};
+    std::vector<QTreeWidgetItem*> stack {top};
     while (!stack.empty()) {
         QTreeWidgetItem* item = stack.back();
         stack.pop_back();
@@ -86,8 +86,8 @@ bool DirTreePrivate::expandListed(QTreeWidgetItem* top)
     constexpr std::size_t kAhead = 16;
     std::size_t asked = 0;
     for (auto ref = nodes.rbegin(); ref != nodes.rend(); ++ref) {
-        for (const std::size_t upTo = std::min(nodes.size(), std::size_t(ref - nodes.rbegin()) + kAhead); asked < upTo;
-             ++asked) {
+        for (const std::size_t upTo = std::min(nodes.size(), std::size_t(ref - nodes.rbegin()) + kAhead);
+             asked < upTo; ++asked) {
             QTreeWidgetItem* ahead = resolve(nodes.rbegin()[std::ptrdiff_t(asked)]);
             for (int i = 0; ahead && !ahead->isExpanded() && i < ahead->childCount(); ++i) {
                 if (ahead->child(i)->childCount() == 0)

@@ -19,10 +19,7 @@ namespace {
 constexpr int kRefreshKeyCode = 116;
 
 // Keys that report the current node as a click does.
-bool isReportKey(int qtKey)
-{
-    return qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter;
-}
+bool isReportKey(int qtKey) { return qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter; }
 
 // Key events number keys as the desktop's virtual key codes do: letters and digits by
 // their characters, F1 as 112 onward.
@@ -96,8 +93,7 @@ bool DirTreePrivate::filterKey(QEvent* event)
         // The view would search for a name starting with a blank (' (D:)', a drive
         // without a label) and move there.
         return true;
-    default:
-        break;
+    default: break;
     }
     // A handler that deleted the control took the view with it.
     if (isReportKey(key->key()) && !handle(Handling::Click, current))

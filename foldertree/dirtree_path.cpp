@@ -17,25 +17,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace Cantorel {
 
-QString DirTree::currentPath() const
-{
-    return d->displayPath(d->m_settledPath);
-}
+QString DirTree::currentPath() const { return d->displayPath(d->m_settledPath); }
 
-QByteArray DirTree::currentPathBytes() const
-{
-    return d->m_settledPath;
-}
+QByteArray DirTree::currentPathBytes() const { return d->m_settledPath; }
 
-bool DirTree::setCurrentPath(const QString& nativePath)
-{
-    return d->openPath(nativePath.toUtf8());
-}
+bool DirTree::setCurrentPath(const QString& nativePath) { return d->openPath(nativePath.toUtf8()); }
 
-bool DirTree::setCurrentPathBytes(const QByteArray& nativePath)
-{
-    return d->openPath(nativePath);
-}
+bool DirTree::setCurrentPathBytes(const QByteArray& nativePath) { return d->openPath(nativePath); }
 
 // The text of a native path: exact where it is UTF-8, else as the tree shows its names.
 QString DirTreePrivate::displayPath(const QByteArray& path) const
@@ -65,7 +53,8 @@ QTreeWidgetItem* DirTreePrivate::childNamed(const QTreeWidgetItem* parent, const
 // The drive node whose root starts `path` (the longest such root: "/media/usb/" before
 // "/"), and the names below it. nullopt when no drive holds the path or a name is "." or
 // "..", which no node has.
-std::optional<std::pair<QTreeWidgetItem*, std::vector<QByteArray>>> DirTreePrivate::splitPath(const QByteArray& path) const
+std::optional<std::pair<QTreeWidgetItem*, std::vector<QByteArray>>> DirTreePrivate::splitPath(
+    const QByteArray& path) const
 {
     const char separator = m_separator;
     QByteArray folder = path;

@@ -31,8 +31,7 @@ class FolderEnumeration;
 // and then no member may be touched any more.
 // A node named by its index in one filling of the tree: it resolves to nothing once
 // the tree has been refreshed.
-struct NodeRefBase
-{
+struct NodeRefBase {
     quint64 generation = 0;
     int index = 0;
 };
@@ -62,11 +61,10 @@ public:
     // subfolder: the listing's type decides where it gives one, else the attributes,
     // and an entry whose attributes cannot be read counts as a folder. On the reader's
     // thread.
-    static bool isFolderEntry(const DriveSystem& drives, const FolderEnumeration& entries, const std::string& folder,
-                              const std::string& name);
+    static bool isFolderEntry(const DriveSystem& drives, const FolderEnumeration& entries,
+        const std::string& folder, const std::string& name);
     // The drives of the table read by ListDrives, added as their labels come back.
-    struct DriveEntry
-    {
+    struct DriveEntry {
         char letter = 0;
         int type = DriveSystem::NoRootDir;
         QByteArray root;
@@ -106,14 +104,15 @@ public:
     // Goes on with the path asked for last once its check, or a listing on its way, has
     // come back; reports its outcome.
     void continuePath();
-    std::optional<std::pair<QTreeWidgetItem*, std::vector<QByteArray>>> splitPath(const QByteArray& path) const;
+    std::optional<std::pair<QTreeWidgetItem*, std::vector<QByteArray>>> splitPath(
+        const QByteArray& path) const;
     static bool holdsFolder(const DriveSystem& drives, const std::string& folder, const QByteArray& name);
     QTreeWidgetItem* addFolderNode(QTreeWidgetItem* parent, const QByteArray& name);
     QTreeWidgetItem* childNamed(const QTreeWidgetItem* parent, const QByteArray& name) const;
 
     void loadImages();
     QTreeWidgetItem* makeNode(const QString& text, const QString& key, const QString& image,
-                              const QString& selectedImage, const QByteArray& name);
+        const QString& selectedImage, const QByteArray& name);
     QTreeWidgetItem* nodeByKey(const QString& key) const;
     QTreeWidgetItem* node(int index) const;
     void removeAllNodes();
@@ -139,7 +138,7 @@ public:
     // How long the control's thread waits for a read before it shows the node as being
     // read and goes on: long enough for a disk that answers, short enough never to be
     // felt. Negative waits for every read (tests of the order of events).
-    std::chrono::milliseconds m_budget{40};
+    std::chrono::milliseconds m_budget {40};
     // True while the drive table of the last refresh is out.
     bool m_drivesOut = false;
     // Nodes (by index, in this filling) whose listing is out, with the read's number.

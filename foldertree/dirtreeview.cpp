@@ -38,8 +38,7 @@ void DirTreeView::orphan(std::vector<std::unique_ptr<QTreeWidgetItem>> removed)
     m_orphaned = true;
 }
 
-template <typename Handle>
-bool DirTreeView::counted(Handle handle)
+template <typename Handle> bool DirTreeView::counted(Handle handle)
 {
     const Busy busy(this);
     ++m_eventDepth;
@@ -63,8 +62,7 @@ bool DirTreeView::event(QEvent* event)
         remeasureRows();
         Q_EMIT measuresChanged();
         break;
-    default:
-        break;
+    default: break;
     }
     return result;
 }
@@ -124,7 +122,7 @@ void DirTreeView::mouseReleaseEvent(QMouseEvent* event)
         selectionModel()->clearCurrentIndex();
         clearSelection();
     } else if (currentIndex() != m_currentAtPress
-               || selectionModel()->selectedIndexes() != QModelIndexList{QModelIndex(m_currentAtPress)}) {
+        || selectionModel()->selectedIndexes() != QModelIndexList {QModelIndex(m_currentAtPress)}) {
         selectionModel()->setCurrentIndex(m_currentAtPress, QItemSelectionModel::ClearAndSelect);
     }
 }
@@ -148,7 +146,8 @@ int DirTreeView::rowWidth(const QTreeWidgetItem* item, int depth)
     if (m_rowOverhead < 0) {
         QStyleOptionViewItem option;
         initViewItemOption(&option);
-        m_rowOverhead = std::max(0, itemDelegate()->sizeHint(option, indexFromItem(item)).width() - textWidth);
+        m_rowOverhead
+            = std::max(0, itemDelegate()->sizeHint(option, indexFromItem(item)).width() - textWidth);
     }
     return (depth + (rootIsDecorated() ? 1 : 0)) * indentation() + m_rowOverhead + textWidth;
 }

@@ -90,8 +90,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    template <typename Handle>
-    bool counted(Handle handle);
+    template <typename Handle> bool counted(Handle handle);
 
     int m_eventDepth = 0;
     int m_busy = 0;

@@ -21,15 +21,14 @@ using Clock = std::chrono::steady_clock;
 // What the control's thread and the reader's thread share, under `mutex`. The reader's
 // thread holds it for as long as it runs, so a read that hangs past the control's end
 // still finds its layer.
-struct DiskReader::Shared
-{
+struct DiskReader::Shared {
     std::mutex mutex;
     std::condition_variable changed;
     std::unique_ptr<DriveSystem> drives;
     std::deque<std::pair<quint64, Work>> queue;
-    quint64 running = 0;         // the read in progress, 0 for none
+    quint64 running = 0; // the read in progress, 0 for none
     Clock::time_point runningSince;
-    quint64 doneUpTo = 0;        // reads run in order: every read up to this one has run
+    quint64 doneUpTo = 0; // reads run in order: every read up to this one has run
     bool stopped = false;
     bool deliveryPosted = false;
     QObject* receiver = nullptr; // reset under `mutex` before it is freed

@@ -30,19 +30,13 @@ namespace {
 constexpr const char* kMountInfo = "/proc/self/mountinfo";
 constexpr const char* kLabelFolder = "/dev/disk/by-label/";
 
-bool isHiddenName(const std::string& name)
-{
-    return name.size() > 1 && name[0] == '.' && name != "..";
-}
+bool isHiddenName(const std::string& name) { return name.size() > 1 && name[0] == '.' && name != ".."; }
 
-bool isSystemMode(mode_t mode)
-{
-    return S_ISSOCK(mode) || S_ISFIFO(mode) || S_ISCHR(mode) || S_ISBLK(mode);
-}
+bool isSystemMode(mode_t mode) { return S_ISSOCK(mode) || S_ISFIFO(mode) || S_ISCHR(mode) || S_ISBLK(mode); }
 
 bool isFolder(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -63,7 +57,7 @@ std::string readFile(const std::string& path)
 class MountCache
 {
 public:
-    MountCache() : m_fd(::open(kMountInfo, O_RDONLY | O_CLOEXEC)) {}
+    MountCache() : m_fd(::open(kMountInfo, O_RDONLY | O_CLOEXEC)) { }
     ~MountCache()
     {
         if (m_fd >= 0)
@@ -88,7 +82,7 @@ public:
 private:
     bool changed() const
     {
-        pollfd p{m_fd, POLLPRI, 0};
+        pollfd p {m_fd, POLLPRI, 0};
         return ::poll(&p, 1, 0) != 0;
     }
 
@@ -122,7 +116,7 @@ private:
 // table's own number.
 dev_t deviceOf(const MountTable::Mount& m)
 {
-    struct stat st {};
+    struct stat st { };
     if (m.source.rfind("/dev/", 0) == 0 && ::stat(m.source.c_str(), &st) == 0 && S_ISBLK(st.st_mode))
         return st.st_rdev;
     return makedev(m.major, m.minor);
@@ -131,7 +125,8 @@ dev_t deviceOf(const MountTable::Mount& m)
 bool isRemovableDevice(const MountTable::Mount& m)
 {
     const dev_t dev = deviceOf(m);
-    const std::string link = "/sys/dev/block/" + std::to_string(major(dev)) + ':' + std::to_string(minor(dev));
+    const std::string link
+        = "/sys/dev/block/" + std::to_string(major(dev)) + ':' + std::to_string(minor(dev));
     char* resolved = ::realpath(link.c_str(), nullptr);
     if (!resolved)
         return false;
@@ -154,7 +149,7 @@ std::string labelOf(const MountTable::Mount& m)
     std::string label;
     while (const dirent* e = ::readdir(dir)) {
         const std::string name = e->d_name;
-        struct stat st {};
+        struct stat st { };
         if (name == "." || name == ".." || ::stat((kLabelFolder + name).c_str(), &st) != 0)
             continue;
         if (S_ISBLK(st.st_mode) && st.st_rdev == dev) {
@@ -169,7 +164,7 @@ std::string labelOf(const MountTable::Mount& m)
 class PosixFolderEnumeration : public FolderEnumeration
 {
 public:
-    explicit PosixFolderEnumeration(DIR* dir) : m_dir(dir) {}
+    explicit PosixFolderEnumeration(DIR* dir) : m_dir(dir) { }
     ~PosixFolderEnumeration() override { close(); }
     PosixFolderEnumeration(const PosixFolderEnumeration&) = delete;
     PosixFolderEnumeration& operator=(const PosixFolderEnumeration&) = delete;
@@ -215,16 +210,14 @@ private:
         case DT_SOCK:
         case DT_FIFO:
         case DT_CHR:
-        case DT_BLK:
-            return true;
+        case DT_BLK: return true;
         case DT_UNKNOWN: {
             // Some file systems leave the type to a stat of their own.
-            struct stat st {};
+            struct stat st { };
             return ::fstatat(::dirfd(m_dir), e.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0
                 && isSystemMode(st.st_mode);
         }
-        default:
-            return false;
+        default: return false;
         }
     }
 
@@ -278,7 +271,7 @@ public:
     {
         const std::size_t slash = path.find_last_of('/');
         const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-        struct stat st {};
+        struct stat st { };
         if (::stat(path.c_str(), &st) != 0) {
             // A link whose target is missing or loops back on itself is still an entry
             // of its own, and not a folder; anything else that cannot be read is a
@@ -299,9 +292,6 @@ private:
 
 } // namespace
 
-std::unique_ptr<DriveSystem> DriveSystem::createPlatform()
-{
-    return std::make_unique<PosixDriveSystem>();
-}
+std::unique_ptr<DriveSystem> DriveSystem::createPlatform() { return std::make_unique<PosixDriveSystem>(); }
 
 } // namespace Cantorel

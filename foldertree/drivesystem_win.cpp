@@ -41,7 +41,8 @@ std::wstring widen(const std::string& utf8)
 {
     if (utf8.empty())
         return {};
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    const int size
+        = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
     ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
     return wide;
@@ -67,10 +68,7 @@ std::wstring widePath(const std::string& utf8)
     return path;
 }
 
-std::wstring rootOf(char letter)
-{
-    return {static_cast<wchar_t>(letter), L':', L'\\'};
-}
+std::wstring rootOf(char letter) { return {static_cast<wchar_t>(letter), L':', L'\\'}; }
 
 bool isHiddenOrSystem(DWORD attributes)
 {
@@ -83,8 +81,7 @@ public:
     // `find` may be INVALID_HANDLE_VALUE for a folder without a single entry.
     WinFolderEnumeration(HANDLE find, const WIN32_FIND_DATAW& first)
         : m_find(find), m_data(first), m_pending(find != INVALID_HANDLE_VALUE)
-    {
-    }
+    { }
     ~WinFolderEnumeration() override { close(); }
     WinFolderEnumeration(const WinFolderEnumeration&) = delete;
     WinFolderEnumeration& operator=(const WinFolderEnumeration&) = delete;
@@ -136,7 +133,7 @@ public:
         CriticalErrorsFail guard;
         wchar_t label[kLabelCapacity] = {};
         if (!::GetVolumeInformationW(rootOf(letter).c_str(), label, static_cast<DWORD>(kLabelCapacity),
-                                     nullptr, nullptr, nullptr, nullptr, 0))
+                nullptr, nullptr, nullptr, nullptr, 0))
             return std::nullopt;
         return narrow(label);
     }
@@ -156,7 +153,7 @@ public:
         WIN32_FIND_DATAW data {};
         const std::wstring pattern = widePath(folder) + L'*';
         HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                         nullptr, FIND_FIRST_EX_LARGE_FETCH);
+            nullptr, FIND_FIRST_EX_LARGE_FETCH);
         if (find == INVALID_HANDLE_VALUE) {
             // Only a drive's root can be a folder without "." and "..": empty, not failed.
             if (::GetLastError() == ERROR_FILE_NOT_FOUND)
@@ -183,9 +180,6 @@ public:
 
 } // namespace
 
-std::unique_ptr<DriveSystem> DriveSystem::createPlatform()
-{
-    return std::make_unique<WinDriveSystem>();
-}
+std::unique_ptr<DriveSystem> DriveSystem::createPlatform() { return std::make_unique<WinDriveSystem>(); }
 
 } // namespace Cantorel

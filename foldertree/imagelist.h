@@ -22,8 +22,8 @@ public:
     void add(const QString& key, const QString& fileName);
 
     int count() const { return static_cast<int>(m_images.size()); }
-    QString key(int index) const;          // empty when out of range
-    int indexOf(const QString& key) const; // 0 when absent
+    QString key(int index) const;              // empty when out of range
+    int indexOf(const QString& key) const;     // 0 when absent
     QPixmap picture(const QString& key) const; // at its own size
 
     // The icon of a node: `key`'s picture, and `selectedKey`'s picture while the node is
@@ -33,8 +33,7 @@ public:
 private:
     void addTo(QIcon& icon, int index, QIcon::Mode mode) const;
 
-    struct Image
-    {
+    struct Image {
         QString key;
         QPixmap picture;
         QPixmap doubled; // twice the size, device pixel ratio 2; null when there is none

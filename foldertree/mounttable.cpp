@@ -17,17 +17,54 @@ namespace {
 // File systems that hold no user files: kernel interfaces, control groups, containers'
 // plumbing, desktop helpers, and read-only package images.
 constexpr std::string_view kPseudoTypes[] = {
-    "autofs",   "binfmt_misc",     "bpf",         "cgroup",        "cgroup2",   "configfs",
-    "debugfs",  "devfs",           "devpts",      "devtmpfs",      "efivarfs",  "fusectl",
-    "fuse.gvfsd-fuse", "fuse.lxcfs", "fuse.portal", "fuse.snapfuse", "hugetlbfs", "mqueue",
-    "nfsd",     "nsfs",            "proc",        "pstore",        "rootfs",    "rpc_pipefs",
-    "securityfs", "selinuxfs",     "squashfs",    "sysfs",         "tracefs",
+    "autofs",
+    "binfmt_misc",
+    "bpf",
+    "cgroup",
+    "cgroup2",
+    "configfs",
+    "debugfs",
+    "devfs",
+    "devpts",
+    "devtmpfs",
+    "efivarfs",
+    "fusectl",
+    "fuse.gvfsd-fuse",
+    "fuse.lxcfs",
+    "fuse.portal",
+    "fuse.snapfuse",
+    "hugetlbfs",
+    "mqueue",
+    "nfsd",
+    "nsfs",
+    "proc",
+    "pstore",
+    "rootfs",
+    "rpc_pipefs",
+    "securityfs",
+    "selinuxfs",
+    "squashfs",
+    "sysfs",
+    "tracefs",
 };
 
 constexpr std::string_view kRemoteTypes[] = {
-    "nfs",  "nfs4", "cifs", "smb3",   "smbfs",     "ncpfs",  "afs",        "9p",
-    "ceph", "glusterfs", "lustre",    "davfs",     "fuse.sshfs", "fuse.rclone",
-    "fuse.davfs2", "fuse.s3fs",
+    "nfs",
+    "nfs4",
+    "cifs",
+    "smb3",
+    "smbfs",
+    "ncpfs",
+    "afs",
+    "9p",
+    "ceph",
+    "glusterfs",
+    "lustre",
+    "davfs",
+    "fuse.sshfs",
+    "fuse.rclone",
+    "fuse.davfs2",
+    "fuse.s3fs",
 };
 
 constexpr std::string_view kRamTypes[] = {"tmpfs", "ramfs"};
@@ -37,16 +74,12 @@ constexpr std::string_view kOpticalTypes[] = {"iso9660", "udf"};
 constexpr std::string_view kRuntimeAreas[] = {"/proc", "/sys", "/dev", "/run"};
 constexpr std::string_view kRemovableMediaArea = "/run/media";
 
-template <std::size_t N>
-bool isOneOf(std::string_view value, const std::string_view (&list)[N])
+template <std::size_t N> bool isOneOf(std::string_view value, const std::string_view (&list)[N])
 {
     return std::find(std::begin(list), std::end(list), value) != std::end(list);
 }
 
-bool startsWith(std::string_view s, std::string_view prefix)
-{
-    return s.substr(0, prefix.size()) == prefix;
-}
+bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
 // Whether `path` is `area` or lies below it.
 bool isInside(std::string_view path, std::string_view area)
@@ -62,10 +95,10 @@ std::string unescapeOctal(std::string_view field)
     std::string out;
     out.reserve(field.size());
     for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1])
-            && isOctal(field[i + 2]) && isOctal(field[i + 3])) {
-            out.push_back(static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3)
-                                            | (field[i + 3] - '0')));
+        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) && isOctal(field[i + 2])
+            && isOctal(field[i + 3])) {
+            out.push_back(static_cast<char>(
+                ((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0')));
             i += 3;
         } else {
             out.push_back(field[i]);
@@ -111,7 +144,7 @@ bool holdsUserFiles(const MountTable::Mount& m)
     if (isInside(m.mountPoint, kRemovableMediaArea))
         return true;
     return std::none_of(std::begin(kRuntimeAreas), std::end(kRuntimeAreas),
-                        [&](std::string_view area) { return isInside(m.mountPoint, area); });
+        [&](std::string_view area) { return isInside(m.mountPoint, area); });
 }
 
 int hexDigit(char c)
@@ -152,8 +185,8 @@ MountTable MountTable::parse(std::string_view mountinfo)
     return table;
 }
 
-std::vector<MountTable::Volume>
-MountTable::volumes(const std::function<bool(const std::string&)>& isFolder) const
+std::vector<MountTable::Volume> MountTable::volumes(
+    const std::function<bool(const std::string&)>& isFolder) const
 {
     // A later mount on the same mount point hides the earlier one. The map also keeps
     // the mount points in byte order, which is the order of the letters from D: on.
@@ -162,9 +195,9 @@ MountTable::volumes(const std::function<bool(const std::string&)>& isFolder) con
         visible[m.mountPoint] = &m;
 
     std::vector<Volume> result;
-    std::pair<unsigned, unsigned> rootDevice{~0u, ~0u};
+    std::pair<unsigned, unsigned> rootDevice {~0u, ~0u};
     if (const auto root = visible.find("/"); root != visible.end()) {
-        result.push_back(Volume{'C', *root->second});
+        result.push_back(Volume {'C', *root->second});
         rootDevice = {root->second->major, root->second->minor};
     }
 
@@ -172,9 +205,8 @@ MountTable::volumes(const std::function<bool(const std::string&)>& isFolder) con
     // first mount point in byte order. The file system on "/" is held by C: already.
     std::map<std::pair<unsigned, unsigned>, const Mount*> perDevice;
     for (const auto& [point, m] : visible) {
-        const std::pair<unsigned, unsigned> device{m->major, m->minor};
-        if (point == "/" || device == rootDevice || !holdsUserFiles(*m)
-            || (isFolder && !isFolder(point)))
+        const std::pair<unsigned, unsigned> device {m->major, m->minor};
+        if (point == "/" || device == rootDevice || !holdsUserFiles(*m) || (isFolder && !isFolder(point)))
             continue;
         auto [it, inserted] = perDevice.try_emplace(device, m);
         if (inserted)
@@ -188,13 +220,13 @@ MountTable::volumes(const std::function<bool(const std::string&)>& isFolder) con
     for (const auto& [device, m] : perDevice)
         chosen.push_back(m);
     std::sort(chosen.begin(), chosen.end(),
-              [](const Mount* a, const Mount* b) { return a->mountPoint < b->mountPoint; });
+        [](const Mount* a, const Mount* b) { return a->mountPoint < b->mountPoint; });
 
     char next = 'D';
     for (const Mount* m : chosen) {
         if (next > 'Z')
             break;
-        result.push_back(Volume{next++, *m});
+        result.push_back(Volume {next++, *m});
     }
     return result;
 }

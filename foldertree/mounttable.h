@@ -35,8 +35,7 @@ namespace Cantorel {
 class MountTable
 {
 public:
-    struct Mount
-    {
+    struct Mount {
         unsigned major = 0;
         unsigned minor = 0;
         std::string root;       // the folder of the file system that is mounted here
@@ -45,8 +44,7 @@ public:
         std::string source;     // unescaped: "/dev/sda1", "server:/export", "tmpfs"
     };
 
-    struct Volume
-    {
+    struct Volume {
         char letter = 0;
         Mount mount;
     };

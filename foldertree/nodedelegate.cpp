@@ -19,10 +19,8 @@ bool breaksLine(QChar c)
     case u'\f':
     case 0x85: // next line
     case QChar::LineSeparator:
-    case QChar::ParagraphSeparator:
-        return true;
-    default:
-        return false;
+    case QChar::ParagraphSeparator: return true;
+    default: return false;
     }
 }
 

@@ -35,7 +35,7 @@ const std::vector<ScratchList::Item>& ScratchList::items()
     for (const Item& item : m_items)
         keys.push_back(m_collator.sortKey(item.text.toCaseFolded()));
     std::vector<std::size_t> order(m_items.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::iota(order.begin(), order.end(), std::size_t {0});
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         const int c = keys[a].compare(keys[b]);
         if (c != 0)

@@ -21,8 +21,7 @@ namespace Cantorel {
 class ScratchList
 {
 public:
-    struct Item
-    {
+    struct Item {
         QString text;
         QByteArray realName;
     };

@@ -16,8 +16,7 @@ namespace Cantorel {
 
 TreeNode::TreeNode(QString text, QIcon icon, char separator, Roles roles)
     : m_text(std::move(text)), m_icon(std::move(icon)), m_roles(std::move(roles)), m_separator(separator)
-{
-}
+{ }
 
 void TreeNode::setNodeText(const QString& text)
 {

@@ -17,13 +17,12 @@ namespace Cantorel {
 class TreeNode : public QTreeWidgetItem
 {
 public:
-    struct Roles
-    {
+    struct Roles {
         QString key;           // DirTree::KeyRole
         QString image;         // DirTree::ImageRole
         QString selectedImage; // DirTree::SelectedImageRole
-        QByteArray name;       // DirTree::NameRole: a drive's root (separator included), a folder's name on disk
-        int index = 0;         // DirTree::IndexRole
+        QByteArray name; // DirTree::NameRole: a drive's root (separator included), a folder's name on disk
+        int index = 0;   // DirTree::IndexRole
     };
 
     TreeNode(QString text, QIcon icon, char separator, Roles roles);

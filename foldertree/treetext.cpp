@@ -55,7 +55,7 @@ QString displayPath(QByteArrayView path, char separator)
 std::optional<QString> exactText(QByteArrayView bytes)
 {
     QStringDecoder utf8(QStringConverter::Utf8,
-                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())
         return std::nullopt;

@@ -30,7 +30,7 @@ FileNamePatterns::FileNamePatterns(const QStringList& patterns)
                 m_allAscii = false;
         } else {
             m_expressions.emplace_back(QRegularExpression::wildcardToRegularExpression(pattern),
-                                       QRegularExpression::CaseInsensitiveOption);
+                QRegularExpression::CaseInsensitiveOption);
             m_allAscii = false;
         }
     }
@@ -66,8 +66,9 @@ bool FileNamePatterns::matchesAscii(QByteArrayView name) const
         return matches(QString::fromLatin1(name));
     for (const QByteArray& suffix : m_asciiSuffixes) {
         if (name.size() >= suffix.size()
-            && qstrnicmp(name.data() + name.size() - suffix.size(), suffix.size(),
-                         suffix.constData(), suffix.size()) == 0)
+            && qstrnicmp(name.data() + name.size() - suffix.size(), suffix.size(), suffix.constData(),
+                   suffix.size())
+                == 0)
             return true;
     }
     return false;

@@ -26,5 +26,5 @@ public:
     // (removed, no permission, an I/O error part way: the names before it were given).
     // Reading stops early, returning 0, once `stop` is set. Safe on any thread.
     static int read(const FolderHandle& folder, const std::function<void(QByteArrayView name)>& take,
-                    const std::atomic<bool>* stop = nullptr);
+        const std::atomic<bool>* stop = nullptr);
 };

@@ -14,7 +14,7 @@
 #include <cstring>
 
 int FolderFiles::read(const FolderHandle& folder, const std::function<void(QByteArrayView name)>& take,
-                      const std::atomic<bool>* stop)
+    const std::atomic<bool>* stop)
 {
     // readdir gives every name as bytes, with its type: no name is lost to a decoding,
     // and only links (and file systems that do not report types) cost a stat.

@@ -12,7 +12,7 @@
 #include <cerrno>
 
 int FolderFiles::read(const FolderHandle& folder, const std::function<void(QByteArrayView name)>& take,
-                      const std::atomic<bool>* stop)
+    const std::atomic<bool>* stop)
 {
     // Names are UTF-16 on this platform, so none is lost to Qt's reading; without
     // QDir::Hidden and QDir::System the iterator leaves out hidden and system entries and

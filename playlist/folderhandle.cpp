@@ -7,9 +7,7 @@
 // What every platform shares: a handle moves, and closes once.
 
 FolderHandle::FolderHandle(FolderHandle&& other) noexcept
-    : m_native(other.m_native)
-    , m_error(other.m_error)
-    , m_openedPath(std::move(other.m_openedPath))
+    : m_native(other.m_native), m_error(other.m_error), m_openedPath(std::move(other.m_openedPath))
 {
     other.m_native = kNone;
 }

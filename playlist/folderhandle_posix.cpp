@@ -26,7 +26,6 @@ namespace {
 // not block on a folder that is in fact a fifo (O_DIRECTORY refuses those anyway).
 constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
-
 QByteArray workingDirectoryPath()
 {
     // getcwd(NULL, 0) allocates as much as the path needs; it fails for a folder that was
@@ -54,10 +53,7 @@ int openFolder(const char* path)
 
 } // namespace
 
-void FolderHandle::closeNative(qintptr native)
-{
-    ::close(int(native));
-}
+void FolderHandle::closeNative(qintptr native) { ::close(int(native)); }
 
 FolderHandle FolderHandle::openWorkingDirectory()
 {

@@ -12,15 +12,12 @@
 
 #include <windows.h>
 
-
 namespace {
 
 qintptr openFolder(const QString& path, int& error)
 {
-    const HANDLE handle = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()),
-                                        FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                        nullptr);
+    const HANDLE handle = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), FILE_LIST_DIRECTORY,
+        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         error = ::GetLastError() == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
         return -1;
@@ -31,15 +28,9 @@ qintptr openFolder(const QString& path, int& error)
 
 } // namespace
 
-void FolderHandle::closeNative(qintptr native)
-{
-    ::CloseHandle(reinterpret_cast<HANDLE>(native));
-}
+void FolderHandle::closeNative(qintptr native) { ::CloseHandle(reinterpret_cast<HANDLE>(native)); }
 
-FolderHandle FolderHandle::openWorkingDirectory()
-{
-    return open(QDir::currentPath());
-}
+FolderHandle FolderHandle::openWorkingDirectory() { return open(QDir::currentPath()); }
 
 FolderHandle FolderHandle::open(const QString& path)
 {
@@ -51,7 +42,4 @@ FolderHandle FolderHandle::open(const QString& path)
     return folder;
 }
 
-QString FolderHandle::displayPath() const
-{
-    return QString::fromUtf8(m_openedPath);
-}
+QString FolderHandle::displayPath() const { return QString::fromUtf8(m_openedPath); }

@@ -8,7 +8,6 @@
 #include <iterator>
 #include <optional>
 
-
 namespace MediaContent {
 
 namespace {
@@ -18,16 +17,10 @@ bool startsWith(QByteArrayView head, qsizetype at, QByteArrayView magic)
     return at >= 0 && head.size() >= at + magic.size() && head.sliced(at, magic.size()) == magic;
 }
 
-uchar byteAt(QByteArrayView head, qsizetype at)
-{
-    return at < head.size() ? uchar(head[at]) : 0;
-}
+uchar byteAt(QByteArrayView head, qsizetype at) { return at < head.size() ? uchar(head[at]) : 0; }
 
 // A control byte that text never holds (text holds tabs and line breaks).
-bool isBinaryByte(uchar c)
-{
-    return c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f';
-}
+bool isBinaryByte(uchar c) { return c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f'; }
 
 // Whether one of the bytes [from, to) is one no text holds: for letter signatures, whose
 // binary fields (sizes, versions) always hold such a byte in a real file.
@@ -80,7 +73,7 @@ std::optional<MpegFrame> mpegFrameAt(QByteArrayView head, qsizetype at)
     if (head.size() < at + 4 || byteAt(head, at) != 0xFF || (b1 & 0xE0) != 0xE0)
         return std::nullopt;
     const uchar b2 = byteAt(head, at + 2);
-    const int version = (b1 >> 3) & 0x03; // 0: MPEG-2.5, 1: reserved, 2: MPEG-2, 3: MPEG-1
+    const int version = (b1 >> 3) & 0x03;     // 0: MPEG-2.5, 1: reserved, 2: MPEG-2, 3: MPEG-1
     const int layer = 4 - ((b1 >> 1) & 0x03); // 4: reserved
     const int bitrateIndex = b2 >> 4;
     const int rateIndex = (b2 >> 2) & 0x03;
@@ -130,8 +123,8 @@ bool isMpegAudio(QByteArrayView head)
     if (first->infoAt > 0) {
         const qsizetype at = first->infoAt;
         const bool xing = startsWith(head, at, "Xing") || startsWith(head, at, "Info");
-        const bool flags =
-            startsWith(head, at + 4, QByteArrayView("\0\0\0", 3)) && byteAt(head, at + 7) < 0x10;
+        const bool flags
+            = startsWith(head, at + 4, QByteArrayView("\0\0\0", 3)) && byteAt(head, at + 7) < 0x10;
         if (xing && flags)
             return true;
         if (startsWith(head, 36, QByteArrayView("VBRI\0\x01", 6)))
@@ -161,8 +154,7 @@ qsizetype adtsFrameLengthAt(QByteArrayView head, qsizetype at)
 bool isAdts(QByteArrayView head)
 {
     const qsizetype length = adtsFrameLengthAt(head, 0);
-    return length > 0 && adtsFrameLengthAt(head, length) > 0
-        && byteAt(head, length + 1) == byteAt(head, 1)
+    return length > 0 && adtsFrameLengthAt(head, length) > 0 && byteAt(head, length + 1) == byteAt(head, 1)
         && (byteAt(head, length + 2) & 0xFC) == (byteAt(head, 2) & 0xFC);
 }
 
@@ -186,8 +178,8 @@ std::optional<Kind> unicodeTextKind(QByteArrayView head)
         {QByteArrayView("\xFF\xFE", 2), 2, false},
         {QByteArrayView("\xFE\xFF", 2), 2, true},
     };
-    const auto mark = std::find_if(std::begin(kMarks), std::end(kMarks),
-                                   [&](const Mark& m) { return startsWith(head, 0, m.bytes); });
+    const auto mark = std::find_if(
+        std::begin(kMarks), std::end(kMarks), [&](const Mark& m) { return startsWith(head, 0, m.bytes); });
     if (mark == std::end(kMarks))
         return std::nullopt;
     const qsizetype width = mark->width;
@@ -218,8 +210,7 @@ std::optional<Kind> unicodeTextKind(QByteArrayView head)
 Format mediaFormat(QByteArrayView head)
 {
     if ((startsWith(head, 0, "RIFF") || startsWith(head, 0, "RF64"))
-        && (startsWith(head, 8, "WAVE") || startsWith(head, 8, "AVI "))
-        && hasBinaryByte(head, 4, 8))
+        && (startsWith(head, 8, "WAVE") || startsWith(head, 8, "AVI ")) && hasBinaryByte(head, 4, 8))
         return Format::WavOrAvi;
     if (isId3Tag(head))
         return Format::Mp3;

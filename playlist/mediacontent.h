@@ -28,8 +28,8 @@ namespace MediaContent {
 inline constexpr qsizetype kHeadSize = 4096;
 
 enum class Kind {
-    Text, // may be playlist text: a playlist may be written over it
-    Media, // a media file's signature with its structure
+    Text,   // may be playlist text: a playlist may be written over it
+    Media,  // a media file's signature with its structure
     Binary, // no media signature, but bytes no playlist text holds
 };
 

@@ -128,8 +128,8 @@ void PlaylistBytesBuilder::addLine(QStringView line)
                     ++runEnd;
                 const QStringView run(p, runEnd - p);
                 m_used = out - m_bytes.constData();
-                out = makeRoom(m_encoder.requiredSpace(run.size())
-                               + 3 * std::max<qsizetype>(pieceEnd - runEnd, 0));
+                out = makeRoom(
+                    m_encoder.requiredSpace(run.size()) + 3 * std::max<qsizetype>(pieceEnd - runEnd, 0));
                 out = m_encoder.appendToBuffer(out, run);
                 p = runEnd;
                 if (p > pieceEnd)

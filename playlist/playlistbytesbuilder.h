@@ -23,8 +23,8 @@ class PlaylistBytesBuilder
 public:
     // `expectedChars`: about how many characters will be added (a hint, not a limit).
     // `encoding`: the local 8-bit encoding unless another is given.
-    explicit PlaylistBytesBuilder(qsizetype expectedChars = 0,
-                                  QStringConverter::Encoding encoding = QStringConverter::System);
+    explicit PlaylistBytesBuilder(
+        qsizetype expectedChars = 0, QStringConverter::Encoding encoding = QStringConverter::System);
 
     void addLine(QStringView line);
 

@@ -17,10 +17,7 @@ namespace {
 const QString kCrLf = QString::fromUtf16(kLineBreak);
 const QChar kQuote = u'"';
 
-QString joinLines(const QStringList& lines)
-{
-    return lines.join(kCrLf);
-}
+QString joinLines(const QStringList& lines) { return lines.join(kCrLf); }
 
 // Every line of an entry is preceded by CR LF.
 QString entryLines(const QStringList& lines)
@@ -33,24 +30,17 @@ QString entryLines(const QStringList& lines)
 
 } // namespace
 
-QString m3uHead()
-{
-    return u"#EXTM3U"_s;
-}
+QString m3uHead() { return u"#EXTM3U"_s; }
 
 QString m3uEntry(const QString& fileName, const QString& currentFolderPrefix)
 {
     // Players read a line starting with '#' as a comment and trim leading blanks; the
     // prefix keeps such a name pointing at the file without changing any other name.
-    const bool misread = !fileName.isEmpty()
-        && (fileName.front() == u'#' || fileName.front().isSpace());
+    const bool misread = !fileName.isEmpty() && (fileName.front() == u'#' || fileName.front().isSpace());
     return kCrLf + (misread ? currentFolderPrefix + fileName : fileName);
 }
 
-QString m3uTail()
-{
-    return {};
-}
+QString m3uTail() { return {}; }
 
 QString asxHead(const QString& artist, const QString& album)
 {
@@ -73,26 +63,19 @@ QString asxEntry(const QString& fileName, const QString& artist, const QString& 
         u"    <ENTRY>"_s,
         u"        <REF HREF="_s + kQuote + fileName + kQuote + u"/>"_s,
         u"        <TITLE>"_s + fileName + u"</TITLE>"_s,
-        u"        <PARAM name="_s + kQuote + u"Album"_s + kQuote + u" value="_s + kQuote + album + kQuote + u"/>"_s,
-        u"        <PARAM name="_s + kQuote + u"Artist"_s + kQuote + u" value="_s + kQuote + artist + kQuote + u"/>"_s,
+        u"        <PARAM name="_s + kQuote + u"Album"_s + kQuote + u" value="_s + kQuote + album + kQuote
+            + u"/>"_s,
+        u"        <PARAM name="_s + kQuote + u"Artist"_s + kQuote + u" value="_s + kQuote + artist + kQuote
+            + u"/>"_s,
         u"    </ENTRY>"_s,
     });
 }
 
-QString asxTail()
-{
-    return u"</ASX>"_s;
-}
+QString asxTail() { return u"</ASX>"_s; }
 
-QString htmlHead()
-{
-    return joinLines({u"<html>"_s, u"<head></head>"_s, u"<body>"_s});
-}
+QString htmlHead() { return joinLines({u"<html>"_s, u"<head></head>"_s, u"<body>"_s}); }
 
-QString htmlTail()
-{
-    return u"</body></html>"_s;
-}
+QString htmlTail() { return u"</body></html>"_s; }
 
 QString tailFor(const QString& ext)
 {

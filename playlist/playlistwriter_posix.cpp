@@ -44,15 +44,9 @@ constexpr qint64 kMaxKeptContent = qint64(64) << 20;
 
 using Reason = PlaylistWriter::Reason;
 
-Result refused(Reason reason, const QString& subject = {})
-{
-    return SavePolicy::refused(reason, subject);
-}
+Result refused(Reason reason, const QString& subject = {}) { return SavePolicy::refused(reason, subject); }
 
-Result failed(Reason step, int error)
-{
-    return SavePolicy::failed(step, error);
-}
+Result failed(Reason step, int error) { return SavePolicy::failed(step, error); }
 
 Result saved()
 {
@@ -69,18 +63,18 @@ bool sameFile(const struct stat& a, const struct stat& b)
 SavePolicy::Type typeOf(mode_t mode)
 {
     using Type = SavePolicy::Type;
-    return S_ISREG(mode)                      ? Type::File
-        : S_ISDIR(mode)                       ? Type::Folder
-        : S_ISFIFO(mode)                      ? Type::Pipe
-        : S_ISSOCK(mode)                      ? Type::Socket
-        : (S_ISCHR(mode) || S_ISBLK(mode))    ? Type::Device
-                                              : Type::Other;
+    return S_ISREG(mode)                   ? Type::File
+        : S_ISDIR(mode)                    ? Type::Folder
+        : S_ISFIFO(mode)                   ? Type::Pipe
+        : S_ISSOCK(mode)                   ? Type::Socket
+        : (S_ISCHR(mode) || S_ISBLK(mode)) ? Type::Device
+                                           : Type::Other;
 }
 
 Result anotherProgram(const FileLock& lock)
 {
-    Result result = refused(lock.holder() == FileLock::Holder::Writer ? Reason::AnotherWriter
-                                                                      : Reason::AnotherReader);
+    Result result
+        = refused(lock.holder() == FileLock::Holder::Writer ? Reason::AnotherWriter : Reason::AnotherReader);
     result.waitMs = lock.waitMs();
     return result;
 }
@@ -89,22 +83,19 @@ Result anotherProgram(const FileLock& lock)
 QString userName(uid_t uid)
 {
     std::vector<char> buffer(16384);
-    struct passwd entry {};
+    struct passwd entry { };
     struct passwd* found = nullptr;
     if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
         return QString::fromLocal8Bit(found->pw_name);
     return QString::number(uid);
 }
 
-Result replacedMeanwhile()
-{
-    return refused(Reason::ReplacedMeanwhile);
-}
+Result replacedMeanwhile() { return refused(Reason::ReplacedMeanwhile); }
 
 // An existing file that a save writes over: open for writing and locked.
 struct Target {
     Fd fd;
-    struct stat st {};
+    struct stat st { };
 };
 
 // The steps of one save, with the writer's settings.
@@ -112,11 +103,10 @@ class Save
 {
 public:
     Save(const WriteFault& fault, int lockWaitMs, QSet<QByteArray>& sweptFolders,
-         const QSet<QByteArray>& toldLeftovers)
+        const QSet<QByteArray>& toldLeftovers)
         : m_fault(fault), m_lockWaitMs(lockWaitMs), m_sweptFolders(sweptFolders),
           m_toldLeftovers(toldLeftovers)
-    {
-    }
+    { }
 
     // Set when the name changed hands between its examination and its lock: start again.
     bool again = false;
@@ -216,7 +206,7 @@ Result Save::replaceByRename(const SavePlace& place, Target& target, const QByte
             return rewriteInPlace(place, target, bytes);
         return failed(Reason::NewFileFailed, file.error());
     }
-    struct stat made {};
+    struct stat made { };
     if (::fstat(file.fd(), &made) != 0)
         return failed(Reason::NewExamineFailed, errno);
     if (made.st_uid != target.st.st_uid || made.st_gid != target.st.st_gid)
@@ -248,14 +238,10 @@ Result Save::replaceByRename(const SavePlace& place, Target& target, const QByte
     // check and the replacing. Where the system cannot swap, the file examined is rewritten.
     int error = 0;
     switch (file.placeInstead(place.name, target.st, error)) {
-    case NewFile::Swap::Done:
-        break;
-    case NewFile::Swap::Unsupported:
-        return rewriteInPlace(place, target, bytes);
-    case NewFile::Swap::NotExpected:
-        return replacedMeanwhile();
-    case NewFile::Swap::Failed:
-        return failed(Reason::PlaceFailed, error);
+    case NewFile::Swap::Done: break;
+    case NewFile::Swap::Unsupported: return rewriteInPlace(place, target, bytes);
+    case NewFile::Swap::NotExpected: return replacedMeanwhile();
+    case NewFile::Swap::Failed: return failed(Reason::PlaceFailed, error);
     }
 
     // "Saved" only once the rename lasts. The old file is gone by now: nothing to undo.
@@ -330,7 +316,7 @@ Result Save::steps(int listed, const QString& name, const QByteArray& bytes)
     SavePlace place;
     place.dir = listed;
     place.name = typed;
-    struct stat st {};
+    struct stat st { };
     if (::fstatat(listed, typed.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno != ENOENT)
             return failed(Reason::NameUnusable, errno);
@@ -385,7 +371,7 @@ Result Save::steps(int listed, const QString& name, const QByteArray& bytes)
         return failed(Reason::LockFailed, error);
     }
     // Once locked, the name must still hold this file; another save may have replaced it.
-    struct stat named {};
+    struct stat named { };
     if (::fstat(target.fd.get(), &target.st) != 0)
         return failed(Reason::ExamineFailed, errno);
     if (::fstatat(place.dir, place.name.constData(), &named, AT_SYMLINK_NOFOLLOW) != 0
@@ -417,8 +403,8 @@ PlaylistWriter::Result PlaylistWriter::nameProblem(const QString& name)
     return SavePolicy::nameRefusal(name, u"/");
 }
 
-PlaylistWriter::Result PlaylistWriter::write(const FolderHandle& folder, const QString& name,
-                                             const QByteArray& bytes) const
+PlaylistWriter::Result PlaylistWriter::write(
+    const FolderHandle& folder, const QString& name, const QByteArray& bytes) const
 {
     if (Result problem = nameProblem(name); problem.reason != Reason::None)
         return problem;

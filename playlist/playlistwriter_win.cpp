@@ -35,17 +35,12 @@ PlaylistWriter::Result failed(Reason step, const QString& errorText)
 Reason reasonFor(SaveCommit::Step step)
 {
     switch (step) {
-    case SaveCommit::Step::Create:
-        return Reason::NewFileFailed;
-    case SaveCommit::Step::Flush:
-        return Reason::SyncFailed;
-    case SaveCommit::Step::Close:
-        return Reason::CloseNewFailed;
-    case SaveCommit::Step::Place:
-        return Reason::PlaceFailed;
+    case SaveCommit::Step::Create: return Reason::NewFileFailed;
+    case SaveCommit::Step::Flush: return Reason::SyncFailed;
+    case SaveCommit::Step::Close: return Reason::CloseNewFailed;
+    case SaveCommit::Step::Place: return Reason::PlaceFailed;
     case SaveCommit::Step::None:
-    case SaveCommit::Step::Write:
-        break;
+    case SaveCommit::Step::Write: break;
     }
     return Reason::WriteFailed;
 }
@@ -57,8 +52,8 @@ PlaylistWriter::Result PlaylistWriter::nameProblem(const QString& name)
     return SavePolicy::nameRefusal(name, u"/\\:");
 }
 
-PlaylistWriter::Result PlaylistWriter::write(const FolderHandle& folder, const QString& name,
-                                             const QByteArray& bytes) const
+PlaylistWriter::Result PlaylistWriter::write(
+    const FolderHandle& folder, const QString& name, const QByteArray& bytes) const
 {
     if (Result problem = nameProblem(name); problem.reason != Reason::None)
         return problem;
@@ -90,9 +85,9 @@ PlaylistWriter::Result PlaylistWriter::write(const FolderHandle& folder, const Q
             return refusal;
     }
 
-    const SaveCommit::Outcome outcome =
-        SaveCommit::replace(QDir::toNativeSeparators(target.filePath()).toStdWString(),
-                            bytes.constData(), std::size_t(bytes.size()));
+    const SaveCommit::Outcome outcome
+        = SaveCommit::replace(QDir::toNativeSeparators(target.filePath()).toStdWString(), bytes.constData(),
+            std::size_t(bytes.size()));
     if (outcome.failed != SaveCommit::Step::None)
         return failed(reasonFor(outcome.failed), QString::fromStdWString(outcome.errorText));
     Result result;

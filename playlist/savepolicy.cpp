@@ -10,10 +10,7 @@
 
 namespace {
 
-bool isControl(char16_t c)
-{
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
-}
+bool isControl(char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
 
 } // namespace
 
@@ -56,10 +53,8 @@ SavePolicy::Result SavePolicy::nameRefusal(QStringView name, QStringView separat
 SavePolicy::Result SavePolicy::refusal(const QString& name, const Found& found)
 {
     switch (found.type) {
-    case Type::File:
-        break;
-    case Type::Folder:
-        return refused(Reason::FolderInTheWay);
+    case Type::File: break;
+    case Type::Folder: return refused(Reason::FolderInTheWay);
     case Type::Pipe:
     case Type::Socket:
     case Type::Device:
@@ -84,25 +79,19 @@ SavePolicy::Result SavePolicy::refusal(const QString& name, const Found& found)
     return {};
 }
 
-qsizetype SavePolicy::headSize()
-{
-    return MediaContent::kHeadSize;
-}
+qsizetype SavePolicy::headSize() { return MediaContent::kHeadSize; }
 
 SavePolicy::Result SavePolicy::contentRefusal(QByteArrayView head)
 {
     const MediaContent::Verdict verdict = MediaContent::classify(head);
     switch (verdict.kind) {
-    case MediaContent::Kind::Text:
-        return {};
-    case MediaContent::Kind::Media:
-    {
+    case MediaContent::Kind::Text: return {};
+    case MediaContent::Kind::Media: {
         Result result = refused(Reason::MediaContent);
         result.mediaFormat = verdict.format;
         return result;
     }
-    case MediaContent::Kind::Binary:
-        break;
+    case MediaContent::Kind::Binary: break;
     }
     return refused(Reason::BinaryContent);
 }

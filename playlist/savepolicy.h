@@ -25,9 +25,9 @@ public:
     enum class Type { File, Folder, Pipe, Socket, Device, Other };
     struct Found {
         Type type = Type::File;
-        bool writable = true;   // the owner's write permission, or the platform's own
-        bool viaLink = false;   // the name is a link to it
-        QString linkedName;     // then: the name of the file the link leads to
+        bool writable = true; // the owner's write permission, or the platform's own
+        bool viaLink = false; // the name is a link to it
+        QString linkedName;   // then: the name of the file the link leads to
     };
 
     // Names holding a control character, a line break or a character the playlist box

@@ -40,16 +40,16 @@ enum class Reason {
     LinkToMedia,      // `subject`: the name the link leads to
     MediaName,
     ReadOnly,
-    MediaContent,     // `mediaFormat`: the media format found
+    MediaContent, // `mediaFormat`: the media format found
     BinaryContent,
     // Others at work on the same name.
-    AnotherWriter,    // `waitMs`: how long the save waited for the lock
+    AnotherWriter, // `waitMs`: how long the save waited for the lock
     AnotherReader,
     ReplacedMeanwhile,
     TakenMeanwhile,
     // An in-place rewrite without a copy of the old content.
     TooLargeToCopy,
-    NoCopyKept,       // `besideError`/`olderCopyInTheWay`, `stateFolder`, `stateError`
+    NoCopyKept, // `besideError`/`olderCopyInTheWay`, `stateFolder`, `stateError`
     // A step that failed with the system's reason (`error`, or `errorText`).
     FolderUnusable,
     NameUnusable,
@@ -121,14 +121,10 @@ struct WriteFault {
     const std::atomic<bool>* cancel = nullptr;
 };
 
-
 // The name of the copy of `name`'s old content that an in-place rewrite keeps beside it
 // while it runs, made from the name's bytes (so two names never share one), left behind
 // only when the program dies during the rewrite. A save never overwrites or removes a copy
 // it did not make.
-inline QByteArray backupName(const QByteArray& name)
-{
-    return '.' + name + ".cantorel-backup";
-}
+inline QByteArray backupName(const QByteArray& name) { return '.' + name + ".cantorel-backup"; }
 
 } // namespace SaveTypes

@@ -30,12 +30,12 @@ QAccessibleInterface* programAccessible(const QString& className, QObject* objec
     if (className == u"frmSplash"_s)
         // No key passes the splash; the press does what a click does.
         return new PressAccessible(widget, QAccessible::Window,
-                                   [](QWidget* splash) { static_cast<frmSplash*>(splash)->Form_Click(); });
+            [](QWidget* splash) { static_cast<frmSplash*>(splash)->Form_Click(); });
     if (className == u"frmmain"_s)
         return new QAccessibleWidget(widget, QAccessible::Window);
     if (className == u"ClickArea"_s)
-        return new PressAccessible(widget, QAccessible::Button,
-                                   [](QWidget* area) { static_cast<ClickArea*>(area)->press(); });
+        return new PressAccessible(
+            widget, QAccessible::Button, [](QWidget* area) { static_cast<ClickArea*>(area)->press(); });
     if (className == u"FileListView"_s)
         return new FileListAccessible(static_cast<FileListView*>(widget));
     if (className == u"PlaylistTextEdit"_s)

@@ -4,8 +4,7 @@
 
 #include "clickarea.h"
 
-ClickArea::ClickArea(QWidget* parent)
-    : QWidget(parent)
+ClickArea::ClickArea(QWidget* parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
     // No background of its own: the parent's picture shows through.
@@ -13,10 +12,7 @@ ClickArea::ClickArea(QWidget* parent)
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
-void ClickArea::mousePressEvent(QMouseEvent* event)
-{
-    m_click.press(event);
-}
+void ClickArea::mousePressEvent(QMouseEvent* event) { m_click.press(event); }
 
 void ClickArea::mouseReleaseEvent(QMouseEvent* event)
 {

@@ -20,16 +20,9 @@ namespace {
 class FileItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface
 {
 public:
-    FileItemAccessible(FileListView* view, int row)
-        : m_view(view)
-        , m_row(row)
-    {
-    }
+    FileItemAccessible(FileListView* view, int row) : m_view(view), m_row(row) { }
 
-    bool isValid() const override
-    {
-        return m_view && m_view->model() && m_row < m_view->model()->rowCount();
-    }
+    bool isValid() const override { return m_view && m_view->model() && m_row < m_view->model()->rowCount(); }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return m_view ? m_view->window()->windowHandle() : nullptr; }
     QAccessibleInterface* parent() const override
@@ -47,15 +40,14 @@ public:
         if (!isValid())
             return {};
         switch (t) {
-        case QAccessible::Name:
-            return index().data(Qt::DisplayRole).toString();
+        case QAccessible::Name: return index().data(Qt::DisplayRole).toString();
         default:
             // What picking does is the list's description, said once on entering it, not
             // after every file.
             return {};
         }
     }
-    void setText(QAccessible::Text, const QString&) override {}
+    void setText(QAccessible::Text, const QString&) override { }
 
     QRect rect() const override
     {
@@ -76,8 +68,8 @@ public:
         st.focusable = true;
         st.selected = m_view->selectionModel()->isSelected(index());
         st.focused = m_view->hasFocus() && m_view->currentIndex() == index();
-        st.invisible = !m_view->isVisible()
-                       || !m_view->viewport()->rect().intersects(m_view->visualRect(index()));
+        st.invisible
+            = !m_view->isVisible() || !m_view->viewport()->rect().intersects(m_view->visualRect(index()));
         st.offscreen = st.invisible;
         return st;
     }
@@ -105,10 +97,7 @@ private:
 
 } // namespace
 
-FileListAccessible::FileListAccessible(FileListView* view)
-    : QAccessibleWidget(view, QAccessible::List)
-{
-}
+FileListAccessible::FileListAccessible(FileListView* view) : QAccessibleWidget(view, QAccessible::List) { }
 
 FileListAccessible::~FileListAccessible()
 {
@@ -118,10 +107,7 @@ FileListAccessible::~FileListAccessible()
     }
 }
 
-FileListView* FileListAccessible::view() const
-{
-    return static_cast<FileListView*>(widget());
-}
+FileListView* FileListAccessible::view() const { return static_cast<FileListView*>(widget()); }
 
 int FileListAccessible::childCount() const
 {

@@ -40,10 +40,7 @@ ByteMix byteMix(QByteArrayView name)
     return {any < 0x80, controls};
 }
 
-bool asciiBreaksLine(QByteArrayView name)
-{
-    return name.contains('\n') || name.contains('\r');
-}
+bool asciiBreaksLine(QByteArrayView name) { return name.contains('\n') || name.contains('\r'); }
 
 // One listed name on its way through the sort: the first bytes of its key in two integers
 // (big-endian, zero-padded: comparing them compares those bytes), where the whole key
@@ -66,10 +63,7 @@ QString shownName(const char* bytes)
 
 } // namespace
 
-FileListModel::FileListModel(QObject* parent)
-    : QAbstractListModel(parent)
-{
-}
+FileListModel::FileListModel(QObject* parent) : QAbstractListModel(parent) { }
 
 FileListModel::FileListModel(const FolderHandle& folder, const FileNamePatterns& patterns, QObject* parent)
     : QAbstractListModel(parent)
@@ -100,15 +94,11 @@ void FileListModel::readInBackground(const FolderHandle& folder, const FileNameP
         Q_EMIT readFinished(m_readError);
     });
     // The worker holds the count and the patterns (a copy) as long as it runs.
-    m_reading.setFuture(QtConcurrent::run([&folder, patterns, progress = m_progress] {
-        return list(folder, patterns, progress.get());
-    }));
+    m_reading.setFuture(QtConcurrent::run(
+        [&folder, patterns, progress = m_progress] { return list(folder, patterns, progress.get()); }));
 }
 
-bool FileListModel::isReading() const
-{
-    return m_readingNow;
-}
+bool FileListModel::isReading() const { return m_readingNow; }
 
 qsizetype FileListModel::filesFound() const
 {
@@ -122,8 +112,8 @@ void FileListModel::take(Listing&& listing)
     m_readError = listing.error;
 }
 
-FileListModel::Listing FileListModel::list(const FolderHandle& folder, const FileNamePatterns& patterns,
-                                           Progress* progress)
+FileListModel::Listing FileListModel::list(
+    const FolderHandle& folder, const FileNamePatterns& patterns, Progress* progress)
 {
     Listing listing;
     if (patterns.isEmpty())
@@ -136,30 +126,33 @@ FileListModel::Listing FileListModel::list(const FolderHandle& folder, const Fil
     std::string keys;
     std::vector<SortEntry> entries;
     const std::atomic<bool>* stop = progress ? &progress->stop : nullptr;
-    listing.error = FolderFiles::read(folder, [&](QByteArrayView bytes) {
-        if (names.size() + bytes.size() + 1 > qsizetype(kMaxNameBlock))
-            return;
-        const ByteMix mix = byteMix(bytes);
-        const qsizetype keyAt = qsizetype(keys.size());
-        if (mix.ascii) {
-            if (!patterns.matchesAscii(bytes) || (mix.controls && asciiBreaksLine(bytes)))
+    listing.error = FolderFiles::read(
+        folder,
+        [&](QByteArrayView bytes) {
+            if (names.size() + bytes.size() + 1 > qsizetype(kMaxNameBlock))
                 return;
-            NaturalOrder::appendAsciiKey(bytes, keys);
-        } else {
-            const QString text = FileNameText::decode(bytes).text;
-            if (!patterns.matches(text) || FileNameText::breaksLine(text))
-                return;
-            NaturalOrder::appendKey(text, keys);
-        }
-        unsigned char head[kHeadBytes] = {};
-        std::memcpy(head, keys.data() + keyAt, std::min<size_t>(keys.size() - keyAt, kHeadBytes));
-        keys += '\0';
-        entries.push_back({qFromBigEndian<quint64>(head), qFromBigEndian<quint64>(head + 8), keyAt,
-                           names.size()});
-        names.append(bytes.data(), bytes.size() + 1); // with the zero byte that follows it
-        if (progress)
-            progress->found.store(qsizetype(entries.size()), std::memory_order_relaxed);
-    }, stop);
+            const ByteMix mix = byteMix(bytes);
+            const qsizetype keyAt = qsizetype(keys.size());
+            if (mix.ascii) {
+                if (!patterns.matchesAscii(bytes) || (mix.controls && asciiBreaksLine(bytes)))
+                    return;
+                NaturalOrder::appendAsciiKey(bytes, keys);
+            } else {
+                const QString text = FileNameText::decode(bytes).text;
+                if (!patterns.matches(text) || FileNameText::breaksLine(text))
+                    return;
+                NaturalOrder::appendKey(text, keys);
+            }
+            unsigned char head[kHeadBytes] = {};
+            std::memcpy(head, keys.data() + keyAt, std::min<size_t>(keys.size() - keyAt, kHeadBytes));
+            keys += '\0';
+            entries.push_back(
+                {qFromBigEndian<quint64>(head), qFromBigEndian<quint64>(head + 8), keyAt, names.size()});
+            names.append(bytes.data(), bytes.size() + 1); // with the zero byte that follows it
+            if (progress)
+                progress->found.store(qsizetype(entries.size()), std::memory_order_relaxed);
+        },
+        stop);
 
     // Keys are free of zero bytes, so a zero in the heads means both keys ended there and
     // are equal; otherwise the rest of the keys decides. Equal keys fall back to the names
@@ -197,7 +190,6 @@ FileListModel::Listing FileListModel::list(const FolderHandle& folder, const Fil
     return listing;
 }
 
-
 QByteArrayView FileListModel::nameBytes(int row) const
 {
     if (row < 0 || size_t(row) >= m_rows.size())
@@ -206,23 +198,17 @@ QByteArrayView FileListModel::nameBytes(int row) const
     return QByteArrayView(name, qsizetype(std::strlen(name)));
 }
 
-QString FileListModel::fileName(int row) const
-{
-    return FileNameText::decode(nameBytes(row)).text;
-}
+QString FileListModel::fileName(int row) const { return FileNameText::decode(nameBytes(row)).text; }
 
-QByteArray FileListModel::fileNameBytes(int row) const
-{
-    return nameBytes(row).toByteArray();
-}
+QByteArray FileListModel::fileNameBytes(int row) const { return nameBytes(row).toByteArray(); }
 
 int FileListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
-QModelIndexList FileListModel::match(const QModelIndex& start, int role, const QVariant& value,
-                                     int hits, Qt::MatchFlags flags) const
+QModelIndexList FileListModel::match(
+    const QModelIndex& start, int role, const QVariant& value, int hits, Qt::MatchFlags flags) const
 {
     const bool typedLetters = role == Qt::DisplayRole && hits == 1
         && flags == Qt::MatchFlags(Qt::MatchStartsWith | Qt::MatchWrap) && start.isValid()
@@ -236,8 +222,9 @@ QModelIndexList FileListModel::match(const QModelIndex& start, int role, const Q
     // character, folded by taking A to Z to a to z. Only a name with other bytes among its
     // first ones is decoded and folded whole.
     const QString typed = NaturalOrder::fold(value.toString());
-    const qsizetype asciiLead = std::find_if(typed.begin(), typed.end(),
-                                             [](QChar c) { return c.unicode() >= 0x80; }) - typed.begin();
+    const qsizetype asciiLead = std::find_if(typed.begin(), typed.end(), [](QChar c) {
+        return c.unicode() >= 0x80;
+    }) - typed.begin();
     const QByteArray lead = typed.first(asciiLead).toLatin1();
     const auto folded = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
     const int rows = rowCount();
@@ -246,7 +233,7 @@ QModelIndexList FileListModel::match(const QModelIndex& start, int role, const Q
         const QByteArrayView name = nameBytes(row);
         qsizetype n = 0;
         while (n < lead.size() && n < name.size() && static_cast<unsigned char>(name[n]) < 0x80
-               && folded(name[n]) == lead[n])
+            && folded(name[n]) == lead[n])
             ++n;
         bool matches;
         if (n == typed.size())
@@ -266,12 +253,12 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || size_t(index.row()) >= m_rows.size())
         return {};
     switch (role) {
-    case Qt::DisplayRole:
-        return fileName(index.row());
+    case Qt::DisplayRole: return fileName(index.row());
     case Qt::ToolTipRole: {
         const FileNameText::Decoded name = FileNameText::decode(nameBytes(index.row()));
-        return name.legacy ? name.text + u'\n' + tr("(name not in UTF-8: shown as Windows-1252, saved as its own bytes)")
-                           : name.text;
+        return name.legacy
+            ? name.text + u'\n' + tr("(name not in UTF-8: shown as Windows-1252, saved as its own bytes)")
+            : name.text;
     }
     case Qt::FontRole:
         if (FileNameText::decode(nameBytes(index.row())).legacy) {
@@ -280,7 +267,6 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
             return italic;
         }
         return {};
-    default:
-        return {};
+    default: return {};
     }
 }

@@ -62,7 +62,7 @@ public:
     // The names (no folder) that the model lists for the folder `path` names now, as
     // shown, in the model's order.
 
-    QString fileName(int row) const;       // as shown
+    QString fileName(int row) const;         // as shown
     QByteArray fileNameBytes(int row) const; // as stored: what names the file on disk
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -73,7 +73,7 @@ public:
     // "edith" finds "Édith Piaf.mp3". The names are not turned into text where their first
     // bytes can tell.
     QModelIndexList match(const QModelIndex& start, int role, const QVariant& value, int hits = 1,
-                          Qt::MatchFlags flags = Qt::MatchFlags(Qt::MatchStartsWith | Qt::MatchWrap)) const override;
+        Qt::MatchFlags flags = Qt::MatchFlags(Qt::MatchStartsWith | Qt::MatchWrap)) const override;
 
 Q_SIGNALS:
     void readFinished(int error);
@@ -87,8 +87,8 @@ private:
     };
     // What a read in the background shares with its worker.
     struct Progress {
-        std::atomic<qsizetype> found{0};
-        std::atomic<bool> stop{false};
+        std::atomic<qsizetype> found {0};
+        std::atomic<bool> stop {false};
     };
     static Listing list(const FolderHandle& folder, const FileNamePatterns& patterns, Progress* progress);
     void take(Listing&& listing);

@@ -13,8 +13,7 @@
 #include <QTextDocument>
 #include <QToolTip>
 
-FileListView::FileListView(QWidget* parent)
-    : QListView(parent)
+FileListView::FileListView(QWidget* parent) : QListView(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -41,7 +40,7 @@ void FileListView::paintEvent(QPaintEvent* event)
     painter.setPen(palette().color(QPalette::PlaceholderText));
     constexpr int kMargin = 6;
     painter.drawText(viewport()->rect().adjusted(kMargin, kMargin, -kMargin, -kMargin),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_placeholder);
+        Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_placeholder);
 }
 
 void FileListView::mousePressEvent(QMouseEvent* event)
@@ -84,8 +83,8 @@ void FileListView::mouseDoubleClickEvent(QMouseEvent* event)
     const QModelIndex index = indexAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && index.isValid() && index != currentIndex()) {
         QMouseEvent press(QEvent::MouseButtonPress, event->position(), event->scenePosition(),
-                          event->globalPosition(), event->button(), event->buttons(),
-                          event->modifiers(), event->pointingDevice());
+            event->globalPosition(), event->button(), event->buttons(), event->modifiers(),
+            event->pointingDevice());
         mousePressEvent(&press);
         return;
     }
@@ -111,8 +110,8 @@ void FileListView::focusInEvent(QFocusEvent* event)
         selectionModel()->clearCurrentIndex();
 }
 
-QItemSelectionModel::SelectionFlags FileListView::selectionCommand(const QModelIndex& index,
-                                                                   const QEvent*) const
+QItemSelectionModel::SelectionFlags FileListView::selectionCommand(
+    const QModelIndex& index, const QEvent*) const
 {
     // Whatever becomes current is selected, with or without Ctrl held: the highlighted file
     // is always the one picked last.
@@ -126,8 +125,7 @@ QModelIndex FileListView::moveCursor(CursorAction cursorAction, Qt::KeyboardModi
         return QListView::moveCursor(cursorAction, modifiers);
     // Qt sends every key to the first file while none is current.
     switch (cursorAction) {
-    case MoveEnd:
-        return model()->index(rows - 1, 0, rootIndex());
+    case MoveEnd: return model()->index(rows - 1, 0, rootIndex());
     case MovePageDown: {
         // A page down from the first, measured as Qt measures it; the first is current only
         // for the measuring, unseen.
@@ -137,8 +135,7 @@ QModelIndex FileListView::moveCursor(CursorAction cursorAction, Qt::KeyboardModi
         selectionModel()->clearCurrentIndex();
         return target;
     }
-    default:
-        return QListView::moveCursor(cursorAction, modifiers);
+    default: return QListView::moveCursor(cursorAction, modifiers);
     }
 }
 

@@ -39,13 +39,13 @@ const QString kIcon = u":/assets/icon.png"_s;
 // The design, in twips.
 constexpr int kClientWidth = 5940;
 constexpr int kClientHeight = 4485;
-constexpr Twips::Rect kFile1{120, 360, 2775, 3210};
-constexpr Twips::Rect kText1{3009, 360, 2882, 3255};
-constexpr Twips::Rect kText2{120, 4050, 3735, 375};
-constexpr Twips::Rect kCheck4{4920, 4560, 735, 255}; // below the client area: reached by Tab only
-constexpr Twips::Rect kCmdReset{4920, 4080, 975, 255};
-constexpr Twips::Rect kCmdSave{4080, 4080, 855, 255};
-constexpr Twips::Rect kCmdExit{5640, 0, 375, 255};
+constexpr Twips::Rect kFile1 {120, 360, 2775, 3210};
+constexpr Twips::Rect kText1 {3009, 360, 2882, 3255};
+constexpr Twips::Rect kText2 {120, 4050, 3735, 375};
+constexpr Twips::Rect kCheck4 {4920, 4560, 735, 255}; // below the client area: reached by Tab only
+constexpr Twips::Rect kCmdReset {4920, 4080, 975, 255};
+constexpr Twips::Rect kCmdSave {4080, 4080, 855, 255};
+constexpr Twips::Rect kCmdExit {5640, 0, 375, 255};
 
 // How often the count of files found shows while the folder is read, and at which tick
 // (of how many) assistive technology is told it.
@@ -57,26 +57,26 @@ struct Spoken {
     const char* name;
     const char* description;
 };
-const Spoken kFile1Spoken{QT_TRANSLATE_NOOP("frmmain", "Media files"),
-             QT_TRANSLATE_NOOP("frmmain", "The media files of the folder; picking one adds it to the playlist")};
+const Spoken kFile1Spoken {QT_TRANSLATE_NOOP("frmmain", "Media files"),
+    QT_TRANSLATE_NOOP("frmmain", "The media files of the folder; picking one adds it to the playlist")};
 // The same, naming the listed folder; and the list's tooltip.
 const char* const kFile1FolderDescription = QT_TRANSLATE_NOOP(
     "frmmain", "The media files of %1, where playlists are saved; picking one adds it to the playlist");
-const char* const kFile1FolderTip = QT_TRANSLATE_NOOP(
-    "frmmain", "The media files of %1\nPlaylists are saved into this folder.");
+const char* const kFile1FolderTip
+    = QT_TRANSLATE_NOOP("frmmain", "The media files of %1\nPlaylists are saved into this folder.");
 const char* const kNoFolderPath = QT_TRANSLATE_NOOP("frmmain", "the folder Cantorel was started in");
-const Spoken kText1Spoken{QT_TRANSLATE_NOOP("frmmain", "Playlist"),
-             QT_TRANSLATE_NOOP("frmmain", "The playlist's text, one picked file per line; it may be edited")};
-const Spoken kText2Spoken{QT_TRANSLATE_NOOP("frmmain", "Playlist file name"),
-             QT_TRANSLATE_NOOP("frmmain", "The name the playlist is saved under in the listed folder")};
-const Spoken kCheck4Spoken{QT_TRANSLATE_NOOP("frmmain", "M3U format"),
-             QT_TRANSLATE_NOOP("frmmain", "Checking it makes the file name end in .m3u and starts the playlist anew")};
-const Spoken kCmdSaveSpoken{QT_TRANSLATE_NOOP("frmmain", "Save playlist"),
-             QT_TRANSLATE_NOOP("frmmain", "Saves the playlist into the listed folder under the typed name")};
-const Spoken kCmdResetSpoken{QT_TRANSLATE_NOOP("frmmain", "Reset playlist"),
-             QT_TRANSLATE_NOOP("frmmain", "Empties the playlist and starts it anew")};
-const Spoken kCmdExitSpoken{QT_TRANSLATE_NOOP("frmmain", "Exit"),
-             QT_TRANSLATE_NOOP("frmmain", "Leaves the program at once, without saving")};
+const Spoken kText1Spoken {QT_TRANSLATE_NOOP("frmmain", "Playlist"),
+    QT_TRANSLATE_NOOP("frmmain", "The playlist's text, one picked file per line; it may be edited")};
+const Spoken kText2Spoken {QT_TRANSLATE_NOOP("frmmain", "Playlist file name"),
+    QT_TRANSLATE_NOOP("frmmain", "The name the playlist is saved under in the listed folder")};
+const Spoken kCheck4Spoken {QT_TRANSLATE_NOOP("frmmain", "M3U format"),
+    QT_TRANSLATE_NOOP("frmmain", "Checking it makes the file name end in .m3u and starts the playlist anew")};
+const Spoken kCmdSaveSpoken {QT_TRANSLATE_NOOP("frmmain", "Save playlist"),
+    QT_TRANSLATE_NOOP("frmmain", "Saves the playlist into the listed folder under the typed name")};
+const Spoken kCmdResetSpoken {QT_TRANSLATE_NOOP("frmmain", "Reset playlist"),
+    QT_TRANSLATE_NOOP("frmmain", "Empties the playlist and starts it anew")};
+const Spoken kCmdExitSpoken {QT_TRANSLATE_NOOP("frmmain", "Exit"),
+    QT_TRANSLATE_NOOP("frmmain", "Leaves the program at once, without saving")};
 
 void speak(QWidget* control, const Spoken& spoken)
 {
@@ -86,20 +86,14 @@ void speak(QWidget* control, const Spoken& spoken)
 
 } // namespace
 
-frmmain::frmmain(QWidget* parent)
-    : frmmain(FolderHandle::openWorkingDirectory(), parent)
-{
-}
+frmmain::frmmain(QWidget* parent) : frmmain(FolderHandle::openWorkingDirectory(), parent) { }
 
 frmmain::frmmain(FolderHandle folder, QWidget* parent)
-    : QWidget(parent, Qt::Window)
-    , m_folder(std::move(folder))
-    , m_picture(kBackground)
+    : QWidget(parent, Qt::Window), m_folder(std::move(folder)), m_picture(kBackground)
 {
     // A fixed single border: title and close button, no sizing, no minimise or maximise.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
-                   | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(tr(kCaption));
     setWindowIcon(QIcon(kIcon));
     setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));
@@ -157,8 +151,8 @@ frmmain::frmmain(FolderHandle folder, QWidget* parent)
 
     // Ctrl+Y redoes in the name box too, as in the playlist box, whatever the desktop's key
     // scheme (Qt binds it to redo only in the Windows one, where the box takes it first).
-    auto* redoName = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y), m_text2, nullptr, nullptr,
-                                   Qt::WidgetShortcut);
+    auto* redoName
+        = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y), m_text2, nullptr, nullptr, Qt::WidgetShortcut);
     connect(redoName, &QShortcut::activated, m_text2, &QLineEdit::redo);
 
     m_builder = std::make_unique<PlaylistBuilder>(m_text1, m_text2, m_check4);
@@ -189,7 +183,8 @@ void frmmain::showReading()
     if (!m_files->isReading())
         return;
     const qsizetype found = m_files->filesFound();
-    m_file1->setPlaceholderText(tr("Reading the folder…\nMedia files found so far: %1").arg(QLocale().toString(found)));
+    m_file1->setPlaceholderText(
+        tr("Reading the folder…\nMedia files found so far: %1").arg(QLocale().toString(found)));
     // Said to assistive technology too, but not at every tick.
     if (m_readingSpoken++ % kReadingTicksSpoken == 0)
         nameListedFolder();
@@ -199,8 +194,8 @@ void frmmain::File1_Listed(int error)
 {
     m_readingTicks->stop();
     m_file1->doItemsLayout(); // its scroll bar fits the whole list at its first paint
-    m_file1->setPlaceholderText(error == 0 ? QString()
-                                           : tr("This folder cannot be read: %1.").arg(qt_error_string(error)));
+    m_file1->setPlaceholderText(
+        error == 0 ? QString() : tr("This folder cannot be read: %1.").arg(qt_error_string(error)));
     nameListedFolder();
 }
 
@@ -270,15 +265,9 @@ void frmmain::File1_Click()
         m_builder->AddFile(name);
 }
 
-void frmmain::Text2_Change(const QString& text)
-{
-    m_builder->SetPlaylistName(text);
-}
+void frmmain::Text2_Change(const QString& text) { m_builder->SetPlaylistName(text); }
 
-void frmmain::Check4_Click()
-{
-    m_builder->FormatCheckClicked();
-}
+void frmmain::Check4_Click() { m_builder->FormatCheckClicked(); }
 
 void frmmain::cmdSave_Click()
 {
@@ -289,10 +278,7 @@ void frmmain::cmdSave_Click()
     }
 }
 
-void frmmain::cmdReset_Click()
-{
-    m_builder->ResetPlaylist();
-}
+void frmmain::cmdReset_Click() { m_builder->ResetPlaylist(); }
 
 void frmmain::cmdExit_Click()
 {

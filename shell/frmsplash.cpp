@@ -20,8 +20,8 @@ const QString kPicture = u":/assets/splash.png"_s;
 constexpr int kClientWidth = 4470;
 constexpr int kClientHeight = 2220;
 const QString kSpokenName = u"Cantorel"_s;
-const char* const kSpokenDescription =
-    QT_TRANSLATE_NOOP("frmSplash", "The start-up picture; press it to continue to the playlist maker");
+const char* const kSpokenDescription
+    = QT_TRANSLATE_NOOP("frmSplash", "The start-up picture; press it to continue to the playlist maker");
 
 // The second click of a double click on the splash window lands on the main window, which
 // has just opened under the pointer; it would pick whatever file lies there. This filter
@@ -31,9 +31,8 @@ class DoubleClickTail : public QObject
 {
 public:
     explicit DoubleClickTail(const QMouseEvent& click)
-        : QObject(QCoreApplication::instance())
-        , m_clickTimestamp(click.timestamp())
-        , m_clickAt(click.globalPosition())
+        : QObject(QCoreApplication::instance()), m_clickTimestamp(click.timestamp()),
+          m_clickAt(click.globalPosition())
     {
         QCoreApplication::instance()->installEventFilter(this);
     }
@@ -57,8 +56,7 @@ protected:
             finish();
             return ownRelease;
         }
-        default:
-            return false;
+        default: return false;
         }
     }
 
@@ -68,8 +66,8 @@ private:
         const QPointF moved = press.globalPosition() - m_clickAt;
         const int distance = QGuiApplication::styleHints()->mouseDoubleClickDistance();
         return press.timestamp() - m_clickTimestamp
-                   <= static_cast<quint64>(QApplication::doubleClickInterval())
-               && qAbs(moved.x()) <= distance && qAbs(moved.y()) <= distance;
+            <= static_cast<quint64>(QApplication::doubleClickInterval())
+            && qAbs(moved.x()) <= distance && qAbs(moved.y()) <= distance;
     }
 
     void finish()
@@ -86,9 +84,8 @@ private:
 } // namespace
 
 frmSplash::frmSplash(std::function<void()> showMainWindow, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
-    , m_picture(kPicture)
-    , m_showMainWindow(std::move(showMainWindow))
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_picture(kPicture),
+      m_showMainWindow(std::move(showMainWindow))
 {
     setAccessibleName(kSpokenName);
     setAccessibleDescription(tr(kSpokenDescription));
@@ -105,10 +102,7 @@ void frmSplash::paintEvent(QPaintEvent*)
     m_picture.paint(painter); // unscaled; two columns and two rows are never seen
 }
 
-void frmSplash::mousePressEvent(QMouseEvent* event)
-{
-    m_click.press(event);
-}
+void frmSplash::mousePressEvent(QMouseEvent* event) { m_click.press(event); }
 
 void frmSplash::mouseReleaseEvent(QMouseEvent* event)
 {

@@ -31,14 +31,9 @@ QTextCharFormat LegacyEntries::markedFormat()
     return format;
 }
 
-bool LegacyEntries::isMarked(const QTextCharFormat& format)
-{
-    return format.boolProperty(kLegacyBytes);
-}
+bool LegacyEntries::isMarked(const QTextCharFormat& format) { return format.boolProperty(kLegacyBytes); }
 
-LegacyEntries::LegacyEntries(QPlainTextEdit* box, QObject* parent)
-    : QObject(parent)
-    , m_box(box)
+LegacyEntries::LegacyEntries(QPlainTextEdit* box, QObject* parent) : QObject(parent), m_box(box)
 {
     m_box->installEventFilter(this);
 }
@@ -60,9 +55,8 @@ void LegacyEntries::insert(QTextCursor& cursor, const QString& text, const QStri
 bool LegacyEntries::any() const
 {
     const QList<QTextFormat> formats = m_box->document()->allFormats();
-    return std::any_of(formats.begin(), formats.end(), [](const QTextFormat& format) {
-        return format.isCharFormat() && isMarked(format.toCharFormat());
-    });
+    return std::any_of(formats.begin(), formats.end(),
+        [](const QTextFormat& format) { return format.isCharFormat() && isMarked(format.toCharFormat()); });
 }
 
 QByteArray LegacyEntries::textBytes() const

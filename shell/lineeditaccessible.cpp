@@ -55,15 +55,9 @@ LineEditAccessible::LineEditAccessible(QLineEdit* lineEdit)
     }
 }
 
-QLineEdit* LineEditAccessible::lineEdit() const
-{
-    return static_cast<QLineEdit*>(widget());
-}
+QLineEdit* LineEditAccessible::lineEdit() const { return static_cast<QLineEdit*>(widget()); }
 
-bool LineEditAccessible::readable() const
-{
-    return lineEdit()->echoMode() == QLineEdit::Normal;
-}
+bool LineEditAccessible::readable() const { return lineEdit()->echoMode() == QLineEdit::Normal; }
 
 int LineEditAccessible::resolved(int offset) const
 {
@@ -139,10 +133,7 @@ void LineEditAccessible::selection(int selectionIndex, int* startOffset, int* en
     *endOffset = lineEdit()->selectionEnd();
 }
 
-int LineEditAccessible::selectionCount() const
-{
-    return lineEdit()->hasSelectedText() ? 1 : 0;
-}
+int LineEditAccessible::selectionCount() const { return lineEdit()->hasSelectedText() ? 1 : 0; }
 
 void LineEditAccessible::addSelection(int startOffset, int endOffset)
 {
@@ -161,15 +152,9 @@ void LineEditAccessible::setSelection(int selectionIndex, int startOffset, int e
         lineEdit()->setSelection(startOffset, endOffset - startOffset);
 }
 
-int LineEditAccessible::cursorPosition() const
-{
-    return lineEdit()->cursorPosition();
-}
+int LineEditAccessible::cursorPosition() const { return lineEdit()->cursorPosition(); }
 
-void LineEditAccessible::setCursorPosition(int position)
-{
-    lineEdit()->setCursorPosition(position);
-}
+void LineEditAccessible::setCursorPosition(int position) { lineEdit()->setCursorPosition(position); }
 
 QString LineEditAccessible::text(int startOffset, int endOffset) const
 {
@@ -178,38 +163,31 @@ QString LineEditAccessible::text(int startOffset, int endOffset) const
     return lineEdit()->text().mid(startOffset, endOffset - startOffset);
 }
 
-int LineEditAccessible::characterCount() const
-{
-    return int(lineEdit()->text().size());
-}
+int LineEditAccessible::characterCount() const { return int(lineEdit()->text().size()); }
 
-TextBoundaries LineEditAccessible::boundaries() const
-{
-    return TextBoundaries(lineEdit()->text(), {0});
-}
+TextBoundaries LineEditAccessible::boundaries() const { return TextBoundaries(lineEdit()->text(), {0}); }
 
-QString LineEditAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                                             int* startOffset, int* endOffset) const
+QString LineEditAccessible::textBeforeOffset(
+    int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
 {
     *startOffset = *endOffset = -1;
     return readable() ? boundaries().before(resolved(offset), boundaryType, startOffset, endOffset)
                       : QString();
 }
 
-QString LineEditAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                                            int* startOffset, int* endOffset) const
+QString LineEditAccessible::textAfterOffset(
+    int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
 {
     *startOffset = *endOffset = -1;
     return readable() ? boundaries().after(resolved(offset), boundaryType, startOffset, endOffset)
                       : QString();
 }
 
-QString LineEditAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                                         int* startOffset, int* endOffset) const
+QString LineEditAccessible::textAtOffset(
+    int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
 {
     *startOffset = *endOffset = -1;
-    return readable() ? boundaries().at(resolved(offset), boundaryType, startOffset, endOffset)
-                      : QString();
+    return readable() ? boundaries().at(resolved(offset), boundaryType, startOffset, endOffset) : QString();
 }
 
 QRect LineEditAccessible::characterRect(int offset) const

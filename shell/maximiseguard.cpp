@@ -47,9 +47,7 @@ void MaximiseGuard::installOnApplication()
     Q_UNUSED(filter);
 }
 
-MaximiseGuard::MaximiseGuard(QWidget& window)
-    : QObject(&window)
-    , m_window(window)
+MaximiseGuard::MaximiseGuard(QWidget& window) : QObject(&window), m_window(window)
 {
     m_fallback.setSingleShot(true);
     m_fallback.setInterval(kFallbackMs);
@@ -70,8 +68,7 @@ void MaximiseGuard::watchWindowHandle()
 
 void MaximiseGuard::stateRequested(Qt::WindowState state)
 {
-    if (state != Qt::WindowMaximized || m_lifted
-        || m_window.minimumSize() != m_window.maximumSize())
+    if (state != Qt::WindowMaximized || m_lifted || m_window.minimumSize() != m_window.maximumSize())
         return;
     m_lifted = true;
     m_size = m_window.maximumSize();
@@ -86,9 +83,7 @@ bool MaximiseGuard::eventFilter(QObject* watched, QEvent* event)
         return false;
     switch (event->type()) {
     case QEvent::Show:
-    case QEvent::WinIdChange:
-        watchWindowHandle();
-        break;
+    case QEvent::WinIdChange: watchWindowHandle(); break;
     case QEvent::Resize:
         if (m_lifted && m_window.isMaximized() && m_window.size() != m_size) {
             // Queued: the frame of the maximised size must be shown before the request to
@@ -98,8 +93,7 @@ bool MaximiseGuard::eventFilter(QObject* watched, QEvent* event)
             fixAgain();
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return false;
 }

@@ -11,11 +11,7 @@
 
 using namespace Qt::StringLiterals;
 
-MessageBoxLog::MessageBoxLog(QString path, QObject* parent)
-    : QObject(parent)
-    , m_path(std::move(path))
-{
-}
+MessageBoxLog::MessageBoxLog(QString path, QObject* parent) : QObject(parent), m_path(std::move(path)) { }
 
 void MessageBoxLog::installFromEnvironment()
 {

@@ -17,8 +17,10 @@ namespace Module1 {
 
 QPointF centredTopLeft(QSizeF screenTwips, QSizeF windowTwips)
 {
-    const float left = (static_cast<float>(screenTwips.width()) - static_cast<float>(windowTwips.width())) / 2.0f;
-    const float top = (static_cast<float>(screenTwips.height()) - static_cast<float>(windowTwips.height())) / 2.0f;
+    const float left
+        = (static_cast<float>(screenTwips.width()) - static_cast<float>(windowTwips.width())) / 2.0f;
+    const float top
+        = (static_cast<float>(screenTwips.height()) - static_cast<float>(windowTwips.height())) / 2.0f;
     return QPointF(left, top);
 }
 
@@ -37,9 +39,7 @@ void CenterForm(QWidget& form)
         QSizeF(screenRect.width() * Twips::kPerPixel, screenRect.height() * Twips::kPerPixel),
         QSizeF(outer.width() * Twips::kPerPixel, outer.height() * Twips::kPerPixel));
     // The window system places whole pixels; a half twip or pixel is rounded away from zero.
-    const auto toPixel = [](double twips) {
-        return static_cast<int>(std::lround(twips / Twips::kPerPixel));
-    };
+    const auto toPixel = [](double twips) { return static_cast<int>(std::lround(twips / Twips::kPerPixel)); };
     // The client area goes inside the frame: setGeometry places a window's client area
     // whether or not its native window exists yet.
     const QPoint outerTopLeft(screenRect.left() + toPixel(at.x()), screenRect.top() + toPixel(at.y()));

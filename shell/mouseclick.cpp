@@ -15,8 +15,8 @@ void MouseClick::press(QMouseEvent* event)
 
 bool MouseClick::release(QMouseEvent* event, const QWidget& over)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton
-                       && over.rect().contains(event->position().toPoint());
+    const bool click
+        = m_pressed && event->button() == Qt::LeftButton && over.rect().contains(event->position().toPoint());
     m_pressed = false;
     event->accept();
     return click;

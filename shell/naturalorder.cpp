@@ -19,14 +19,14 @@ namespace {
 constexpr char32_t kSymbolMax = 0x07FF;
 constexpr int kMaxDigitCount = 0x03FF;
 
-constexpr unsigned char kOtherSymbol = 0x80;  // + 2 bytes: a symbol from 0x80 to kSymbolMax
-constexpr unsigned char kNumber = 0x81;       // + count of significant digits, up to:
+constexpr unsigned char kOtherSymbol = 0x80; // + 2 bytes: a symbol from 0x80 to kSymbolMax
+constexpr unsigned char kNumber = 0x81;      // + count of significant digits, up to:
 constexpr int kShortNumber = 0x3C;
-constexpr unsigned char kLongNumber = 0xBE;   // + 2 bytes: the count, above kShortNumber
-constexpr unsigned char kDigit = 0xC0;        // + digit value
+constexpr unsigned char kLongNumber = 0xBE;    // + 2 bytes: the count, above kShortNumber
+constexpr unsigned char kDigit = 0xC0;         // + digit value
 constexpr unsigned char kLetterBeforeA = 0xCA; // + 3 bytes: the letter
-constexpr unsigned char kLetterA = 0xCB;      // + letter - 'a', up to 'z'
-constexpr unsigned char kLetterAfterZ = 0xE5; // + 3 bytes: the letter, up to 0xEFFF and beyond
+constexpr unsigned char kLetterA = 0xCB;       // + letter - 'a', up to 'z'
+constexpr unsigned char kLetterAfterZ = 0xE5;  // + 3 bytes: the letter, up to 0xEFFF and beyond
 
 // Six bits a byte, from 1 so that no byte is zero: the tail bytes order like the value.
 void appendTail(std::string& keys, char32_t value, int bytes)
@@ -99,10 +99,7 @@ int digitAt(QStringView name, qsizetype i, qsizetype& width)
     return QChar::isDigit(c) ? QChar::digitValue(c) : -1;
 }
 
-bool isAsciiDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
+bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
 } // namespace
 

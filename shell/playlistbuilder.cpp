@@ -45,29 +45,18 @@ QString toBoxText(const QString& crlfText)
     return text;
 }
 
-QString currentFolderPrefix()
-{
-    return u"."_s + QDir::separator();
-}
+QString currentFolderPrefix() { return u"."_s + QDir::separator(); }
 
 } // namespace
 
-PlaylistBuilder::PlaylistBuilder(QPlainTextEdit* text1, QLineEdit* text2, QCheckBox* check4,
-                                 QObject* parent)
-    : QObject(parent)
-    , m_text1(text1)
-    , m_text2(text2)
-    , m_check4(check4)
-    , m_legacyEntries(text1)
-    , m_playlistExt(PlaylistFormat::kM3UExt)
+PlaylistBuilder::PlaylistBuilder(QPlainTextEdit* text1, QLineEdit* text2, QCheckBox* check4, QObject* parent)
+    : QObject(parent), m_text1(text1), m_text2(text2), m_check4(check4), m_legacyEntries(text1),
+      m_playlistExt(PlaylistFormat::kM3UExt)
 {
     Q_ASSERT(m_text1 && m_text2 && m_check4);
 }
 
-void PlaylistBuilder::setMessenger(Messenger messenger)
-{
-    m_messenger = std::move(messenger);
-}
+void PlaylistBuilder::setMessenger(Messenger messenger) { m_messenger = std::move(messenger); }
 
 void PlaylistBuilder::InitPlaylist()
 {
@@ -79,10 +68,7 @@ void PlaylistBuilder::InitPlaylist()
     m_check4->setToolTip(tr(kCheckTooltip));
 }
 
-void PlaylistBuilder::AddFile(const QString& name)
-{
-    addEntry(name, false);
-}
+void PlaylistBuilder::AddFile(const QString& name) { addEntry(name, false); }
 
 void PlaylistBuilder::AddFile(const QByteArray& storedName)
 {
@@ -156,7 +142,7 @@ bool PlaylistBuilder::runSave(const FolderHandle& folder, const QString& shownPa
 {
     // The writer is used by this one save only (it keeps caches); the box may change
     // meanwhile, the bytes and the name handed over do not.
-    std::atomic<bool> cancel{false};
+    std::atomic<bool> cancel {false};
     m_writer.setCancelFlag(&cancel);
     m_cancel = &cancel;
     m_saving = true;
@@ -168,8 +154,8 @@ bool PlaylistBuilder::runSave(const FolderHandle& folder, const QString& shownPa
     progressDelay.setSingleShot(true);
     connect(&progressDelay, &QTimer::timeout, this, &PlaylistBuilder::showSaveProgress);
     progressDelay.start(kProgressDelayMs);
-    watcher.setFuture(QtConcurrent::run(
-        [writer = &m_writer, &folder, name = m_playlistName, bytes = playlistBytes()] {
+    watcher.setFuture(
+        QtConcurrent::run([writer = &m_writer, &folder, name = m_playlistName, bytes = playlistBytes()] {
             return writer->write(folder, name, bytes);
         }));
     loop.exec();
@@ -217,8 +203,8 @@ void PlaylistBuilder::SavePlaylist(const FolderHandle& folder)
         : savePath(where);
     if (m_playlistName.isEmpty()) {
         showMessage(SaveOutcome::NeedsName,
-                    tr("The playlist was not saved: it needs a file name.\n\n"
-                       "Type a name such as party.m3u into the file name box, then save again."));
+            tr("The playlist was not saved: it needs a file name.\n\n"
+               "Type a name such as party.m3u into the file name box, then save again."));
         return;
     }
 
@@ -230,8 +216,8 @@ void PlaylistBuilder::SavePlaylist(const FolderHandle& folder)
     const QString notice = told.isEmpty() ? QString() : u"\n\n"_s + told;
     if (!result.saved) {
         showMessage(SaveOutcome::Failed,
-                    tr("The playlist was not saved.\n\n%1\n\n%2").arg(shownPath, SaveResultText::reason(result))
-                        + notice);
+            tr("The playlist was not saved.\n\n%1\n\n%2").arg(shownPath, SaveResultText::reason(result))
+                + notice);
         return;
     }
     // "Saved" is the whole message of a save that went well.
@@ -250,10 +236,7 @@ void PlaylistBuilder::ResetPlaylist()
     step.endEditBlock();
 }
 
-void PlaylistBuilder::StartM3U()
-{
-    setPlaylistText(PlaylistFormat::m3uHead());
-}
+void PlaylistBuilder::StartM3U() { setPlaylistText(PlaylistFormat::m3uHead()); }
 
 void PlaylistBuilder::StartASX()
 {
@@ -271,10 +254,7 @@ void PlaylistBuilder::StartASX()
     setPlaylistText(PlaylistFormat::asxHead(m_artistName, m_albumName));
 }
 
-void PlaylistBuilder::StartHTML()
-{
-    setPlaylistText(PlaylistFormat::htmlHead());
-}
+void PlaylistBuilder::StartHTML() { setPlaylistText(PlaylistFormat::htmlHead()); }
 
 QString PlaylistBuilder::PlaylistText() const
 {
@@ -326,7 +306,7 @@ void PlaylistBuilder::showMessage(SaveOutcome outcome, const QString& text)
     // A child of the main window: the window system knows it as that window's dialog (on X11
     // a transient, on Wayland a toplevel with that parent) and places it accordingly.
     QMessageBox box(outcome == SaveOutcome::Saved ? QMessageBox::NoIcon : QMessageBox::Warning,
-                    kApplicationTitle, text, QMessageBox::Ok, m_text1->window());
+        kApplicationTitle, text, QMessageBox::Ok, m_text1->window());
     // A title bar the program draws itself (Qt's, on Wayland) centres the caption between
     // the window icon and three buttons; a box only as wide as "Saved" would cut it off.
     // The box sizes itself to its layout when shown, so the room is a spacer in it.

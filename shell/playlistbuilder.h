@@ -37,8 +37,7 @@ public:
     // (no icon for "Saved", a warning icon otherwise) over `Text1`'s window.
     using Messenger = std::function<void(SaveOutcome, const QString& text)>;
 
-    PlaylistBuilder(QPlainTextEdit* text1, QLineEdit* text2, QCheckBox* check4,
-                    QObject* parent = nullptr);
+    PlaylistBuilder(QPlainTextEdit* text1, QLineEdit* text2, QCheckBox* check4, QObject* parent = nullptr);
 
     void setMessenger(Messenger messenger);
 
@@ -49,15 +48,15 @@ public:
     const PlaylistWriter::Result& lastSave() const { return m_lastSave; }
 
     // The operations the main window's events run.
-    void InitPlaylist();                        // Form_Load
+    void InitPlaylist(); // Form_Load
     // File1_Click: the bare file name. One pick adds at most one line: a name holding a
     // character at which the box starts a new line (FileNameText::breaksLine) adds nothing.
     void AddFile(const QString& name);
     // The same, given the name as stored on disk. A name that is not UTF-8 is shown in
     // Windows-1252 and saved as these very bytes (LegacyEntries).
     void AddFile(const QByteArray& storedName);
-    void SetPlaylistName(const QString& text);  // Text2_Change
-    void FormatCheckClicked();                  // Check4_Click: reads Check4's new state
+    void SetPlaylistName(const QString& text); // Text2_Change
+    void FormatCheckClicked();                 // Check4_Click: reads Check4's new state
     // cmdSave_Click: writes into the folder File1 lists, under PlaylistName, which must be
     // a name of its own in that folder (PlaylistWriter::nameProblem).
     //
@@ -73,11 +72,11 @@ public:
     void showSaveProgress();
     // How long a save runs before its progress window shows.
     static constexpr int kProgressDelayMs = 500;
-    void ResetPlaylist();                       // cmdReset_Click: reads Check4's state
+    void ResetPlaylist(); // cmdReset_Click: reads Check4's state
 
     // Heads: each replaces the whole playlist text.
     void StartM3U();
-    void StartASX();  // derives ArtistName and AlbumName from SourceFolder first
+    void StartASX(); // derives ArtistName and AlbumName from SourceFolder first
     void StartHTML();
 
     QString PlaylistText() const; // Text1's text, lines joined by CR LF

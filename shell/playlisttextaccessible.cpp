@@ -17,13 +17,9 @@
 
 PlaylistTextAccessible::PlaylistTextAccessible(QPlainTextEdit* edit)
     : QAccessibleWidget(edit, QAccessible::EditableText)
-{
-}
+{ }
 
-QPlainTextEdit* PlaylistTextAccessible::edit() const
-{
-    return static_cast<QPlainTextEdit*>(widget());
-}
+QPlainTextEdit* PlaylistTextAccessible::edit() const { return static_cast<QPlainTextEdit*>(widget()); }
 
 int PlaylistTextAccessible::resolved(int offset) const
 {
@@ -34,10 +30,7 @@ int PlaylistTextAccessible::resolved(int offset) const
     return offset;
 }
 
-int PlaylistTextAccessible::clamped(int offset) const
-{
-    return std::clamp(offset, 0, characterCount());
-}
+int PlaylistTextAccessible::clamped(int offset) const { return std::clamp(offset, 0, characterCount()); }
 
 QString PlaylistTextAccessible::text(QAccessible::Text t) const
 {
@@ -84,10 +77,7 @@ void PlaylistTextAccessible::selection(int selectionIndex, int* startOffset, int
     *endOffset = cursor.selectionEnd();
 }
 
-int PlaylistTextAccessible::selectionCount() const
-{
-    return edit()->textCursor().hasSelection() ? 1 : 0;
-}
+int PlaylistTextAccessible::selectionCount() const { return edit()->textCursor().hasSelection() ? 1 : 0; }
 
 void PlaylistTextAccessible::addSelection(int startOffset, int endOffset)
 {
@@ -113,10 +103,7 @@ void PlaylistTextAccessible::setSelection(int selectionIndex, int startOffset, i
     edit()->setTextCursor(cursor);
 }
 
-int PlaylistTextAccessible::cursorPosition() const
-{
-    return edit()->textCursor().position();
-}
+int PlaylistTextAccessible::cursorPosition() const { return edit()->textCursor().position(); }
 
 void PlaylistTextAccessible::setCursorPosition(int position)
 {
@@ -153,20 +140,20 @@ TextBoundaries PlaylistTextAccessible::boundaries() const
     return TextBoundaries(edit()->toPlainText(), std::move(lineStarts));
 }
 
-QString PlaylistTextAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                                                 int* startOffset, int* endOffset) const
+QString PlaylistTextAccessible::textBeforeOffset(
+    int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
 {
     return boundaries().before(resolved(offset), boundaryType, startOffset, endOffset);
 }
 
-QString PlaylistTextAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                                                int* startOffset, int* endOffset) const
+QString PlaylistTextAccessible::textAfterOffset(
+    int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
 {
     return boundaries().after(resolved(offset), boundaryType, startOffset, endOffset);
 }
 
-QString PlaylistTextAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                                             int* startOffset, int* endOffset) const
+QString PlaylistTextAccessible::textAtOffset(
+    int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
 {
     return boundaries().at(resolved(offset), boundaryType, startOffset, endOffset);
 }
@@ -229,10 +216,7 @@ void PlaylistTextAccessible::deleteText(int startOffset, int endOffset)
     change(startOffset, endOffset, QString());
 }
 
-void PlaylistTextAccessible::insertText(int offset, const QString& text)
-{
-    change(offset, offset, text);
-}
+void PlaylistTextAccessible::insertText(int offset, const QString& text) { change(offset, offset, text); }
 
 void PlaylistTextAccessible::replaceText(int startOffset, int endOffset, const QString& text)
 {

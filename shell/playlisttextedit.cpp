@@ -26,10 +26,7 @@ const QString kRunsType = u"application/x-cantorel-playlist-runs"_s;
 
 } // namespace
 
-PlaylistTextEdit::PlaylistTextEdit(QWidget* parent)
-    : QPlainTextEdit(parent)
-{
-}
+PlaylistTextEdit::PlaylistTextEdit(QWidget* parent) : QPlainTextEdit(parent) { }
 
 void PlaylistTextEdit::keyPressEvent(QKeyEvent* event)
 {

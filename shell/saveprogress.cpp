@@ -12,8 +12,7 @@
 
 using namespace Qt::StringLiterals;
 
-SaveProgress::SaveProgress(const QString& shownPath, QWidget* parent)
-    : QDialog(parent)
+SaveProgress::SaveProgress(const QString& shownPath, QWidget* parent) : QDialog(parent)
 {
     setObjectName(u"SaveProgress"_s);
     setWindowTitle(u"Cantorel"_s);

@@ -7,13 +7,11 @@
 using namespace Qt::StringLiterals;
 
 SwissSpelling::SwissSpelling(const QTranslator* german, QObject* parent)
-    : QTranslator(parent)
-    , m_german(german)
-{
-}
+    : QTranslator(parent), m_german(german)
+{ }
 
-QString SwissSpelling::translate(const char* context, const char* sourceText,
-                                 const char* disambiguation, int n) const
+QString SwissSpelling::translate(
+    const char* context, const char* sourceText, const char* disambiguation, int n) const
 {
     return respelled(m_german->translate(context, sourceText, disambiguation, n));
 }
@@ -24,7 +22,4 @@ QString SwissSpelling::respelled(QString german)
     return german;
 }
 
-bool SwissSpelling::isEmpty() const
-{
-    return m_german->isEmpty();
-}
+bool SwissSpelling::isEmpty() const { return m_german->isEmpty(); }

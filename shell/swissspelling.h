@@ -16,8 +16,8 @@ public:
     // Reads from `german`, which must live as long as this does (as its child, say).
     SwissSpelling(const QTranslator* german, QObject* parent);
 
-    QString translate(const char* context, const char* sourceText,
-                      const char* disambiguation, int n) const override;
+    QString translate(
+        const char* context, const char* sourceText, const char* disambiguation, int n) const override;
     bool isEmpty() const override;
 
     // `german` in Swiss spelling.

@@ -18,7 +18,7 @@ namespace {
 std::vector<int> finderStops(const QString& text, QTextBoundaryFinder::BoundaryType type)
 {
     const int length = int(text.size());
-    std::vector<int> stops{0};
+    std::vector<int> stops {0};
     QTextBoundaryFinder finder(type, text);
     finder.toStart();
     int previous = 0;
@@ -37,23 +37,18 @@ std::vector<int> finderStops(const QString& text, QTextBoundaryFinder::BoundaryT
 } // namespace
 
 TextBoundaries::TextBoundaries(QString text, std::vector<int> lineStarts)
-    : m_text(std::move(text))
-    , m_lineStarts(std::move(lineStarts))
-{
-}
+    : m_text(std::move(text)), m_lineStarts(std::move(lineStarts))
+{ }
 
 std::vector<int> TextBoundaries::stops(QAccessible::TextBoundaryType type) const
 {
     const int length = int(m_text.size());
     switch (type) {
-    case QAccessible::CharBoundary:
-        return finderStops(m_text, QTextBoundaryFinder::Grapheme);
-    case QAccessible::WordBoundary:
-        return finderStops(m_text, QTextBoundaryFinder::Word);
-    case QAccessible::SentenceBoundary:
-        return finderStops(m_text, QTextBoundaryFinder::Sentence);
+    case QAccessible::CharBoundary: return finderStops(m_text, QTextBoundaryFinder::Grapheme);
+    case QAccessible::WordBoundary: return finderStops(m_text, QTextBoundaryFinder::Word);
+    case QAccessible::SentenceBoundary: return finderStops(m_text, QTextBoundaryFinder::Sentence);
     case QAccessible::LineBoundary: {
-        std::vector<int> stops{0};
+        std::vector<int> stops {0};
         for (const int lineStart : m_lineStarts) {
             if (lineStart > stops.back() && lineStart < length)
                 stops.push_back(lineStart);
@@ -63,11 +58,11 @@ std::vector<int> TextBoundaries::stops(QAccessible::TextBoundaryType type) const
         return stops;
     }
     case QAccessible::ParagraphBoundary: {
-        std::vector<int> stops{0};
+        std::vector<int> stops {0};
         for (int i = 0; i < length; ++i) {
             const QChar c = m_text.at(i);
             const bool breaks = c == u'\n' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator
-                                || (c == u'\r' && (i + 1 == length || m_text.at(i + 1) != u'\n'));
+                || (c == u'\r' && (i + 1 == length || m_text.at(i + 1) != u'\n'));
             if (breaks && i + 1 < length)
                 stops.push_back(i + 1);
         }
@@ -76,13 +71,12 @@ std::vector<int> TextBoundaries::stops(QAccessible::TextBoundaryType type) const
         return stops;
     }
     case QAccessible::NoBoundary:
-    default:
-        return length > 0 ? std::vector<int>{0, length} : std::vector<int>{0};
+    default: return length > 0 ? std::vector<int> {0, length} : std::vector<int> {0};
     }
 }
 
-void TextBoundaries::pieceAt(const std::vector<int>& stops, int offset,
-                             QAccessible::TextBoundaryType type, int* start, int* end) const
+void TextBoundaries::pieceAt(
+    const std::vector<int>& stops, int offset, QAccessible::TextBoundaryType type, int* start, int* end) const
 {
     const int length = int(m_text.size());
     if (offset >= length) {
@@ -100,10 +94,7 @@ void TextBoundaries::pieceAt(const std::vector<int>& stops, int offset,
     *end = *next;
 }
 
-QString TextBoundaries::piece(int start, int end) const
-{
-    return m_text.mid(start, end - start);
-}
+QString TextBoundaries::piece(int start, int end) const { return m_text.mid(start, end - start); }
 
 QString TextBoundaries::at(int offset, QAccessible::TextBoundaryType type, int* start, int* end) const
 {

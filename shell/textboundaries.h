@@ -54,8 +54,8 @@ private:
     // The boundaries of this kind, ascending, 0 first and the text's length last.
     std::vector<int> stops(QAccessible::TextBoundaryType type) const;
     // The piece [start, end) at `offset` among `stops`, with the rules above.
-    void pieceAt(const std::vector<int>& stops, int offset, QAccessible::TextBoundaryType type,
-                 int* start, int* end) const;
+    void pieceAt(const std::vector<int>& stops, int offset, QAccessible::TextBoundaryType type, int* start,
+        int* end) const;
     QString piece(int start, int end) const;
 
     QString m_text;

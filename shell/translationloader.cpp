@@ -41,13 +41,11 @@ QString catalogue(const QString& folder, const QString& base, QString language)
 
 QString TranslationLoader::folder()
 {
-    return QDir::cleanPath(QCoreApplication::applicationDirPath()
-                           + u"/../share/cantorel/translations"_s);
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + u"/../share/cantorel/translations"_s);
 }
 
-TranslationLoader::Choice TranslationLoader::choose(const QStringList& uiLanguages,
-                                                    const QString& ownFolder,
-                                                    const QString& qtFolder)
+TranslationLoader::Choice TranslationLoader::choose(
+    const QStringList& uiLanguages, const QString& ownFolder, const QString& qtFolder)
 {
     for (const QString& language : uiLanguages) {
         const QLocale locale(language);
@@ -58,12 +56,11 @@ TranslationLoader::Choice TranslationLoader::choose(const QStringList& uiLanguag
         const QString own = catalogue(ownFolder, u"cantorel"_s, language);
         if (own.isEmpty())
             continue;
-        Choice choice{language, {own}, false};
+        Choice choice {language, {own}, false};
         if (const QString qt = catalogue(qtFolder, u"qtbase"_s, language); !qt.isEmpty())
             choice.files.append(qt);
         choice.swissSpelling = locale.language() == QLocale::German
-            && (locale.territory() == QLocale::Switzerland
-                || locale.territory() == QLocale::Liechtenstein);
+            && (locale.territory() == QLocale::Switzerland || locale.territory() == QLocale::Liechtenstein);
         return choice;
     }
     return {};
@@ -96,8 +93,8 @@ QString TranslationLoader::systemWords(const QString& text)
 
 void TranslationLoader::install(QCoreApplication* app)
 {
-    const Choice choice = choose(QLocale::system().uiLanguages(), folder(),
-                                 QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    const Choice choice = choose(
+        QLocale::system().uiLanguages(), folder(), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
     apply(choice, app);
     // The C library words its reasons in the first language of LANGUAGE that it has; one
     // it lacks ("en") leaves them English. Set before any other thread reads it.

@@ -26,8 +26,7 @@ public:
 
     // The choice for `uiLanguages`, most wanted first, given the folders of Cantorel's
     // catalogues (cantorel_<language>.qm) and of Qt's (qtbase_<language>.qm).
-    static Choice choose(const QStringList& uiLanguages, const QString& ownFolder,
-                         const QString& qtFolder);
+    static Choice choose(const QStringList& uiLanguages, const QString& ownFolder, const QString& qtFolder);
 
     // Loads the chosen catalogues into the application; `owner` owns them, and removing
     // it takes them out again.

@@ -12,8 +12,8 @@ namespace WindowFrame {
 QMargins expectedMargins(QWidget& window)
 {
     const QRect outer = window.frameGeometry(), inner = window.geometry();
-    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
-                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+        outer.bottom() - inner.bottom());
 }
 
 } // namespace WindowFrame

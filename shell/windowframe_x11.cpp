@@ -25,8 +25,7 @@ namespace {
 struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
+template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name)
 {
@@ -38,8 +37,8 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name)
 bool managerAnswersRequests(xcb_connection_t* c, xcb_window_t root, xcb_atom_t request)
 {
     const xcb_atom_t supported = atom(c, "_NET_SUPPORTED");
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, root, supported, XCB_ATOM_ATOM, 0, 4096), nullptr));
+    const Reply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, root, supported, XCB_ATOM_ATOM, 0, 4096), nullptr));
     if (!reply || reply->format != 32)
         return false;
     const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
@@ -54,8 +53,8 @@ bool managerAnswersRequests(xcb_connection_t* c, xcb_window_t root, xcb_atom_t r
 // left, right, top, bottom; false while the manager has not set them.
 bool readExtents(xcb_connection_t* c, xcb_window_t window, xcb_atom_t extents, QMargins& margins)
 {
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, window, extents, XCB_ATOM_CARDINAL, 0, 4), nullptr));
+    const Reply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, extents, XCB_ATOM_CARDINAL, 0, 4), nullptr));
     if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) != 16)
         return false;
     const auto* v = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
@@ -69,8 +68,8 @@ QMargins expectedMargins(QWidget& window)
 {
     const QRect outer = window.frameGeometry(), inner = window.geometry();
     if (window.isVisible() || window.windowFlags().testFlag(Qt::FramelessWindowHint))
-        return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
-                        outer.right() - inner.right(), outer.bottom() - inner.bottom());
+        return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom());
 
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* c = x11 ? x11->connection() : nullptr;
@@ -84,14 +83,14 @@ QMargins expectedMargins(QWidget& window)
         return {};
 
     const auto id = static_cast<xcb_window_t>(window.winId()); // creates the native window
-    xcb_client_message_event_t message{};
+    xcb_client_message_event_t message {};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
     message.window = id;
     message.type = request;
     xcb_send_event(c, 0, screen->root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                   reinterpret_cast<const char*>(&message));
+        XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+        reinterpret_cast<const char*>(&message));
     xcb_flush(c);
 
     // The manager answers within a few milliseconds; a hung one must not hold up start-up.
@@ -105,7 +104,7 @@ QMargins expectedMargins(QWidget& window)
     // The property counts the screen's pixels; the widget counts its own.
     const qreal ratio = window.devicePixelRatioF();
     return QMargins(qRound(margins.left() / ratio), qRound(margins.top() / ratio),
-                    qRound(margins.right() / ratio), qRound(margins.bottom() / ratio));
+        qRound(margins.right() / ratio), qRound(margins.bottom() / ratio));
 }
 
 } // namespace WindowFrame

@@ -20,9 +20,7 @@ QString doubleSizePath(const QString& path)
 
 } // namespace
 
-WindowPicture::WindowPicture(const QString& path)
-    : m_small(path)
-    , m_double(doubleSizePath(path))
+WindowPicture::WindowPicture(const QString& path) : m_small(path), m_double(doubleSizePath(path))
 {
     m_small.setDevicePixelRatio(1.0);
     m_double.setDevicePixelRatio(2.0);
@@ -38,7 +36,7 @@ QPixmap WindowPicture::forRatio(qreal devicePixelRatio)
         // Resampled once per ratio, with filtering, to exactly the device pixels the
         // picture covers, so that painting it is a plain copy.
         const QSize device(static_cast<int>(std::lround(m_small.width() * devicePixelRatio)),
-                           static_cast<int>(std::lround(m_small.height() * devicePixelRatio)));
+            static_cast<int>(std::lround(m_small.height() * devicePixelRatio)));
         m_resampled = m_double.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         m_resampled.setDevicePixelRatio(devicePixelRatio);
     }

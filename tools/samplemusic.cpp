@@ -31,9 +31,9 @@ bool writeTone(const std::filesystem::path& file, double hertz, double seconds)
     out.write("RIFF", 4);
     putLE(out, 36 + count * 2, 4);
     out.write("WAVEfmt ", 8);
-    putLE(out, 16, 4);       // fmt chunk size
-    putLE(out, 1, 2);        // PCM
-    putLE(out, 1, 2);        // mono
+    putLE(out, 16, 4); // fmt chunk size
+    putLE(out, 1, 2);  // PCM
+    putLE(out, 1, 2);  // mono
     putLE(out, rate, 4);
     putLE(out, rate * 2, 4); // byte rate
     putLE(out, 2, 2);        // block align
@@ -64,11 +64,17 @@ int main(int argc, char** argv)
         std::cerr << "samplemusic: cannot create " << folder << ": " << ec.message() << '\n';
         return 1;
     }
-    struct Tone { const char* name; double hertz; };
+    struct Tone {
+        const char* name;
+        double hertz;
+    };
     const std::vector<Tone> tones = {
-        {"01 Morning Light.wav", 261.63}, {"02 Harbour Walk.wav", 293.66},
-        {"03 Rain on Glass.wav", 329.63}, {"04 Night Train.wav", 349.23},
-        {"10 Last Dance.wav", 392.00},    {"Intro.WAV", 440.00},
+        {"01 Morning Light.wav", 261.63},
+        {"02 Harbour Walk.wav", 293.66},
+        {"03 Rain on Glass.wav", 329.63},
+        {"04 Night Train.wav", 349.23},
+        {"10 Last Dance.wav", 392.00},
+        {"Intro.WAV", 440.00},
     };
     for (const Tone& tone : tones) {
         if (!writeTone(folder / tone.name, tone.hertz, 1.5)) {

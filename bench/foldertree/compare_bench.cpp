@@ -29,10 +29,7 @@ using namespace Cantorel;
 
 namespace {
 
-int children()
-{
-    return qEnvironmentVariableIntValue("CANTOREL_BENCH_MILLION") == 1 ? 1000000 : 100000;
-}
+int children() { return qEnvironmentVariableIntValue("CANTOREL_BENCH_MILLION") == 1 ? 1000000 : 100000; }
 
 // ROOT/wide/f0000000 ... made once, removed when the program ends.
 struct WideFolder {
@@ -46,7 +43,7 @@ struct WideFolder {
 
 const std::string& wideRoot()
 {
-    static const WideFolder folder{[] {
+    static const WideFolder folder {[] {
         char pattern[] = "/tmp/cantorel-wide-XXXXXX";
         if (!::mkdtemp(pattern))
             std::abort();

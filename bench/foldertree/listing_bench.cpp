@@ -31,10 +31,7 @@ namespace {
 
 // The figures are the control's own work: every read is waited for, as on a disk that
 // answers at once (bench_foldertree_compare shows the reads that come back later).
-void awaitEveryRead(DirTree& tree)
-{
-    DirTreePrivate::of(tree)->m_budget = std::chrono::milliseconds(-1);
-}
+void awaitEveryRead(DirTree& tree) { DirTreePrivate::of(tree)->m_budget = std::chrono::milliseconds(-1); }
 
 constexpr int kFolders = 10000;
 
@@ -52,7 +49,7 @@ struct BigFolder {
 
 const std::string& bigFolder()
 {
-    static const BigFolder folder{[] {
+    static const BigFolder folder {[] {
         char pattern[] = "/tmp/cantorel-bench-XXXXXX";
         if (!::mkdtemp(pattern))
             std::abort();
@@ -117,7 +114,8 @@ void BM_ListingWithoutTree(benchmark::State& state)
                 continue;
             const auto a = drives->attributes(bigFolder() + name);
             if (!a || a->directory)
-                list.addItem(TreeText::properCase(QString::fromStdString(name)), QByteArray::fromStdString(name));
+                list.addItem(
+                    TreeText::properCase(QString::fromStdString(name)), QByteArray::fromStdString(name));
         }
         benchmark::DoNotOptimize(list.items().size());
         list.clear();

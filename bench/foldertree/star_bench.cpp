@@ -33,10 +33,7 @@ namespace {
 
 // The figures are the control's own work: every read is waited for, as on a disk that
 // answers at once (bench_foldertree_compare shows the reads that come back later).
-void awaitEveryRead(DirTree& tree)
-{
-    DirTreePrivate::of(tree)->m_budget = std::chrono::milliseconds(-1);
-}
+void awaitEveryRead(DirTree& tree) { DirTreePrivate::of(tree)->m_budget = std::chrono::milliseconds(-1); }
 
 struct TempFolder {
     std::string path;
@@ -58,7 +55,7 @@ std::string makeTemp()
 // C:\a, C:\b, C:\loop -> C:\ (the link names its own folder).
 const std::string& loopFolder()
 {
-    static const TempFolder folder{[] {
+    static const TempFolder folder {[] {
         const std::string root = makeTemp();
         fs::create_directory(fs::path(root) / "a");
         fs::create_directory(fs::path(root) / "b");
@@ -116,9 +113,14 @@ void BM_StarOverWideFolder(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * children);
     state.counters["per_child"] = benchmark::Counter(static_cast<double>(state.iterations()) * children,
-                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_StarOverWideFolder)->Unit(benchmark::kMillisecond)->Iterations(2)->Arg(4000)->Arg(20000)->Arg(100000);
+BENCHMARK(BM_StarOverWideFolder)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->Arg(4000)
+    ->Arg(20000)
+    ->Arg(100000);
 
 // The expansion of a node with n children (the host's setExpanded): a Click per child, each
 // after its look-ahead listing. bytes_per_node is the heap the filled tree holds, per node.
@@ -148,10 +150,15 @@ void BM_ExpandWideFolder(benchmark::State& state)
         state.ResumeTiming();
     }
     state.counters["per_child"] = benchmark::Counter(static_cast<double>(state.iterations()) * children,
-                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["bytes_per_node"] = bytesPerNode;
 }
-BENCHMARK(BM_ExpandWideFolder)->Unit(benchmark::kMillisecond)->Iterations(2)->Arg(4000)->Arg(20000)->Arg(100000);
+BENCHMARK(BM_ExpandWideFolder)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->Arg(4000)
+    ->Arg(20000)
+    ->Arg(100000);
 
 // The time of the n-th press, n = range(0); the counter is the nodes that press added.
 void BM_StarOverLinkLoop(benchmark::State& state)

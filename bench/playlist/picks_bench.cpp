@@ -46,7 +46,11 @@ void BM_PickAt(benchmark::State& state)
 }
 
 // Measured at the Nth pick, over the next kPicksPerMeasure picks.
-BENCHMARK(BM_PickAt)->Arg(10)->Arg(1000)->Arg(10000)->Iterations(kPicksPerMeasure)
+BENCHMARK(BM_PickAt)
+    ->Arg(10)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Iterations(kPicksPerMeasure)
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace

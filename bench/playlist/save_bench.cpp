@@ -43,9 +43,8 @@ double timeDd(const QByteArray& from, const QByteArray& to)
     const QByteArray in = "if=" + from;
     const QByteArray out = "of=" + to;
     char* const argv[] = {const_cast<char*>("dd"), const_cast<char*>(in.constData()),
-                          const_cast<char*>(out.constData()), const_cast<char*>("bs=1M"),
-                          const_cast<char*>("conv=fsync"), const_cast<char*>("status=none"),
-                          nullptr};
+        const_cast<char*>(out.constData()), const_cast<char*>("bs=1M"), const_cast<char*>("conv=fsync"),
+        const_cast<char*>("status=none"), nullptr};
     QElapsedTimer timer;
     timer.start();
     pid_t pid = 0;
@@ -63,8 +62,7 @@ struct Box {
     explicit Box(const QString& entry = u"Artist Name - Some Track Title (Remastered) %1.mp3"_s)
     {
         check4.setChecked(true);
-        QObject::connect(&text2, &QLineEdit::textChanged, &builder,
-                         &PlaylistBuilder::SetPlaylistName);
+        QObject::connect(&text2, &QLineEdit::textChanged, &builder, &PlaylistBuilder::SetPlaylistName);
         builder.setMessenger([this](PlaylistBuilder::SaveOutcome outcome, const QString&) {
             saved = outcome == PlaylistBuilder::SaveOutcome::Saved;
         });
@@ -79,7 +77,7 @@ struct Box {
     QPlainTextEdit text1;
     QLineEdit text2;
     QCheckBox check4;
-    PlaylistBuilder builder{&text1, &text2, &check4};
+    PlaylistBuilder builder {&text1, &text2, &check4};
     bool saved = false;
 };
 
@@ -122,8 +120,7 @@ void saveBesideDd(benchmark::State& state, bool hardLinked)
     const QByteArray ddTarget = QFile::encodeName(dir.filePath(u"dd.m3u"_s));
     {
         QFile file(QFile::decodeName(source));
-        if (!dir.isValid() || !file.open(QIODevice::WriteOnly)
-            || file.write(builder.playlistBytes()) < 0) {
+        if (!dir.isValid() || !file.open(QIODevice::WriteOnly) || file.write(builder.playlistBytes()) < 0) {
             state.SkipWithError("cannot prepare the folder");
             return;
         }
@@ -131,8 +128,10 @@ void saveBesideDd(benchmark::State& state, bool hardLinked)
 
     if (hardLinked) {
         builder.SavePlaylist(FolderHandle::open(dir.path()));
-        if (!saved || ::link(QFile::encodeName(dir.filePath(u"bench.m3u"_s)).constData(),
-                   QFile::encodeName(dir.filePath(u"other-link.m3u"_s)).constData()) != 0) {
+        if (!saved
+            || ::link(QFile::encodeName(dir.filePath(u"bench.m3u"_s)).constData(),
+                   QFile::encodeName(dir.filePath(u"other-link.m3u"_s)).constData())
+                != 0) {
             state.SkipWithError("cannot make the hard link");
             return;
         }
@@ -152,9 +151,10 @@ void saveBesideDd(benchmark::State& state, bool hardLinked)
             return;
         }
         timer.restart();
-        const bool direct = builder.writer()
-                                .write(FolderHandle::open(dir.path()), builder.PlaylistName(), builder.playlistBytes())
-                                .saved;
+        const bool direct
+            = builder.writer()
+                  .write(FolderHandle::open(dir.path()), builder.PlaylistName(), builder.playlistBytes())
+                  .saved;
         directTotal += double(timer.nsecsElapsed()) / 1e9;
         if (!direct) {
             state.SkipWithError("the direct save failed");
@@ -170,26 +170,22 @@ void saveBesideDd(benchmark::State& state, bool hardLinked)
     state.counters["direct_ms"] = 1e3 * directTotal / double(state.iterations());
     state.counters["x_direct"] = saveTotal / directTotal;
     state.counters["bytes"] = double(QFile(dir.filePath(u"bench.m3u"_s)).size());
-    struct stat saved1 {}, link1 {};
+    struct stat saved1 {
+    }, link1 {};
     ::stat(QFile::encodeName(dir.filePath(u"bench.m3u"_s)).constData(), &saved1);
     ::stat(QFile::encodeName(dir.filePath(u"other-link.m3u"_s)).constData(), &link1);
     if (hardLinked && saved1.st_ino != link1.st_ino)
         state.SkipWithError("the file was not rewritten in place");
 }
 
-void BM_Save100kEntriesBesideDd(benchmark::State& state)
-{
-    saveBesideDd(state, false);
-}
+void BM_Save100kEntriesBesideDd(benchmark::State& state) { saveBesideDd(state, false); }
 
-void BM_SaveInPlaceWithBackup100kEntriesBesideDd(benchmark::State& state)
-{
-    saveBesideDd(state, true);
-}
+void BM_SaveInPlaceWithBackup100kEntriesBesideDd(benchmark::State& state) { saveBesideDd(state, true); }
 
-BENCHMARK(BM_Save100kEntriesBesideDd)->UseManualTime()->Iterations(20)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SaveInPlaceWithBackup100kEntriesBesideDd)->UseManualTime()->Iterations(20)
+BENCHMARK(BM_Save100kEntriesBesideDd)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveInPlaceWithBackup100kEntriesBesideDd)
+    ->UseManualTime()
+    ->Iterations(20)
     ->Unit(benchmark::kMillisecond);
 
 // A save of an existing playlist with this many copies recorded in the state folder (as
@@ -211,9 +207,12 @@ void BM_SaveWithRecordedCopies(benchmark::State& state)
         const QByteArray name = "list " + QByteArray::number(i) + ".m3u";
         QFile record(QFile::decodeName(backups + '/' + id + ".origin"));
         if (!QDir().mkdir(QFile::decodeName(backups + '/' + id)) || !record.open(QIODevice::WriteOnly)
-            || record.write("A copy of a file's content, kept by Cantorel while it rewrote the file in place.\n"
-                            "folder: 2049:" + QByteArray::number(1000 + i) + "\nname: " + name.toHex()
-                            + "\nfile: /home/someone/Music/" + name + '\n') < 0) {
+            || record.write(
+                   "A copy of a file's content, kept by Cantorel while it rewrote the file in place.\n"
+                   "folder: 2049:"
+                   + QByteArray::number(1000 + i) + "\nname: " + name.toHex() + "\nfile: /home/someone/Music/"
+                   + name + '\n')
+                < 0) {
             state.SkipWithError("cannot write the records");
             return;
         }
@@ -243,7 +242,12 @@ void BM_SaveWithRecordedCopies(benchmark::State& state)
     qunsetenv("XDG_STATE_HOME");
 }
 
-BENCHMARK(BM_SaveWithRecordedCopies)->Arg(0)->Arg(10000)->Arg(50000)->UseManualTime()
-    ->Iterations(200)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveWithRecordedCopies)
+    ->Arg(0)
+    ->Arg(10000)
+    ->Arg(50000)
+    ->UseManualTime()
+    ->Iterations(200)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -102,7 +102,7 @@ int readdirCount(const QString& folder)
 // The processor time, user and system, of the children this process has waited for.
 double childrenCpuSeconds()
 {
-    rusage usage{};
+    rusage usage {};
     ::getrusage(RUSAGE_CHILDREN, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
         + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
@@ -185,19 +185,19 @@ void BM_KeyboardSearchMiss(benchmark::State& state, const QString& typed)
     const int count = int(state.range(0));
     const FileListModel model(FolderHandle::open(benchFolder(count)), FileNamePatterns::media());
     for (auto _ : state) {
-        const QModelIndexList found = model.match(model.index(0), Qt::DisplayRole, typed, 1,
-                                                  Qt::MatchStartsWith | Qt::MatchWrap);
+        const QModelIndexList found
+            = model.match(model.index(0), Qt::DisplayRole, typed, 1, Qt::MatchStartsWith | Qt::MatchWrap);
         if (!found.isEmpty())
             state.SkipWithError("found a file starting with the typed letters");
     }
 }
 
 struct Probe {
-    double seconds = 0;     // from the splash click to the list's first paint
-    double cpuSeconds = 0;  // the processor time the program took for it
-    double resident = 0;    // bytes
+    double seconds = 0;    // from the splash click to the list's first paint
+    double cpuSeconds = 0; // the processor time the program took for it
+    double resident = 0;   // bytes
     int rows = -1;
-    int scrollRange = -1;   // of the list at its first paint: more than 0 once laid out
+    int scrollRange = -1;     // of the list at its first paint: more than 0 once laid out
     double windowSeconds = 0; // from the splash click to the main window's first paint
 };
 
@@ -274,15 +274,24 @@ void BM_WindowAgainstLsF(benchmark::State& state)
 void registerAt(int count, int windowRuns)
 {
     benchmark::RegisterBenchmark("BM_MatchingFiles", BM_MatchingFiles)
-        ->Arg(count)->Unit(benchmark::kMillisecond);
+        ->Arg(count)
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_FillAgainstLsF", BM_FillAgainstLsF)
-        ->Arg(count)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+        ->Arg(count)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(2.0);
     benchmark::RegisterBenchmark("BM_KeyboardSearchMiss", BM_KeyboardSearchMiss, u"x"_s)
-        ->Arg(count)->Unit(benchmark::kMillisecond);
+        ->Arg(count)
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_KeyboardSearchMissFolded", BM_KeyboardSearchMiss, u"\u00cbx"_s)
-        ->Arg(count)->Unit(benchmark::kMillisecond);
+        ->Arg(count)
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_WindowAgainstLsF", BM_WindowAgainstLsF)
-        ->Arg(count)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(windowRuns);
+        ->Arg(count)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(windowRuns);
 }
 
 [[maybe_unused]] const bool registered = [] {

@@ -48,9 +48,10 @@ public:
                 splashPainted = true;
             else if (qobject_cast<frmmain*>(watched) && windowPaintedNs < 0)
                 windowPaintedNs = sinceClick.nsecsElapsed();
-            else if (auto* view = qobject_cast<QAbstractScrollArea*>(watched->parent());
-                     view && view->objectName() == u"File1" && !listPainted
-                     && !static_cast<const FileListModel*>(static_cast<QAbstractItemView*>(view)->model())->isReading()) {
+            else if (auto* view = qobject_cast<QAbstractScrollArea*>(watched->parent()); view
+                     && view->objectName() == u"File1" && !listPainted
+                     && !static_cast<const FileListModel*>(static_cast<QAbstractItemView*>(view)->model())
+                             ->isReading()) {
                 listPainted = true;
                 scrollRange = view->verticalScrollBar()->maximum();
             }
@@ -78,7 +79,7 @@ long long residentBytes()
 // The processor time this process has used, user and system, in seconds.
 double cpuSeconds()
 {
-    timespec now{};
+    timespec now {};
     ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
@@ -100,7 +101,7 @@ void click(QWidget* widget, QEvent::Type type)
 {
     const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
     QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton,
-                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
 }
 
@@ -144,7 +145,7 @@ int main(int argc, char** argv)
     const qint64 nanoseconds = timer.nsecsElapsed();
     const double cpu = cpuSeconds() - cpuAtClick;
     std::printf("%lld %lld %d %d %.0f %lld\n", static_cast<long long>(nanoseconds), residentBytes(),
-                mainWindow->File1()->model()->rowCount(), watch.scrollRange, cpu * 1e9,
-                static_cast<long long>(watch.windowPaintedNs));
+        mainWindow->File1()->model()->rowCount(), watch.scrollRange, cpu * 1e9,
+        static_cast<long long>(watch.windowPaintedNs));
     return 0;
 }

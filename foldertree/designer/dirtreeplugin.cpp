@@ -12,22 +12,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace Cantorel {
 
-DirTreePlugin::DirTreePlugin(QObject* parent) : QObject(parent) {}
+DirTreePlugin::DirTreePlugin(QObject* parent) : QObject(parent) { }
 
-QString DirTreePlugin::name() const
-{
-    return u"Cantorel::DirTree"_s;
-}
+QString DirTreePlugin::name() const { return u"Cantorel::DirTree"_s; }
 
-QString DirTreePlugin::group() const
-{
-    return u"DirTree"_s;
-}
+QString DirTreePlugin::group() const { return u"DirTree"_s; }
 
-QString DirTreePlugin::toolTip() const
-{
-    return u"Folder tree: the drives and their folders"_s;
-}
+QString DirTreePlugin::toolTip() const { return u"Folder tree: the drives and their folders"_s; }
 
 QString DirTreePlugin::whatsThis() const
 {
@@ -36,10 +27,7 @@ QString DirTreePlugin::whatsThis() const
            u"the property currentPath (setCurrentPath(), currentPathChanged())."_s;
 }
 
-QString DirTreePlugin::includeFile() const
-{
-    return u"<DirTree/dirtree.h>"_s;
-}
+QString DirTreePlugin::includeFile() const { return u"<DirTree/dirtree.h>"_s; }
 
 QIcon DirTreePlugin::icon() const
 {
@@ -47,25 +35,13 @@ QIcon DirTreePlugin::icon() const
     return QIcon(u":/foldertree/tree/open.png"_s);
 }
 
-bool DirTreePlugin::isContainer() const
-{
-    return false;
-}
+bool DirTreePlugin::isContainer() const { return false; }
 
-QWidget* DirTreePlugin::createWidget(QWidget* parent)
-{
-    return new DirTree(parent);
-}
+QWidget* DirTreePlugin::createWidget(QWidget* parent) { return new DirTree(parent); }
 
-bool DirTreePlugin::isInitialized() const
-{
-    return m_initialized;
-}
+bool DirTreePlugin::isInitialized() const { return m_initialized; }
 
-void DirTreePlugin::initialize(QDesignerFormEditorInterface*)
-{
-    m_initialized = true;
-}
+void DirTreePlugin::initialize(QDesignerFormEditorInterface*) { m_initialized = true; }
 
 QString DirTreePlugin::domXml() const
 {

@@ -37,8 +37,9 @@ int main(int argc, char** argv)
     layout->addWidget(refresh);
 
     QObject::connect(tree, &Cantorel::DirTree::Click, label, [tree, label, refresh] {
-        const QString native = tree->nativePath().isEmpty() ? QString::fromLatin1(tree->nativePathBytes().toPercentEncoding("/\\:"))
-                                                            : tree->nativePath();
+        const QString native = tree->nativePath().isEmpty()
+            ? QString::fromLatin1(tree->nativePathBytes().toPercentEncoding("/\\:"))
+            : tree->nativePath();
         label->setText(u"path: %1\nnative path: %2"_s.arg(tree->path(), native));
         if (refresh->isChecked())
             tree->GoList();
@@ -46,7 +47,7 @@ int main(int argc, char** argv)
 
     QSettings settings(u"Cantorel"_s, u"foldertree-example"_s);
     QObject::connect(tree, &Cantorel::DirTree::currentPathChanged, tree,
-                     [tree, &settings] { settings.setValue(u"folder"_s, tree->currentPathBytes()); });
+        [tree, &settings] { settings.setValue(u"folder"_s, tree->currentPathBytes()); });
     QObject::connect(tree, &Cantorel::DirTree::currentPathUnreachable, label, [label](const QString& folder) {
         label->setText(u"The last folder, %1, is not there any more."_s.arg(folder));
     });

@@ -116,8 +116,8 @@ bool carry(int from, int to)
 std::optional<std::vector<AclEntry>> acl(int fd, AclKind kind)
 {
     // The folder may be held by path only, which has no attribute calls of its own.
-    const acl_t acl = ::acl_get_file(SaveCommon::procPath(fd).constData(),
-                                     kind == AclKind::Access ? ACL_TYPE_ACCESS : ACL_TYPE_DEFAULT);
+    const acl_t acl = ::acl_get_file(
+        SaveCommon::procPath(fd).constData(), kind == AclKind::Access ? ACL_TYPE_ACCESS : ACL_TYPE_DEFAULT);
     if (!acl)
         return std::nullopt;
     if (kind == AclKind::Access && ::acl_equiv_mode(acl, nullptr) == 0) {
@@ -164,21 +164,12 @@ mode_t newFileMode(int dir)
         for (const AclEntry& e : *entries) {
             const int bits = (e.read ? 4 : 0) | (e.write ? 2 : 0);
             switch (e.tag) {
-            case AclEntry::Owner:
-                owner = bits;
-                break;
-            case AclEntry::OwningGroup:
-                group = bits;
-                break;
-            case AclEntry::Mask:
-                mask = bits;
-                break;
-            case AclEntry::Others:
-                others = bits;
-                break;
+            case AclEntry::Owner: owner = bits; break;
+            case AclEntry::OwningGroup: group = bits; break;
+            case AclEntry::Mask: mask = bits; break;
+            case AclEntry::Others: others = bits; break;
             case AclEntry::User:
-            case AclEntry::Group:
-                break;
+            case AclEntry::Group: break;
             }
         }
         if (owner >= 0 && group >= 0 && others >= 0)

@@ -18,7 +18,7 @@ namespace {
 // the OFD lock it would conflict with it.
 bool flockIsRangeLock(int fd)
 {
-    struct statfs fs {};
+    struct statfs fs { };
     if (::fstatfs(fd, &fs) != 0)
         return false;
     constexpr long kNfs = 0x6969;
@@ -28,17 +28,13 @@ bool flockIsRangeLock(int fd)
     return type == kNfs || type == kCifs || type == kSmb2;
 }
 
-bool cannotLockHere(int error)
-{
-    return error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS;
-}
+bool cannotLockHere(int error) { return error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS; }
 
 } // namespace
 
 FileLock::FileLock(int waitMs)
     : m_waitMs(waitMs), m_deadline(Clock::now() + std::chrono::milliseconds(waitMs))
-{
-}
+{ }
 
 // Waits a little, longer each time; false once the deadline has passed.
 bool FileLock::pause()
@@ -48,7 +44,9 @@ bool FileLock::pause()
         return false;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - now);
     const long pause = std::min<long>(m_pauseMs, long(left.count()) + 1);
-    const struct timespec ts {pause / 1000, (pause % 1000) * 1000000L};
+    const struct timespec ts {
+        pause / 1000, (pause % 1000) * 1000000L
+    };
     ::nanosleep(&ts, nullptr);
     m_pauseMs = std::min<long>(m_pauseMs * 2, 100);
     return true;
@@ -78,7 +76,7 @@ int FileLock::lock(int fd)
     bool flockHeld = flockIsRangeLock(fd);
     for (;;) {
         if (!ofdHeld && ofdWorks) {
-            struct flock lock {};
+            struct flock lock { };
             lock.l_type = F_WRLCK;
             lock.l_whence = SEEK_SET;
             if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) {
@@ -107,12 +105,11 @@ int FileLock::lock(int fd)
 
         // Whom the wait was for: a reader holds a shared lock, which a shared one may join.
         if (ofdWorks && !ofdHeld) {
-            struct flock probe {};
+            struct flock probe { };
             probe.l_type = F_WRLCK;
             probe.l_whence = SEEK_SET;
-            m_holder = ::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type == F_RDLCK
-                ? Holder::Reader
-                : Holder::Writer;
+            m_holder = ::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type == F_RDLCK ? Holder::Reader
+                                                                                        : Holder::Writer;
         } else if (::flock(fd, LOCK_SH | LOCK_NB) == 0) {
             ::flock(fd, LOCK_UN);
             m_holder = Holder::Reader;

@@ -25,17 +25,14 @@ namespace {
 
 constexpr int kMaxLinks = 40; // as the system's own limit
 
-bool isOtherUser(uid_t uid)
-{
-    return uid != ::geteuid() && uid != 0;
-}
+bool isOtherUser(uid_t uid) { return uid != ::geteuid() && uid != 0; }
 
 // Whether someone besides the user and root belongs to the group `gid`: a listed member,
 // or a user whose own group it is. An unknown group counts as shared.
 bool hasOtherMembers(gid_t gid)
 {
     std::vector<char> buffer(16384);
-    struct group entry {};
+    struct group entry { };
     struct group* found = nullptr;
     while (::getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found) == ERANGE)
         buffer.resize(buffer.size() * 2);
@@ -43,7 +40,7 @@ bool hasOtherMembers(gid_t gid)
         return true;
     for (char** member = found->gr_mem; member && *member; ++member) {
         std::vector<char> userBuffer(16384);
-        struct passwd user {};
+        struct passwd user { };
         struct passwd* known = nullptr;
         if (::getpwnam_r(*member, &user, userBuffer.data(), userBuffer.size(), &known) != 0 || !known
             || isOtherUser(known->pw_uid))
@@ -51,7 +48,7 @@ bool hasOtherMembers(gid_t gid)
     }
     bool other = false;
     ::setpwent();
-    struct passwd user {};
+    struct passwd user { };
     struct passwd* next = nullptr;
     std::vector<char> userBuffer(16384);
     while (!other && ::getpwent_r(&user, userBuffer.data(), userBuffer.size(), &next) == 0 && next)
@@ -66,7 +63,7 @@ namespace LinkFollower {
 
 bool mayOthersChange(int dirFd)
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstat(dirFd, &st) != 0)
         return true;
     if (isOtherUser(st.st_uid) || (st.st_mode & S_IWOTH))
@@ -84,8 +81,7 @@ bool mayOthersChange(int dirFd)
         if (!entry.write)
             continue;
         switch (entry.tag) {
-        case Entry::Others:
-            return true;
+        case Entry::Others: return true;
         case Entry::User:
             if (mask && isOtherUser(uid_t(entry.id)))
                 return true;
@@ -99,8 +95,7 @@ bool mayOthersChange(int dirFd)
                 return true;
             break;
         case Entry::Owner:
-        case Entry::Mask:
-            break;
+        case Entry::Mask: break;
         }
     }
     return false;
@@ -139,7 +134,7 @@ int follow(int dirFd, const QByteArray& name, SavePlace& place, Stop& stop)
                 break;
             continue;
         }
-        struct stat st {};
+        struct stat st { };
         if (::fstatat(dir, part.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             return missing(errno);
         if (S_ISLNK(st.st_mode)) {

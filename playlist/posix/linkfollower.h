@@ -15,9 +15,9 @@
 // link leads to, held open (by path only: a folder that may be searched but not read is
 // followed too) while the save runs.
 struct SavePlace {
-    int dir = -1;          // the folder's descriptor: `folder` or the listed folder's
-    SaveIo::Fd folder;     // owned when the place was reached through a link
-    QByteArray name;       // one path component
+    int dir = -1;      // the folder's descriptor: `folder` or the listed folder's
+    SaveIo::Fd folder; // owned when the place was reached through a link
+    QByteArray name;   // one path component
 };
 
 // Follows symbolic links as the system would, one component at a time relative to the

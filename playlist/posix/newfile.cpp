@@ -7,7 +7,6 @@
 #include "folderstream.h"
 #include "savecommon.h"
 
-
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -53,10 +52,7 @@ NewFile::NewFile(int dir) : m_dir(dir)
         m_name.clear();
 }
 
-NewFile::~NewFile()
-{
-    drop();
-}
+NewFile::~NewFile() { drop(); }
 
 int NewFile::fill(const QByteArray& bytes, const SaveIo::Fault* fault)
 {
@@ -67,10 +63,7 @@ int NewFile::fill(const QByteArray& bytes, const SaveIo::Fault* fault)
     return SaveIo::syncFd(m_fd.get());
 }
 
-int NewFile::setMode(mode_t mode)
-{
-    return ::fchmod(m_fd.get(), mode) == 0 ? 0 : errno;
-}
+int NewFile::setMode(mode_t mode) { return ::fchmod(m_fd.get(), mode) == 0 ? 0 : errno; }
 
 int NewFile::placeAsNew(const QByteArray& name, WithoutLinks withoutLinks)
 {
@@ -103,7 +96,7 @@ int NewFile::placeAsNew(const QByteArray& name, WithoutLinks withoutLinks)
 
 int NewFile::createExclusive(const QByteArray& name)
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstat(m_fd.get(), &st) != 0)
         return errno;
     Fd file(::openat(m_dir, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
@@ -113,7 +106,8 @@ int NewFile::createExclusive(const QByteArray& name)
     if (error == 0)
         error = SaveIo::syncFd(file.get());
     // The mode the temporary was given; a file system without modes keeps its own.
-    if (error == 0 && ::fchmod(file.get(), st.st_mode & 07777) != 0 && !SaveCommon::meansNoPermissionBits(errno))
+    if (error == 0 && ::fchmod(file.get(), st.st_mode & 07777) != 0
+        && !SaveCommon::meansNoPermissionBits(errno))
         error = errno;
     if (error != 0) {
         ::unlinkat(m_dir, name.constData(), 0); // ours: made by O_EXCL an instant ago
@@ -144,14 +138,12 @@ NewFile::Swap NewFile::placeInstead(const QByteArray& name, const struct stat& e
         return Swap::Failed;
     if (::renameat2(m_dir, m_name.constData(), m_dir, name.constData(), RENAME_EXCHANGE) != 0) {
         error = errno;
-        return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP ? Swap::Unsupported
-                                                                          : Swap::Failed;
+        return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP ? Swap::Unsupported : Swap::Failed;
     }
-    struct stat out {};
+    struct stat out { };
     const bool same = ::fstatat(m_dir, m_name.constData(), &out, AT_SYMLINK_NOFOLLOW) == 0
-        && out.st_dev == expected.st_dev && out.st_ino == expected.st_ino
-        && out.st_size == expected.st_size && out.st_mtim.tv_sec == expected.st_mtim.tv_sec
-        && out.st_mtim.tv_nsec == expected.st_mtim.tv_nsec;
+        && out.st_dev == expected.st_dev && out.st_ino == expected.st_ino && out.st_size == expected.st_size
+        && out.st_mtim.tv_sec == expected.st_mtim.tv_sec && out.st_mtim.tv_nsec == expected.st_mtim.tv_nsec;
     if (!same) {
         // Not what was examined: it goes back under its name, ours is dropped.
         if (::renameat2(m_dir, m_name.constData(), m_dir, name.constData(), RENAME_EXCHANGE) != 0) {
@@ -232,7 +224,7 @@ void NewFile::removeLeftovers(int dirFd)
     while (const struct dirent* entry = dir.next()) {
         if (!isTemporaryName(entry->d_name))
             continue;
-        struct stat st {};
+        struct stat st { };
         if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)
             && st.st_uid == ::geteuid() && now - st.st_mtime > kLeftoverAge)
             ::unlinkat(fd, entry->d_name, 0);

@@ -81,8 +81,8 @@ private:
 
     int m_dir;
     SaveIo::Fd m_fd;
-    QByteArray m_name;   // the temporary name, empty while unnamed
-    QByteArray m_bytes;  // what fill() wrote, for a name made with O_EXCL
+    QByteArray m_name;  // the temporary name, empty while unnamed
+    QByteArray m_bytes; // what fill() wrote, for a name made with O_EXCL
     const SaveIo::Fault* m_fault = nullptr;
     int m_error = 0;
     bool m_placed = false;

@@ -30,22 +30,17 @@ using SaveIo::Fd;
 namespace {
 
 constexpr char kRecordSuffix[] = ".origin";
-constexpr char kRecordHead[] = "A copy of a file's content, kept by Cantorel while it rewrote the file in place.\n";
+constexpr char kRecordHead[]
+    = "A copy of a file's content, kept by Cantorel while it rewrote the file in place.\n";
 constexpr char kIndex[] = "index";
 // In the index once every record of an older Cantorel (which kept no index) is filed.
 constexpr char kIndexed[] = ".indexed";
 constexpr qint64 kLongestRecord = 64 * 1024;
 
 // Where the folder `dir` is now, as bytes; empty when the system cannot say it whole.
-QByteArray folderPath(int dir)
-{
-    return SaveCommon::currentPath(dir);
-}
+QByteArray folderPath(int dir) { return SaveCommon::currentPath(dir); }
 
-QString shown(const QByteArray& path)
-{
-    return FileNameText::decode(path).text;
-}
+QString shown(const QByteArray& path) { return FileNameText::decode(path).text; }
 
 // What a record says of a folder, and so what a folder is looked up by.
 struct FolderId {
@@ -56,12 +51,12 @@ struct FolderId {
     static FolderId of(int dir)
     {
         FolderId id;
-        struct stat st {};
+        struct stat st { };
         if (::fstat(dir, &st) != 0)
             return id;
         const QByteArray inode = QByteArray::number(quint64(st.st_ino));
         id.device = SaveCommon::identityKey(st);
-        struct statfs fs {};
+        struct statfs fs { };
         if (::fstatfs(dir, &fs) == 0) {
             const QByteArray fsid = QByteArray(reinterpret_cast<const char*>(&fs.f_fsid), sizeof fs.f_fsid);
             if (fsid.count('\0') != fsid.size())
@@ -94,8 +89,8 @@ struct FolderId {
 QByteArray record(int dir, const FolderId& id, const QByteArray& name)
 {
     const QByteArray path = QByteArray::fromHex(id.path);
-    return QByteArray(kRecordHead) + "folder: " + id.device + '\n' + "filesystem: " + id.fileSystem
-        + '\n' + "path: " + id.path + '\n' + "name: " + name.toHex() + '\n'
+    return QByteArray(kRecordHead) + "folder: " + id.device + '\n' + "filesystem: " + id.fileSystem + '\n'
+        + "path: " + id.path + '\n' + "name: " + name.toHex() + '\n'
         + "file: " + (path.isEmpty() ? folderPath(dir) : path) + '/' + name + '\n';
 }
 
@@ -111,7 +106,8 @@ QByteArray recordValue(const QByteArray& text, const QByteArray& key)
 
 QByteArray readRecord(int backups, const QByteArray& id)
 {
-    Fd file(::openat(backups, (id + kRecordSuffix).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    Fd file(
+        ::openat(backups, (id + kRecordSuffix).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     QByteArray text;
     if (!file.isOpen() || SaveIo::readAll(file.get(), kLongestRecord, text) != 0)
         return {};
@@ -121,7 +117,7 @@ QByteArray readRecord(int backups, const QByteArray& id)
 // Makes each missing folder of `path` with mode 0700. Returns 0 or an errno.
 int makeFolders(const QByteArray& path)
 {
-    for (qsizetype slash = path.indexOf('/', 1); ; slash = path.indexOf('/', slash + 1)) {
+    for (qsizetype slash = path.indexOf('/', 1);; slash = path.indexOf('/', slash + 1)) {
         const QByteArray part = slash < 0 ? path : path.left(slash);
         if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST)
             return errno;
@@ -173,7 +169,7 @@ int openIndex(int backups, Fd& index)
     index.reset(openFolderIn(state.get(), kIndex));
     if (!index.isOpen())
         return errno;
-    struct stat st {};
+    struct stat st { };
     if (::fstatat(index.get(), kIndexed, &st, AT_SYMLINK_NOFOLLOW) == 0)
         return 0;
     FolderStream list(backups);
@@ -219,7 +215,7 @@ int openBackups(bool create, Fd& backups)
     backups.reset(::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!backups.isOpen())
         return errno;
-    struct stat st {};
+    struct stat st { };
     if (::fstat(backups.get(), &st) != 0)
         return errno;
     if (st.st_uid != ::geteuid())
@@ -233,7 +229,7 @@ int openBackups(bool create, Fd& backups)
 // the user's with one link. An empty one is no copy worth naming.
 bool isOwnCopy(int dir, const QByteArray& name)
 {
-    struct stat st {};
+    struct stat st { };
     return ::fstatat(dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)
         && st.st_nlink == 1 && st.st_uid == ::geteuid() && st.st_size > 0;
 }
@@ -258,10 +254,7 @@ QByteArray OldContentCopy::stateFolder()
     return base + "/cantorel/backups";
 }
 
-QString OldContentCopy::stateFolderShown() const
-{
-    return shown(stateFolder());
-}
+QString OldContentCopy::stateFolderShown() const { return shown(stateFolder()); }
 
 QString OldContentCopy::shownPath(int dir, const QByteArray& name)
 {
@@ -275,7 +268,7 @@ bool OldContentCopy::make(int dir, const QByteArray& name, const QByteArray& old
     m_name = name;
     m_file.reset(::dup(fileFd));
     const QByteArray beside = SaveTypes::backupName(name);
-    struct stat st {};
+    struct stat st { };
     if (::fstatat(dir, beside.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
         m_olderCopyInTheWay = true;
     } else if (const int error = errno != ENOENT ? errno : makeBeside(old)) {

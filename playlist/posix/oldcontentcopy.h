@@ -78,10 +78,10 @@ private:
     enum class Where { Nowhere, Beside, StateFolder };
     Where m_where = Where::Nowhere;
     int m_dir = -1;
-    SaveIo::Fd m_file;    // the file, for syncing a folder held by path only
+    SaveIo::Fd m_file; // the file, for syncing a folder held by path only
     QByteArray m_name;
-    SaveIo::Fd m_backups; // the state folder's backups, while a copy is there
-    QByteArray m_id;      // the copy's folder there
+    SaveIo::Fd m_backups;     // the state folder's backups, while a copy is there
+    QByteArray m_id;          // the copy's folder there
     QList<QByteArray> m_keys; // its record's keys in the index
     QString m_path;
     bool m_olderCopyInTheWay = false;

@@ -22,18 +22,15 @@ QByteArray identityKey(const struct stat& st)
 
 QByteArray identityKey(int fd)
 {
-    struct stat st {};
+    struct stat st { };
     return ::fstat(fd, &st) == 0 ? identityKey(st) : QByteArray();
 }
 
-QByteArray procPath(int fd)
-{
-    return "/proc/self/fd/"_ba + QByteArray::number(fd);
-}
+QByteArray procPath(int fd) { return "/proc/self/fd/"_ba + QByteArray::number(fd); }
 
 QByteArray currentPath(int fd)
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0 || st.st_nlink == 0)
         return {};
     QByteArray path(PATH_MAX, Qt::Uninitialized);
@@ -49,9 +46,6 @@ QByteArray randomHex16()
     return QByteArray::number(QRandomGenerator::global()->generate64(), 16).rightJustified(16, '0');
 }
 
-bool meansNoPermissionBits(int error)
-{
-    return error == ENOSYS || error == EOPNOTSUPP || error == EPERM;
-}
+bool meansNoPermissionBits(int error) { return error == ENOSYS || error == EOPNOTSUPP || error == EPERM; }
 
 } // namespace SaveCommon

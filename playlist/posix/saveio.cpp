@@ -37,9 +37,8 @@ int writeAll(int fd, const QByteArray& bytes, const Fault* fault)
     const qint64 size = bytes.size();
     qint64 done = 0;
     qint64 sent = 0;
-    const auto cancelled = [fault] {
-        return fault && fault->cancel && fault->cancel->load(std::memory_order_relaxed);
-    };
+    const auto cancelled
+        = [fault] { return fault && fault->cancel && fault->cancel->load(std::memory_order_relaxed); };
     while (done < size) {
         if (cancelled())
             return ECANCELED;

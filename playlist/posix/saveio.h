@@ -19,7 +19,7 @@ inline constexpr int kNoProgress = SaveTypes::kNoProgress;
 class Fd
 {
 public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
+    explicit Fd(int fd = -1) : m_fd(fd) { }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     ~Fd() { reset(-1); }

@@ -44,21 +44,19 @@ std::wstring errorText(unsigned long error)
 {
     wchar_t* text = nullptr;
     const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring words = length > 0 ? std::wstring(text, length) : std::wstring();
     ::LocalFree(text);
     while (!words.empty()
-           && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' '
-               || words.back() == L'.'))
+        && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' ' || words.back() == L'.'))
         words.pop_back();
     if (words.empty())
         words = L"Error " + std::to_wstring(error);
     return words;
 }
 
-Outcome replace(const std::wstring& target, const char* data, std::size_t size,
-                const Fault& fault)
+Outcome replace(const std::wstring& target, const char* data, std::size_t size, const Fault& fault)
 {
     Outcome outcome;
     const auto fail = [&](Step step) {
@@ -69,17 +67,16 @@ Outcome replace(const std::wstring& target, const char* data, std::size_t size,
     };
 
     // A name no one else holds: CREATE_NEW never opens an existing file.
-    std::mt19937_64 random(std::random_device{}() ^ ::GetTickCount64() ^ ::GetCurrentProcessId());
+    std::mt19937_64 random(std::random_device {}() ^ ::GetTickCount64() ^ ::GetCurrentProcessId());
     const std::wstring folder = folderOf(target);
     std::wstring temporary;
     HANDLE file = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
         temporary = folder + temporaryName(random);
         if (fault.at != Step::Create)
-            file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (!run(Step::Create, fault, file != INVALID_HANDLE_VALUE)
-            && ::GetLastError() != ERROR_FILE_EXISTS)
+            file = ::CreateFileW(
+                temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (!run(Step::Create, fault, file != INVALID_HANDLE_VALUE) && ::GetLastError() != ERROR_FILE_EXISTS)
             return fail(Step::Create);
     }
     if (file == INVALID_HANDLE_VALUE)
@@ -114,8 +111,8 @@ Outcome replace(const std::wstring& target, const char* data, std::size_t size,
     // Renamed on the same volume, so no copy is made; write-through covers a system that
     // would copy all the same.
     if (!run(Step::Place, fault,
-             ::MoveFileExW(temporary.c_str(), target.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)))
+            ::MoveFileExW(
+                temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)))
         return drop(Step::Place);
     return outcome;
 }

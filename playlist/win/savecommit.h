@@ -17,9 +17,9 @@ namespace SaveCommit {
 enum class Step { None, Create, Write, Flush, Close, Place };
 
 struct Outcome {
-    Step failed = Step::None;  // Step::None: the target holds the new content, flushed
-    unsigned long error = 0;   // the failed step's GetLastError()
-    std::wstring errorText;    // the system's words for `error`
+    Step failed = Step::None; // Step::None: the target holds the new content, flushed
+    unsigned long error = 0;  // the failed step's GetLastError()
+    std::wstring errorText;   // the system's words for `error`
 };
 
 // Test seam for failures a real disk cannot be made to give on demand: the step `at` fails
@@ -31,8 +31,7 @@ struct Fault {
 
 // Puts `size` bytes at `data` in place of the file `target` (a whole path, created when it
 // does not exist). The file beside is named `.cantorel-save-` and 16 hex digits.
-Outcome replace(const std::wstring& target, const char* data, std::size_t size,
-                const Fault& fault = {});
+Outcome replace(const std::wstring& target, const char* data, std::size_t size, const Fault& fault = {});
 
 // The system's words for a Win32 error code, without the full stop and line break at the end.
 std::wstring errorText(unsigned long error);

@@ -17,13 +17,13 @@ namespace {
 
 enum class Step { Listing, F5, FontChange };
 
-struct ColumnCase
-{
+struct ColumnCase {
     const char* name;
     Step step;
 };
 
-class ColumnFits : public DirTreeTest, public ::testing::WithParamInterface<ColumnCase> {};
+class ColumnFits : public DirTreeTest, public ::testing::WithParamInterface<ColumnCase>
+{ };
 
 // Unhinted text at an odd size has fractional widths on any machine.
 QFont unhintedFont()
@@ -84,10 +84,9 @@ TEST_P(ColumnFits, TheWidestRowAsTheViewMeasuresIt)
     EXPECT_LE(view->columnWidth(0), measured + 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, ColumnFits, ::testing::Values(
-    ColumnCase{"AfterListing", Step::Listing},
-    ColumnCase{"AfterF5", Step::F5},
-    ColumnCase{"AfterFontChange", Step::FontChange}),
+INSTANTIATE_TEST_SUITE_P(Steps, ColumnFits,
+    ::testing::Values(ColumnCase {"AfterListing", Step::Listing}, ColumnCase {"AfterF5", Step::F5},
+        ColumnCase {"AfterFontChange", Step::FontChange}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

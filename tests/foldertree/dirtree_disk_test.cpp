@@ -34,8 +34,8 @@ TEST(DirTreeOnDisk, ListsRealFoldersAndReachesThemByTheirNames)
     QTemporaryDir root;
     ASSERT_TRUE(root.isValid());
     QDir dir(root.path());
-    for (const QString& folder : {u"MUSIC/Rock"_s, u"music/Jazz"_s, u"with blank"_s, u".cache/x"_s,
-                                  u"Ünïcode ørder/Ä"_s})
+    for (const QString& folder :
+        {u"MUSIC/Rock"_s, u"music/Jazz"_s, u"with blank"_s, u".cache/x"_s, u"Ünïcode ørder/Ä"_s})
         ASSERT_TRUE(dir.mkpath(folder));
     QFile file(dir.filePath(u"notes.txt"_s));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -51,9 +51,9 @@ TEST(DirTreeOnDisk, ListsRealFoldersAndReachesThemByTheirNames)
     QTreeWidgetItem* drive = tree.tree()->topLevelItem(0);
     EXPECT_EQ(drive->text(0), u"Test (C:)"_s);
     QStringList texts = childTexts(drive);
-    EXPECT_EQ(texts.mid(0, 2), (QStringList{u"Music"_s, u"Music"_s}));
+    EXPECT_EQ(texts.mid(0, 2), (QStringList {u"Music"_s, u"Music"_s}));
     texts.sort();
-    EXPECT_EQ(texts, (QStringList{u"Music"_s, u"Music"_s, u"With Blank"_s, u"Ünïcode Ørder"_s}));
+    EXPECT_EQ(texts, (QStringList {u"Music"_s, u"Music"_s, u"With Blank"_s, u"Ünïcode Ørder"_s}));
 
     drive->setExpanded(true);
     const QString native = root.path() + u'/';
@@ -62,12 +62,12 @@ TEST(DirTreeOnDisk, ListsRealFoldersAndReachesThemByTheirNames)
     EXPECT_EQ(clicks[0], u"C:\\Music\\|"_s + native + u"MUSIC/"_s);
     EXPECT_EQ(clicks[1], u"C:\\Music\\|"_s + native + u"music/"_s);
     EXPECT_EQ(clicks.last(), u"C:\\|"_s + native);
-    EXPECT_EQ(childTexts(drive->child(0)), QStringList{u"Rock"_s});
-    EXPECT_EQ(childTexts(drive->child(1)), QStringList{u"Jazz"_s});
+    EXPECT_EQ(childTexts(drive->child(0)), QStringList {u"Rock"_s});
+    EXPECT_EQ(childTexts(drive->child(1)), QStringList {u"Jazz"_s});
     // Where the accented name sorts depends on the locale; its own listing does not.
     const int unicode = childTexts(drive).indexOf(u"Ünïcode Ørder"_s);
     ASSERT_GE(unicode, 2);
-    EXPECT_EQ(childTexts(drive->child(unicode)), QStringList{u"Ä"_s});
+    EXPECT_EQ(childTexts(drive->child(unicode)), QStringList {u"Ä"_s});
     // A name in UTF-8 comes back through QFile as the very same bytes.
     Q_EMIT tree.tree()->itemClicked(drive->child(unicode), 0);
     EXPECT_EQ(QFile::encodeName(tree.nativePath()), tree.nativePathBytes());
@@ -94,10 +94,10 @@ TEST(DirTreeOnDisk, ByteFormNamesAFolderWhoseNameIsNotUtf8)
     EXPECT_EQ(tree.path(), u"C:\\Café\\"_s);
     EXPECT_EQ(tree.nativePathBytes(), folder + '/');
     EXPECT_EQ(tree.nativePath(), QString());
-    struct stat st {};
+    struct stat st { };
     EXPECT_EQ(::stat(tree.nativePathBytes().constData(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
-    EXPECT_EQ(childTexts(cafe), QStringList{u"Inner"_s});
+    EXPECT_EQ(childTexts(cafe), QStringList {u"Inner"_s});
     // QTemporaryDir cannot name these to remove them.
     ::rmdir((folder + "/inner").constData());
     ::rmdir(folder.constData());

@@ -119,14 +119,14 @@ private:
 
 enum class Step { GoList, F5, ExpandStalled, Star, SetCurrentPathBeside };
 
-struct StallCase
-{
+struct StallCase {
     const char* name;
     const char* hold; // the command that holds a read
     Step step;
 };
 
-class Heartbeat : public ::testing::TestWithParam<StallCase> {};
+class Heartbeat : public ::testing::TestWithParam<StallCase>
+{ };
 
 QTreeWidgetItem* childNamed(QTreeWidgetItem* parent, const QString& text)
 {
@@ -190,7 +190,7 @@ TEST_P(Heartbeat, BeatsWhileTheReadIsHeld)
     EXPECT_FALSE(fs.gaveUp()) << "the step waited for the held read";
     if (c.step == Step::SetCurrentPathBeside) {
         // The folder beside the held one is reached meanwhile.
-        EXPECT_EQ(clicks, QStringList{fs.mounted() + u"/fast/x/"_s});
+        EXPECT_EQ(clicks, QStringList {fs.mounted() + u"/fast/x/"_s});
     }
     std::cout << "longest stall of " << c.name << ": " << longest << " ms\n";
 
@@ -202,13 +202,13 @@ TEST_P(Heartbeat, BeatsWhileTheReadIsHeld)
     EXPECT_EQ(tree.tree()->topLevelItem(0)->childCount(), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, Heartbeat, ::testing::Values(
-    StallCase{"GoList", "holdreaddir /", Step::GoList},
-    StallCase{"F5", "holdreaddir /", Step::F5},
-    StallCase{"ExpandStalled", "holdreaddir /slow/a", Step::ExpandStalled},
-    StallCase{"ExpandStalledByAttributes", "holdgetattr /slow/a", Step::ExpandStalled},
-    StallCase{"Star", "holdreaddir /slow", Step::Star},
-    StallCase{"SetCurrentPathBeside", "holdreaddir /slow", Step::SetCurrentPathBeside}),
+INSTANTIATE_TEST_SUITE_P(Steps, Heartbeat,
+    ::testing::Values(StallCase {"GoList", "holdreaddir /", Step::GoList},
+        StallCase {"F5", "holdreaddir /", Step::F5},
+        StallCase {"ExpandStalled", "holdreaddir /slow/a", Step::ExpandStalled},
+        StallCase {"ExpandStalledByAttributes", "holdgetattr /slow/a", Step::ExpandStalled},
+        StallCase {"Star", "holdreaddir /slow", Step::Star},
+        StallCase {"SetCurrentPathBeside", "holdreaddir /slow", Step::SetCurrentPathBeside}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

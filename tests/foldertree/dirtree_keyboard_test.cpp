@@ -60,18 +60,18 @@ protected:
     }
 };
 
-struct HostCase
-{
+struct HostCase {
     std::string name;
     Qt::Key key;
     Qt::KeyboardModifiers modifiers;
-    const char* current;    // full path of the node the key is pressed on
-    int clicksOfTheKey;     // Clicks the key raises when nobody refreshes
-    int refreshOnClick;     // the host refreshes the tree from this Click
-    bool modal;             // ... and then runs a modal loop inside Click
+    const char* current; // full path of the node the key is pressed on
+    int clicksOfTheKey;  // Clicks the key raises when nobody refreshes
+    int refreshOnClick;  // the host refreshes the tree from this Click
+    bool modal;          // ... and then runs a modal loop inside Click
 };
 
-class HostRefreshesFromClick : public DirTreeKeyboardTest, public ::testing::WithParamInterface<HostCase> {};
+class HostRefreshesFromClick : public DirTreeKeyboardTest, public ::testing::WithParamInterface<HostCase>
+{ };
 
 // The handling ends at the refresh; nothing of the old nodes is used afterwards, neither
 // by the control nor by the view (ASan and valgrind see every read of a freed node), and
@@ -119,8 +119,7 @@ TEST_P(HostRefreshesFromClick, EndsCleanlyAndStaysIdle)
 
 std::vector<HostCase> hostCases()
 {
-    struct Key
-    {
+    struct Key {
         const char* name;
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
@@ -140,8 +139,9 @@ std::vector<HostCase> hostCases()
     for (const Key& k : keys) {
         for (int at = 1; at <= k.clicks; ++at) {
             for (const bool modal : {false, true}) {
-                cases.push_back({std::string(k.name) + "OnClick" + std::to_string(at) + (modal ? "ThenModal" : ""),
-                                 k.key, k.modifiers, k.current, k.clicks, at, modal});
+                cases.push_back(
+                    {std::string(k.name) + "OnClick" + std::to_string(at) + (modal ? "ThenModal" : ""), k.key,
+                        k.modifiers, k.current, k.clicks, at, modal});
             }
         }
     }
@@ -149,13 +149,12 @@ std::vector<HostCase> hostCases()
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, HostRefreshesFromClick, ::testing::ValuesIn(hostCases()),
-                         [](const auto& info) { return info.param.name; });
+    [](const auto& info) { return info.param.name; });
 
 // A key that moves the current node reports it as a click does; Return and Enter report
 // the current node and Space nothing; Right on a collapsed node expands it and reports the
 // children and the node, not the move.
-struct ReportCase
-{
+struct ReportCase {
     const char* name;
     const char* current;
     QStringList expanded;
@@ -164,7 +163,8 @@ struct ReportCase
     QStringList expected;
 };
 
-class KeyReports : public DirTreeKeyboardTest, public ::testing::WithParamInterface<ReportCase> {};
+class KeyReports : public DirTreeKeyboardTest, public ::testing::WithParamInterface<ReportCase>
+{ };
 
 TEST_P(KeyReports, RaisesClickForTheNodeItReaches)
 {
@@ -177,22 +177,26 @@ TEST_P(KeyReports, RaisesClickForTheNodeItReaches)
     }
 }
 
-const QStringList kSystem{u"System (C:)"_s};
+const QStringList kSystem {u"System (C:)"_s};
 
-INSTANTIATE_TEST_SUITE_P(Keys, KeyReports, ::testing::Values(
-    ReportCase{"DownOntoTheNextDrive", "(A:)", {}, Qt::Key_Down, {}, {u"C:\\"_s}},
-    ReportCase{"UpOntoTheDriveBefore", "System (C:)", {}, Qt::Key_Up, {}, {u"A:\\"_s}},
-    ReportCase{"DownIntoTheChildren", "System (C:)", kSystem, Qt::Key_Down, {}, {u"C:\\Program Files\\"_s}},
-    ReportCase{"EndOntoTheLastNode", "(A:)", kSystem, Qt::Key_End, {}, {u"C:\\Windows\\"_s}},
-    ReportCase{"LeftOntoTheParent", "System (C:)\\Users", kSystem, Qt::Key_Left, {}, {u"C:\\"_s}},
-    ReportCase{"RightOntoTheFirstChild", "System (C:)", kSystem, Qt::Key_Right, {}, {u"C:\\Program Files\\"_s}},
-    ReportCase{"TypedLetterOntoItsMatch", "System (C:)", kSystem, Qt::Key_W, {}, {u"C:\\Windows\\"_s}},
-    ReportCase{"ReturnOnALeaf", "System (C:)\\Windows", kSystem, Qt::Key_Return, {}, {u"C:\\Windows\\"_s}},
-    ReportCase{"EnterOnTheKeypad", "System (C:)\\Windows", kSystem, Qt::Key_Enter, Qt::KeypadModifier, {u"C:\\Windows\\"_s}},
-    ReportCase{"SpaceReportsNothing", "System (C:)\\Windows", kSystem, Qt::Key_Space, {}, {}},
-    ReportCase{"UpOnTheFirstNodeStays", "(A:)", {}, Qt::Key_Up, {}, {}},
-    ReportCase{"RightExpandsACollapsedNode", "System (C:)", {}, Qt::Key_Right, {},
-               {u"C:\\Program Files\\"_s, u"C:\\Users\\"_s, u"C:\\Windows\\"_s, u"C:\\"_s}}),
+INSTANTIATE_TEST_SUITE_P(Keys, KeyReports,
+    ::testing::Values(ReportCase {"DownOntoTheNextDrive", "(A:)", {}, Qt::Key_Down, {}, {u"C:\\"_s}},
+        ReportCase {"UpOntoTheDriveBefore", "System (C:)", {}, Qt::Key_Up, {}, {u"A:\\"_s}},
+        ReportCase {
+            "DownIntoTheChildren", "System (C:)", kSystem, Qt::Key_Down, {}, {u"C:\\Program Files\\"_s}},
+        ReportCase {"EndOntoTheLastNode", "(A:)", kSystem, Qt::Key_End, {}, {u"C:\\Windows\\"_s}},
+        ReportCase {"LeftOntoTheParent", "System (C:)\\Users", kSystem, Qt::Key_Left, {}, {u"C:\\"_s}},
+        ReportCase {
+            "RightOntoTheFirstChild", "System (C:)", kSystem, Qt::Key_Right, {}, {u"C:\\Program Files\\"_s}},
+        ReportCase {"TypedLetterOntoItsMatch", "System (C:)", kSystem, Qt::Key_W, {}, {u"C:\\Windows\\"_s}},
+        ReportCase {
+            "ReturnOnALeaf", "System (C:)\\Windows", kSystem, Qt::Key_Return, {}, {u"C:\\Windows\\"_s}},
+        ReportCase {"EnterOnTheKeypad", "System (C:)\\Windows", kSystem, Qt::Key_Enter, Qt::KeypadModifier,
+            {u"C:\\Windows\\"_s}},
+        ReportCase {"SpaceReportsNothing", "System (C:)\\Windows", kSystem, Qt::Key_Space, {}, {}},
+        ReportCase {"UpOnTheFirstNodeStays", "(A:)", {}, Qt::Key_Up, {}, {}},
+        ReportCase {"RightExpandsACollapsedNode", "System (C:)", {}, Qt::Key_Right, {},
+            {u"C:\\Program Files\\"_s, u"C:\\Users\\"_s, u"C:\\Windows\\"_s, u"C:\\"_s}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A chain of folders C:\a\b\c\d\e\f\g\h.
@@ -202,8 +206,7 @@ void chainMachine(FakeDriveSystem& fs)
     fs.addFolder("C:\\a\\b\\c\\d\\e\\f\\g\\h");
 }
 
-struct StarCase
-{
+struct StarCase {
     const char* name;
     Qt::KeyboardModifiers modifiers;
     int presses;
@@ -211,7 +214,8 @@ struct StarCase
     const char* firstUnread; // the folder below it, never read
 };
 
-class Star : public DirTreeKeyboardTest, public ::testing::WithParamInterface<StarCase> {};
+class Star : public DirTreeKeyboardTest, public ::testing::WithParamInterface<StarCase>
+{ };
 
 // '*' shows what is listed and reads one level below that, however deep the drive goes.
 TEST_P(Star, ListsOneLevelBelowWhatItShows)
@@ -225,10 +229,10 @@ TEST_P(Star, ListsOneLevelBelowWhatItShows)
     EXPECT_TRUE(find(u"System (C:)"_s)->isExpanded());
 }
 
-INSTANTIATE_TEST_SUITE_P(Presses, Star, ::testing::Values(
-    StarCase{"KeypadOnce", Qt::KeypadModifier, 1, "C:\\a", "C:\\a\\b"},
-    StarCase{"ShiftEightOnce", Qt::ShiftModifier, 1, "C:\\a", "C:\\a\\b"},
-    StarCase{"KeypadThreeTimes", Qt::KeypadModifier, 3, "C:\\a\\b\\c", "C:\\a\\b\\c\\d"}),
+INSTANTIATE_TEST_SUITE_P(Presses, Star,
+    ::testing::Values(StarCase {"KeypadOnce", Qt::KeypadModifier, 1, "C:\\a", "C:\\a\\b"},
+        StarCase {"ShiftEightOnce", Qt::ShiftModifier, 1, "C:\\a", "C:\\a\\b"},
+        StarCase {"KeypadThreeTimes", Qt::KeypadModifier, 3, "C:\\a\\b\\c", "C:\\a\\b\\c\\d"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

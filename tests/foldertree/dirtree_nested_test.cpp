@@ -20,28 +20,32 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 enum class Host {
-    ModalBox,           // a modal dialog, closed by a timer
-    ProcessEvents,      // QCoreApplication::processEvents()
-    DeleteWindow,       // delete of the window that holds the control
-    DeleteLater,        // window->deleteLater(): freed after the action
-    WindowClosedInBox,  // a modal box during which a timer closes the WA_DeleteOnClose window
-    ControlGoneInLoop,  // an event loop in which a timer's deleteLater frees the control
-    F5InLoop,           // an event loop that delivers an F5 press: the tree is listed afresh
+    ModalBox,          // a modal dialog, closed by a timer
+    ProcessEvents,     // QCoreApplication::processEvents()
+    DeleteWindow,      // delete of the window that holds the control
+    DeleteLater,       // window->deleteLater(): freed after the action
+    WindowClosedInBox, // a modal box during which a timer closes the WA_DeleteOnClose window
+    ControlGoneInLoop, // an event loop in which a timer's deleteLater frees the control
+    F5InLoop,          // an event loop that delivers an F5 press: the tree is listed afresh
 };
 
-struct TriggerInfo
-{
+struct TriggerInfo {
     const char* name;
     Trigger trigger;
     int clicks; // what the trigger raises when the host does nothing
 };
 
 constexpr TriggerInfo kTriggers[] = {
-    {"LeftClick", Trigger::LeftClick, 1},         {"ExpandMark", Trigger::ExpandMark, 4},
-    {"DoubleClick", Trigger::DoubleClick, 5},     {"KeyDown", Trigger::KeyDown, 1},
-    {"Return", Trigger::Return, 1},               {"Right", Trigger::Right, 4},
-    {"Plus", Trigger::Plus, 4},                   {"StarCollapsed", Trigger::StarCollapsed, 8},
-    {"StarExpanded", Trigger::StarExpanded, 5},   {"SetExpanded", Trigger::SetExpanded, 4},
+    {"LeftClick", Trigger::LeftClick, 1},
+    {"ExpandMark", Trigger::ExpandMark, 4},
+    {"DoubleClick", Trigger::DoubleClick, 5},
+    {"KeyDown", Trigger::KeyDown, 1},
+    {"Return", Trigger::Return, 1},
+    {"Right", Trigger::Right, 4},
+    {"Plus", Trigger::Plus, 4},
+    {"StarCollapsed", Trigger::StarCollapsed, 8},
+    {"StarExpanded", Trigger::StarExpanded, 5},
+    {"SetExpanded", Trigger::SetExpanded, 4},
     {"ExpandItem", Trigger::ExpandItem, 4},
 };
 
@@ -55,8 +59,7 @@ constexpr std::pair<const char*, Host> kHosts[] = {
     {"F5InLoop", Host::F5InLoop},
 };
 
-struct NestedCase
-{
+struct NestedCase {
     std::string name;
     TriggerInfo trigger;
     Host host;
@@ -109,22 +112,15 @@ protected:
             box.exec();
             break;
         }
-        case Host::ProcessEvents:
-            QCoreApplication::processEvents();
-            break;
-        case Host::DeleteWindow:
-            delete window.data();
-            break;
-        case Host::DeleteLater:
-            window->deleteLater();
-            break;
+        case Host::ProcessEvents: QCoreApplication::processEvents(); break;
+        case Host::DeleteWindow: delete window.data(); break;
+        case Host::DeleteLater: window->deleteLater(); break;
         case Host::WindowClosedInBox: {
             // The box stays open after the window has gone, as a box of the host's own
             // does until the user closes it: its loop runs what was posted meanwhile.
             QDialog box;
-            QObject::connect(window, &QObject::destroyed, &box, [&box] {
-                QMetaObject::invokeMethod(&box, &QDialog::reject, Qt::QueuedConnection);
-            });
+            QObject::connect(window, &QObject::destroyed, &box,
+                [&box] { QMetaObject::invokeMethod(&box, &QDialog::reject, Qt::QueuedConnection); });
             QTimer::singleShot(0, window, &QWidget::close);
             box.exec();
             break;
@@ -132,9 +128,8 @@ protected:
         case Host::ControlGoneInLoop: {
             // The loop ends a turn after the control has gone.
             QEventLoop loop;
-            QObject::connect(control, &QObject::destroyed, &loop, [&loop] {
-                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-            });
+            QObject::connect(control, &QObject::destroyed, &loop,
+                [&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
             QTimer::singleShot(0, control, &QObject::deleteLater);
             loop.exec();
             break;
@@ -226,6 +221,6 @@ std::vector<NestedCase> nestedCases()
 }
 
 INSTANTIATE_TEST_SUITE_P(TriggersByHosts, NestedLoopInClick, ::testing::ValuesIn(nestedCases()),
-                         [](const auto& info) { return info.param.name; });
+    [](const auto& info) { return info.param.name; });
 
 } // namespace

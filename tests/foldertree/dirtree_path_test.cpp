@@ -13,18 +13,18 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct SetCase
-{
+struct SetCase {
     const char* name;
-    const char* path;     // bytes, as setCurrentPathBytes takes them
-    bool accepted;        // what setCurrentPath returns
-    bool reached;         // currentPathChanged, else currentPathUnreachable
-    QStringList clicks;   // path() at each Click
-    const char* current;  // full path of the current node afterwards, or nullptr
+    const char* path;                                 // bytes, as setCurrentPathBytes takes them
+    bool accepted;                                    // what setCurrentPath returns
+    bool reached;                                     // currentPathChanged, else currentPathUnreachable
+    QStringList clicks;                               // path() at each Click
+    const char* current;                              // full path of the current node afterwards, or nullptr
     void (*afterListing)(FakeDriveSystem&) = nullptr; // the disk changes after GoList
 };
 
-class SetCurrentPath : public DirTreeTest, public ::testing::WithParamInterface<SetCase> {};
+class SetCurrentPath : public DirTreeTest, public ::testing::WithParamInterface<SetCase>
+{ };
 
 TEST_P(SetCurrentPath, OpensTheWayWithOneClickOrChangesNothing)
 {
@@ -67,23 +67,26 @@ TEST_P(SetCurrentPath, OpensTheWayWithOneClickOrChangesNothing)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, SetCurrentPath, ::testing::Values(
-    SetCase{"Deep", "C:\\Users\\ann\\Music", true, true, {u"C:\\Users\\Ann\\Music\\"_s}, "System (C:)\\Users\\Ann\\Music"},
-    SetCase{"FinalSeparatorAndDriveCase", "c:\\Users\\ann\\", true, true, {u"C:\\Users\\Ann\\"_s}, "System (C:)\\Users\\Ann"},
-    SetCase{"Drive", "C:\\", true, true, {u"C:\\"_s}, "System (C:)"},
-    SetCase{"NotUtf8", "C:\\caf\xe9\\inner", true, true, {u"C:\\Café\\Inner\\"_s}, "System (C:)\\Café\\Inner"},
-    SetCase{"MadeAfterItsParentWasListed", "C:\\Users\\bob", true, true, {u"C:\\Users\\Bob\\"_s},
+INSTANTIATE_TEST_SUITE_P(Paths, SetCurrentPath,
+    ::testing::Values(SetCase {"Deep", "C:\\Users\\ann\\Music", true, true, {u"C:\\Users\\Ann\\Music\\"_s},
+                          "System (C:)\\Users\\Ann\\Music"},
+        SetCase {"FinalSeparatorAndDriveCase", "c:\\Users\\ann\\", true, true, {u"C:\\Users\\Ann\\"_s},
+            "System (C:)\\Users\\Ann"},
+        SetCase {"Drive", "C:\\", true, true, {u"C:\\"_s}, "System (C:)"},
+        SetCase {"NotUtf8", "C:\\caf\xe9\\inner", true, true, {u"C:\\Café\\Inner\\"_s},
+            "System (C:)\\Café\\Inner"},
+        SetCase {"MadeAfterItsParentWasListed", "C:\\Users\\bob", true, true, {u"C:\\Users\\Bob\\"_s},
             "System (C:)\\Users\\Bob", [](FakeDriveSystem& fs) { fs.addFolder("C:\\Users\\bob"); }},
-    SetCase{"RemovedAfterItWasListed", "C:\\Windows", true, false, {}, nullptr,
+        SetCase {"RemovedAfterItWasListed", "C:\\Windows", true, false, {}, nullptr,
             [](FakeDriveSystem& fs) { fs.removeEntry("C:\\Windows"); }},
-    SetCase{"Missing", "C:\\Users\\bob", true, false, {}, nullptr},
-    SetCase{"CaseOfANameOnDisk", "C:\\users\\ann", true, false, {}, nullptr},
-    SetCase{"Hidden", "C:\\Users\\secret", true, false, {}, nullptr},
-    SetCase{"BelowAnUnreadableFolder", "C:\\Locked\\inner", true, false, {}, nullptr},
-    SetCase{"NoSuchDrive", "Q:\\Music", false, false, {}, nullptr},
-    SetCase{"Relative", "Users\\ann", false, false, {}, nullptr},
-    SetCase{"DotDot", "C:\\Users\\..\\Windows", false, false, {}, nullptr},
-    SetCase{"Empty", "", false, false, {}, nullptr}),
+        SetCase {"Missing", "C:\\Users\\bob", true, false, {}, nullptr},
+        SetCase {"CaseOfANameOnDisk", "C:\\users\\ann", true, false, {}, nullptr},
+        SetCase {"Hidden", "C:\\Users\\secret", true, false, {}, nullptr},
+        SetCase {"BelowAnUnreadableFolder", "C:\\Locked\\inner", true, false, {}, nullptr},
+        SetCase {"NoSuchDrive", "Q:\\Music", false, false, {}, nullptr},
+        SetCase {"Relative", "Users\\ann", false, false, {}, nullptr},
+        SetCase {"DotDot", "C:\\Users\\..\\Windows", false, false, {}, nullptr},
+        SetCase {"Empty", "", false, false, {}, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // currentPathChanged comes once per settled change: after an expansion's n + 1 Clicks,
@@ -95,12 +98,12 @@ TEST_F(DirTreeTest, CurrentPathChangedOncePerSettledChange)
     tree->show();
     QStringList changes;
     QObject::connect(tree.get(), &DirTree::currentPathChanged, tree.get(),
-                     [&](const QString& path) { changes << path + u" after "_s + QString::number(clicks.size()); });
+        [&](const QString& path) { changes << path + u" after "_s + QString::number(clicks.size()); });
     find(u"System (C:)"_s)->setExpanded(true);
     click(find(u"System (C:)"_s));
     click(find(u"System (C:)\\Windows"_s));
     QTest::keyClick(tree->tree(), Qt::Key_F5);
-    EXPECT_EQ(changes, (QStringList{u"C:\\ after 4"_s, u"C:\\Windows\\ after 6"_s}));
+    EXPECT_EQ(changes, (QStringList {u"C:\\ after 4"_s, u"C:\\Windows\\ after 6"_s}));
     EXPECT_EQ(tree->currentPath(), u"C:\\Windows\\"_s);
 }
 
@@ -116,7 +119,7 @@ TEST_F(DirTreeTest, RefreshInAnExpansionLeavesNoChildCurrent)
             tree->GoList();
     });
     find(u"System (C:)"_s)->setExpanded(true);
-    EXPECT_EQ(clicks, QStringList{u"C:\\Program Files\\"_s});
+    EXPECT_EQ(clicks, QStringList {u"C:\\Program Files\\"_s});
     EXPECT_EQ(tree->currentPath(), QString());
     EXPECT_EQ(changed.count(), 0);
 }
@@ -132,7 +135,8 @@ TEST_F(DirTreeTest, RedirectingSlotLeavesTheFinalPathLast)
             tree->setCurrentPath(u"C:\\Windows"_s);
     });
     QStringList heard;
-    QObject::connect(tree.get(), &DirTree::currentPathChanged, tree.get(), [&heard](const QString& path) { heard << path; });
+    QObject::connect(tree.get(), &DirTree::currentPathChanged, tree.get(),
+        [&heard](const QString& path) { heard << path; });
     click(find(u"System (C:)\\Users"_s));
     ASSERT_FALSE(heard.isEmpty());
     EXPECT_EQ(heard.last(), u"C:\\Windows\\"_s);
@@ -142,8 +146,7 @@ TEST_F(DirTreeTest, RedirectingSlotLeavesTheFinalPathLast)
 // A drive layer whose roots lack the final separator: taken as if they had it.
 TEST_F(DirTreeTest, RootWithoutItsSeparator)
 {
-    struct BareRoots : FakeDriveSystem
-    {
+    struct BareRoots : FakeDriveSystem {
         std::string rootPath(char letter) const override
         {
             std::string root = FakeDriveSystem::rootPath(letter);
@@ -168,7 +171,8 @@ TEST_F(DirTreeTest, HostRestoresTheLastFolder)
 {
     make(standardMachine);
     QString saved;
-    QObject::connect(tree.get(), &DirTree::currentPathChanged, tree.get(), [&saved](const QString& p) { saved = p; });
+    QObject::connect(
+        tree.get(), &DirTree::currentPathChanged, tree.get(), [&saved](const QString& p) { saved = p; });
     tree->GoList();
     click(find(u"System (C:)\\Program Files"_s));
     find(u"System (C:)\\Program Files"_s)->setExpanded(true);
@@ -182,7 +186,8 @@ TEST_F(DirTreeTest, HostRestoresTheLastFolder)
     EXPECT_EQ(clicks.size(), 1);
     EXPECT_EQ(tree->path(), u"C:\\Program Files\\Common Files\\"_s);
     EXPECT_EQ(tree->property("currentPath").toString(), saved);
-    EXPECT_TRUE(tree->metaObject()->property(tree->metaObject()->indexOfProperty("currentPath")).hasNotifySignal());
+    EXPECT_TRUE(
+        tree->metaObject()->property(tree->metaObject()->indexOfProperty("currentPath")).hasNotifySignal());
 }
 
 TEST_F(DirTreeTest, NativePathOfAnyNode)
@@ -191,9 +196,9 @@ TEST_F(DirTreeTest, NativePathOfAnyNode)
     tree->GoList();
     find(u"System (C:)"_s)->setExpanded(true);
     EXPECT_EQ(tree->nativePath(find(u"System (C:)\\Program Files\\Common Files"_s)),
-              u"C:\\Program Files\\COMMON FILES\\"_s);
+        u"C:\\Program Files\\COMMON FILES\\"_s);
     EXPECT_EQ(tree->nativePath(nullptr), QString());
-    QTreeWidgetItem stranger(QStringList{u"C:"_s});
+    QTreeWidgetItem stranger(QStringList {u"C:"_s});
     EXPECT_EQ(tree->nativePathBytes(&stranger), QByteArray());
 }
 

@@ -18,8 +18,7 @@ namespace {
 enum class Action { Expand, GoList, SetCurrentPath };
 enum class After { Land, DeleteControl, Refresh };
 
-struct InFlightCase
-{
+struct InFlightCase {
     const char* name;
     const char* held; // the folder whose listing waits
     Action action;
@@ -80,11 +79,13 @@ TEST_P(ReadInFlight, GoesOnAndFillsInOrDropsTheRead)
     if (c.action == Action::Expand) {
         // Every Click came without waiting; the node whose listing is out says so.
         EXPECT_EQ(clicks, expectedClicks);
-        EXPECT_FALSE(find(u"System (C:)\\Users"_s)->data(0, Qt::AccessibleDescriptionRole).toString().isEmpty());
+        EXPECT_FALSE(
+            find(u"System (C:)\\Users"_s)->data(0, Qt::AccessibleDescriptionRole).toString().isEmpty());
     }
     if (c.action == Action::GoList) {
         EXPECT_EQ(tree->tree()->topLevelItemCount(), 2);
-        EXPECT_FALSE(tree->tree()->topLevelItem(1)->data(0, Qt::AccessibleDescriptionRole).toString().isEmpty());
+        EXPECT_FALSE(
+            tree->tree()->topLevelItem(1)->data(0, Qt::AccessibleDescriptionRole).toString().isEmpty());
     }
     FakeDriveSystem* const held = fs;
     switch (c.after) {
@@ -115,14 +116,14 @@ TEST_P(ReadInFlight, GoesOnAndFillsInOrDropsTheRead)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Reads, ReadInFlight, ::testing::Values(
-    InFlightCase{"ExpandLands", "C:\\Users", Action::Expand, After::Land},
-    InFlightCase{"ExpandThenControlDeleted", "C:\\Users", Action::Expand, After::DeleteControl},
-    InFlightCase{"ExpandThenRefreshed", "C:\\Users", Action::Expand, After::Refresh},
-    InFlightCase{"GoListLands", "C:", Action::GoList, After::Land},
-    InFlightCase{"GoListThenControlDeleted", "C:", Action::GoList, After::DeleteControl},
-    InFlightCase{"SetCurrentPathLands", "C:\\Users", Action::SetCurrentPath, After::Land},
-    InFlightCase{"SetCurrentPathThenRefreshed", "C:\\Users", Action::SetCurrentPath, After::Refresh}),
+INSTANTIATE_TEST_SUITE_P(Reads, ReadInFlight,
+    ::testing::Values(InFlightCase {"ExpandLands", "C:\\Users", Action::Expand, After::Land},
+        InFlightCase {"ExpandThenControlDeleted", "C:\\Users", Action::Expand, After::DeleteControl},
+        InFlightCase {"ExpandThenRefreshed", "C:\\Users", Action::Expand, After::Refresh},
+        InFlightCase {"GoListLands", "C:", Action::GoList, After::Land},
+        InFlightCase {"GoListThenControlDeleted", "C:", Action::GoList, After::DeleteControl},
+        InFlightCase {"SetCurrentPathLands", "C:\\Users", Action::SetCurrentPath, After::Land},
+        InFlightCase {"SetCurrentPathThenRefreshed", "C:\\Users", Action::SetCurrentPath, After::Refresh}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -43,16 +43,16 @@ protected:
     }
 };
 
-struct DeleteCase
-{
+struct DeleteCase {
     std::string name;
     Trigger action;
     int deleteOnClick;
-    bool later;     // deleteLater() instead of delete
-    int clicks;     // Clicks raised in all
+    bool later; // deleteLater() instead of delete
+    int clicks; // Clicks raised in all
 };
 
-class DeleteFromClick : public DirTreeActionTest, public ::testing::WithParamInterface<DeleteCase> {};
+class DeleteFromClick : public DirTreeActionTest, public ::testing::WithParamInterface<DeleteCase>
+{ };
 
 TEST_P(DeleteFromClick, EndsTheHandlingCleanly)
 {
@@ -76,18 +76,22 @@ TEST_P(DeleteFromClick, EndsTheHandlingCleanly)
 
 std::vector<DeleteCase> deleteCases()
 {
-    struct Counted
-    {
+    struct Counted {
         const char* name;
         Trigger action;
         int clicks; // what the action raises when nobody deletes
     };
     const Counted actions[] = {
-        {"LeftClick", Trigger::LeftClick, 1},   {"ExpandMark", Trigger::ExpandMark, 4},
-        {"DoubleClick", Trigger::DoubleClick, 5}, {"KeyDown", Trigger::KeyDown, 1},
-        {"Return", Trigger::Return, 1},         {"Right", Trigger::Right, 4},
-        {"Plus", Trigger::Plus, 4},             {"StarCollapsed", Trigger::StarCollapsed, 8},
-        {"StarExpanded", Trigger::StarExpanded, 5}, {"SetExpanded", Trigger::SetExpanded, 4},
+        {"LeftClick", Trigger::LeftClick, 1},
+        {"ExpandMark", Trigger::ExpandMark, 4},
+        {"DoubleClick", Trigger::DoubleClick, 5},
+        {"KeyDown", Trigger::KeyDown, 1},
+        {"Return", Trigger::Return, 1},
+        {"Right", Trigger::Right, 4},
+        {"Plus", Trigger::Plus, 4},
+        {"StarCollapsed", Trigger::StarCollapsed, 8},
+        {"StarExpanded", Trigger::StarExpanded, 5},
+        {"SetExpanded", Trigger::SetExpanded, 4},
     };
     std::vector<DeleteCase> cases;
     for (const Counted& a : actions) {
@@ -100,18 +104,18 @@ std::vector<DeleteCase> deleteCases()
 }
 
 INSTANTIATE_TEST_SUITE_P(Actions, DeleteFromClick, ::testing::ValuesIn(deleteCases()),
-                         [](const auto& info) { return info.param.name; });
+    [](const auto& info) { return info.param.name; });
 
 // The Clicks of each action, in order, when nobody deletes: the counts above hold, and
 // '*' reports every node after the nodes below it and the current node last, once.
-struct SequenceCase
-{
+struct SequenceCase {
     const char* name;
     Trigger action;
     QStringList expected;
 };
 
-class ClickSequence : public DirTreeActionTest, public ::testing::WithParamInterface<SequenceCase> {};
+class ClickSequence : public DirTreeActionTest, public ::testing::WithParamInterface<SequenceCase>
+{ };
 
 TEST_P(ClickSequence, ReportsEachNodeInOrder)
 {
@@ -128,20 +132,20 @@ const QString kAnn = u"C:\\Users\\Ann\\"_s;
 const QString kWin = u"C:\\Windows\\"_s;
 const QString kC = u"C:\\"_s;
 
-INSTANTIATE_TEST_SUITE_P(Actions, ClickSequence, ::testing::Values(
-    SequenceCase{"LeftClick", Trigger::LeftClick, {kC}},
-    SequenceCase{"ExpandMark", Trigger::ExpandMark, {kPf, kUsers, kWin, kC}},
-    SequenceCase{"DoubleClick", Trigger::DoubleClick, {kC, kPf, kUsers, kWin, kC}},
-    SequenceCase{"KeyDown", Trigger::KeyDown, {kC}},
-    SequenceCase{"Right", Trigger::Right, {kPf, kUsers, kWin, kC}},
-    SequenceCase{"StarCollapsed", Trigger::StarCollapsed, {kCf, kPf, kAnn, kUsers, kPf, kUsers, kWin, kC}},
-    SequenceCase{"StarExpanded", Trigger::StarExpanded, {kCf, kPf, kAnn, kUsers, kC}}),
+INSTANTIATE_TEST_SUITE_P(Actions, ClickSequence,
+    ::testing::Values(SequenceCase {"LeftClick", Trigger::LeftClick, {kC}},
+        SequenceCase {"ExpandMark", Trigger::ExpandMark, {kPf, kUsers, kWin, kC}},
+        SequenceCase {"DoubleClick", Trigger::DoubleClick, {kC, kPf, kUsers, kWin, kC}},
+        SequenceCase {"KeyDown", Trigger::KeyDown, {kC}},
+        SequenceCase {"Right", Trigger::Right, {kPf, kUsers, kWin, kC}},
+        SequenceCase {
+            "StarCollapsed", Trigger::StarCollapsed, {kCf, kPf, kAnn, kUsers, kPf, kUsers, kWin, kC}},
+        SequenceCase {"StarExpanded", Trigger::StarExpanded, {kCf, kPf, kAnn, kUsers, kC}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Mouse actions that are not a left click on one node leave the current node, and path,
 // as they were; a left click moves both.
-struct MouseCase
-{
+struct MouseCase {
     const char* name;
     Qt::MouseButton button;
     const char* pressOn;   // full path of the node pressed, or nullptr below the rows
@@ -150,7 +154,8 @@ struct MouseCase
     const char* current;
 };
 
-class MouseMoves : public DirTreeTest, public ::testing::WithParamInterface<MouseCase> {};
+class MouseMoves : public DirTreeTest, public ::testing::WithParamInterface<MouseCase>
+{ };
 
 TEST_P(MouseMoves, CurrentNodeMovesOnlyWithAClick)
 {
@@ -168,23 +173,27 @@ TEST_P(MouseMoves, CurrentNodeMovesOnlyWithAClick)
     };
     QTest::mousePress(viewport, c.button, {}, at(c.pressOn));
     QMouseEvent drag(QEvent::MouseMove, at(c.releaseOn), viewport->mapToGlobal(at(c.releaseOn)), Qt::NoButton,
-                     c.button, {});
+        c.button, {});
     QCoreApplication::sendEvent(viewport, &drag);
     QTest::mouseRelease(viewport, c.button, {}, at(c.releaseOn));
     EXPECT_EQ(clicks, c.expected);
     EXPECT_EQ(tree->tree()->currentItem(), find(QString::fromUtf8(c.current)));
-    EXPECT_EQ(tree->tree()->selectedItems(), QList<QTreeWidgetItem*>{tree->tree()->currentItem()});
+    EXPECT_EQ(tree->tree()->selectedItems(), QList<QTreeWidgetItem*> {tree->tree()->currentItem()});
 }
 
-INSTANTIATE_TEST_SUITE_P(Mouse, MouseMoves, ::testing::Values(
-    MouseCase{"LeftClick", Qt::LeftButton, "System (C:)\\Users", "System (C:)\\Users", {kUsers}, "System (C:)\\Users"},
-    MouseCase{"RightClick", Qt::RightButton, "System (C:)\\Users", "System (C:)\\Users", {}, "System (C:)\\Windows"},
-    MouseCase{"MiddleClick", Qt::MiddleButton, "System (C:)\\Users", "System (C:)\\Users", {}, "System (C:)\\Windows"},
-    MouseCase{"DragOntoAnotherNode", Qt::LeftButton, "System (C:)\\Users", "System (C:)\\Program Files", {},
-              "System (C:)\\Windows"},
-    MouseCase{"PressOnTheCurrentNodeReleasedOnAnother", Qt::LeftButton, "System (C:)\\Windows",
-              "System (C:)\\Users", {}, "System (C:)\\Windows"},
-    MouseCase{"ReleasedBelowTheRows", Qt::LeftButton, "System (C:)\\Users", nullptr, {}, "System (C:)\\Windows"}),
+INSTANTIATE_TEST_SUITE_P(Mouse, MouseMoves,
+    ::testing::Values(MouseCase {"LeftClick", Qt::LeftButton, "System (C:)\\Users", "System (C:)\\Users",
+                          {kUsers}, "System (C:)\\Users"},
+        MouseCase {"RightClick", Qt::RightButton, "System (C:)\\Users", "System (C:)\\Users", {},
+            "System (C:)\\Windows"},
+        MouseCase {"MiddleClick", Qt::MiddleButton, "System (C:)\\Users", "System (C:)\\Users", {},
+            "System (C:)\\Windows"},
+        MouseCase {"DragOntoAnotherNode", Qt::LeftButton, "System (C:)\\Users", "System (C:)\\Program Files",
+            {}, "System (C:)\\Windows"},
+        MouseCase {"PressOnTheCurrentNodeReleasedOnAnother", Qt::LeftButton, "System (C:)\\Windows",
+            "System (C:)\\Users", {}, "System (C:)\\Windows"},
+        MouseCase {"ReleasedBelowTheRows", Qt::LeftButton, "System (C:)\\Users", nullptr, {},
+            "System (C:)\\Windows"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Drives without labels read ' (C:)', ' (D:)': Space must not search for a blank and
@@ -201,7 +210,7 @@ TEST_F(DirTreeTest, SpaceOnDrivesWithEmptyLabelsDoesNothing)
     tree->tree()->setCurrentItem(find(u" (C:)"_s));
     for (int i = 0; i < 2; ++i)
         QTest::keyClick(tree->tree(), Qt::Key_Space);
-    EXPECT_EQ(clicks, QStringList{});
+    EXPECT_EQ(clicks, QStringList {});
     EXPECT_EQ(tree->tree()->currentItem(), find(u" (C:)"_s));
 }
 

@@ -15,8 +15,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct TreeCase
-{
+struct TreeCase {
     const char* name;
     Machine machine;
     const char* expected;
@@ -25,7 +24,8 @@ struct TreeCase
 std::string caseName(const ::testing::TestParamInfo<TreeCase>& info) { return info.param.name; }
 
 // The tree right after GoList.
-class DrivePass : public DirTreeTest, public ::testing::WithParamInterface<TreeCase> {};
+class DrivePass : public DirTreeTest, public ::testing::WithParamInterface<TreeCase>
+{ };
 
 TEST_P(DrivePass, BuildsTheDriveLevel)
 {
@@ -34,42 +34,49 @@ TEST_P(DrivePass, BuildsTheDriveLevel)
     EXPECT_EQ(dump(*tree), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Machines, DrivePass, ::testing::Values(
-    TreeCase{"FloppySystemAndOpticalWithoutDisc", [](FakeDriveSystem& fs) {
-        fs.addDrive('A', DriveSystem::Removable, "FLOPPY");
-        fs.addDrive('C', DriveSystem::Fixed, "SYSTEM");
-        fs.addFolder("C:\\Windows");
-        fs.addFolder("C:\\Program Files\\Common Files");
-        fs.addDrive('D', DriveSystem::CdRom, std::nullopt);
-    }, "1 root65 '(A:)' remove\n"
-       "2 root67 'System (C:)' fixed\n"
-       "  3 'Program Files' folder/open\n"
-       "  4 'Windows' folder/open\n"},
-    TreeCase{"EmptyLabelKeepsItsBlank", [](FakeDriveSystem& fs) {
-        fs.addDrive('E', DriveSystem::Fixed, "");
-    }, "1 root69 ' (E:)' fixed\n"},
-    TreeCase{"PictureOfEveryType", [](FakeDriveSystem& fs) {
-        fs.addDrive('F', DriveSystem::Unknown, "misc");
-        fs.addDrive('G', DriveSystem::NoRootDir, "gone");
-        fs.addDrive('H', DriveSystem::Fixed, "MY DATA");
-        fs.addDrive('I', DriveSystem::Remote, "share");
-        fs.addDrive('J', DriveSystem::CdRom, "disc");
-        fs.addDrive('K', DriveSystem::RamDisk, "ram");
-        fs.addDrive('L', 7, "seven");
-        fs.addDrive('M', -1, "negative");
-    }, "1 root70 'Misc (F:)' unknown\n"
-       "2 root72 'My Data (H:)' fixed\n"
-       "3 root73 'Share (I:)' remote\n"
-       "4 root74 'Disc (J:)' cd\n"
-       "5 root75 'Ram (K:)' ram\n"},
-    TreeCase{"RootThatCannotBeListed", [](FakeDriveSystem& fs) {
-        fs.addDrive('Z', DriveSystem::Remote, "NAS");
-        fs.failEnumeration("Z:");
-    }, "1 root90 'Nas (Z:)' remote\n"}),
+INSTANTIATE_TEST_SUITE_P(Machines, DrivePass,
+    ::testing::Values(TreeCase {"FloppySystemAndOpticalWithoutDisc",
+                          [](FakeDriveSystem& fs) {
+                              fs.addDrive('A', DriveSystem::Removable, "FLOPPY");
+                              fs.addDrive('C', DriveSystem::Fixed, "SYSTEM");
+                              fs.addFolder("C:\\Windows");
+                              fs.addFolder("C:\\Program Files\\Common Files");
+                              fs.addDrive('D', DriveSystem::CdRom, std::nullopt);
+                          },
+                          "1 root65 '(A:)' remove\n"
+                          "2 root67 'System (C:)' fixed\n"
+                          "  3 'Program Files' folder/open\n"
+                          "  4 'Windows' folder/open\n"},
+        TreeCase {"EmptyLabelKeepsItsBlank",
+            [](FakeDriveSystem& fs) { fs.addDrive('E', DriveSystem::Fixed, ""); },
+            "1 root69 ' (E:)' fixed\n"},
+        TreeCase {"PictureOfEveryType",
+            [](FakeDriveSystem& fs) {
+                fs.addDrive('F', DriveSystem::Unknown, "misc");
+                fs.addDrive('G', DriveSystem::NoRootDir, "gone");
+                fs.addDrive('H', DriveSystem::Fixed, "MY DATA");
+                fs.addDrive('I', DriveSystem::Remote, "share");
+                fs.addDrive('J', DriveSystem::CdRom, "disc");
+                fs.addDrive('K', DriveSystem::RamDisk, "ram");
+                fs.addDrive('L', 7, "seven");
+                fs.addDrive('M', -1, "negative");
+            },
+            "1 root70 'Misc (F:)' unknown\n"
+            "2 root72 'My Data (H:)' fixed\n"
+            "3 root73 'Share (I:)' remote\n"
+            "4 root74 'Disc (J:)' cd\n"
+            "5 root75 'Ram (K:)' ram\n"},
+        TreeCase {"RootThatCannotBeListed",
+            [](FakeDriveSystem& fs) {
+                fs.addDrive('Z', DriveSystem::Remote, "NAS");
+                fs.failEnumeration("Z:");
+            },
+            "1 root90 'Nas (Z:)' remote\n"}),
     caseName);
 
 // The children one listing gives C:.
-class Listing : public DirTreeTest, public ::testing::WithParamInterface<TreeCase> {};
+class Listing : public DirTreeTest, public ::testing::WithParamInterface<TreeCase>
+{ };
 
 TEST_P(Listing, AddsTheSubfoldersInOrder)
 {
@@ -81,44 +88,56 @@ TEST_P(Listing, AddsTheSubfoldersInOrder)
     EXPECT_EQ(dump(*tree), std::string("1 root67 'C (C:)' fixed\n") + GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Folders, Listing, ::testing::Values(
-    TreeCase{"SortedWithoutCaseFilesLeftOut", [](FakeDriveSystem& fs) {
-        fs.addFolder("C:\\zeta");
-        fs.addFolder("C:\\Alpha");
-        fs.addFile("C:\\notes.txt");
-        fs.addFolder("C:\\beta");
-    }, "  2 'Alpha' folder/open\n  3 'Beta' folder/open\n  4 'Zeta' folder/open\n"},
-    TreeCase{"HiddenAndSystemFoldersLeftOut", [](FakeDriveSystem& fs) {
-        fs.addFolder("C:\\$RECYCLE.BIN", {true, true, true});
-        fs.addFolder("C:\\System Volume Information", {true, false, true});
-        fs.addFolder("C:\\Secret", {true, true, false});
-        fs.addFolder("C:\\Music");
-    }, "  2 'Music' folder/open\n"},
-    TreeCase{"NamesProperCased", [](FakeDriveSystem& fs) {
-        fs.addFolder("C:\\MUSIC");
-        fs.addFolder("C:\\my documents");
-        fs.addFolder("C:\\cd-rom");
-    }, "  2 'Cd-rom' folder/open\n  3 'Music' folder/open\n  4 'My Documents' folder/open\n"},
-    TreeCase{"UnreadableAttributesTakenAsFolder", [](FakeDriveSystem& fs) {
-        fs.addFile("C:\\locked.sys");
-        fs.failAttributes("C:\\locked.sys");
-        fs.addFolder("C:\\Data");
-    }, "  2 'Data' folder/open\n  3 'Locked.sys' folder/open\n"},
-    // A folder that can be read but not searched: no attributes, yet each entry's type.
-    TreeCase{"EntryTypeDecidesBeforeUnreadableAttributes", [](FakeDriveSystem& fs) {
-        fs.listEntryTypes();
-        fs.addFile("C:\\locked.sys");
-        fs.failAttributes("C:\\locked.sys");
-        fs.addFolder("C:\\Data");
-        fs.failAttributes("C:\\Data");
-    }, "  2 'Data' folder/open\n"},
-    TreeCase{"ListingThatBreaksOffKeepsWhatItRead", [](FakeDriveSystem& fs) {
-        fs.addFolder("C:\\zeta");
-        fs.addFolder("C:\\Alpha");
-        fs.addFolder("C:\\beta");
-        fs.failEnumerationAfter("C:", 2);
-    }, "  2 'Alpha' folder/open\n  3 'Zeta' folder/open\n"},
-    TreeCase{"NoSubfolders", [](FakeDriveSystem& fs) { fs.addFile("C:\\autoexec.bat"); }, ""}),
+INSTANTIATE_TEST_SUITE_P(Folders, Listing,
+    ::testing::Values(TreeCase {"SortedWithoutCaseFilesLeftOut",
+                          [](FakeDriveSystem& fs) {
+                              fs.addFolder("C:\\zeta");
+                              fs.addFolder("C:\\Alpha");
+                              fs.addFile("C:\\notes.txt");
+                              fs.addFolder("C:\\beta");
+                          },
+                          "  2 'Alpha' folder/open\n  3 'Beta' folder/open\n  4 'Zeta' folder/open\n"},
+        TreeCase {"HiddenAndSystemFoldersLeftOut",
+            [](FakeDriveSystem& fs) {
+                fs.addFolder("C:\\$RECYCLE.BIN", {true, true, true});
+                fs.addFolder("C:\\System Volume Information", {true, false, true});
+                fs.addFolder("C:\\Secret", {true, true, false});
+                fs.addFolder("C:\\Music");
+            },
+            "  2 'Music' folder/open\n"},
+        TreeCase {"NamesProperCased",
+            [](FakeDriveSystem& fs) {
+                fs.addFolder("C:\\MUSIC");
+                fs.addFolder("C:\\my documents");
+                fs.addFolder("C:\\cd-rom");
+            },
+            "  2 'Cd-rom' folder/open\n  3 'Music' folder/open\n  4 'My Documents' folder/open\n"},
+        TreeCase {"UnreadableAttributesTakenAsFolder",
+            [](FakeDriveSystem& fs) {
+                fs.addFile("C:\\locked.sys");
+                fs.failAttributes("C:\\locked.sys");
+                fs.addFolder("C:\\Data");
+            },
+            "  2 'Data' folder/open\n  3 'Locked.sys' folder/open\n"},
+        // A folder that can be read but not searched: no attributes, yet each entry's type.
+        TreeCase {"EntryTypeDecidesBeforeUnreadableAttributes",
+            [](FakeDriveSystem& fs) {
+                fs.listEntryTypes();
+                fs.addFile("C:\\locked.sys");
+                fs.failAttributes("C:\\locked.sys");
+                fs.addFolder("C:\\Data");
+                fs.failAttributes("C:\\Data");
+            },
+            "  2 'Data' folder/open\n"},
+        TreeCase {"ListingThatBreaksOffKeepsWhatItRead",
+            [](FakeDriveSystem& fs) {
+                fs.addFolder("C:\\zeta");
+                fs.addFolder("C:\\Alpha");
+                fs.addFolder("C:\\beta");
+                fs.failEnumerationAfter("C:", 2);
+            },
+            "  2 'Alpha' folder/open\n  3 'Zeta' folder/open\n"},
+        TreeCase {"NoSubfolders", [](FakeDriveSystem& fs) { fs.addFile("C:\\autoexec.bat"); }, ""}),
     caseName);
 
 TEST_F(DirTreeTest, RemovableDriveIsNotTouchedByThePass)
@@ -135,13 +154,14 @@ TEST_F(DirTreeTest, NodeIndexesFollowTheOrderOfAddition)
     make(standardMachine);
     tree->GoList();
     tree->node(2)->setExpanded(true);
-    EXPECT_EQ(dump(*tree), "1 root65 '(A:)' remove\n"
-                           "2 root67 'System (C:)' fixed\n"
-                           "  3 'Program Files' folder/open\n"
-                           "    6 'Common Files' folder/open\n"
-                           "  4 'Users' folder/open\n"
-                           "    7 'Ann' folder/open\n"
-                           "  5 'Windows' folder/open\n");
+    EXPECT_EQ(dump(*tree),
+        "1 root65 '(A:)' remove\n"
+        "2 root67 'System (C:)' fixed\n"
+        "  3 'Program Files' folder/open\n"
+        "    6 'Common Files' folder/open\n"
+        "  4 'Users' folder/open\n"
+        "    7 'Ann' folder/open\n"
+        "  5 'Windows' folder/open\n");
 }
 
 TEST_F(DirTreeTest, ClicksSetThePathAndRaiseClick)
@@ -152,7 +172,7 @@ TEST_F(DirTreeTest, ClicksSetThePathAndRaiseClick)
     EXPECT_EQ(tree->property("path").toString(), u""_s);
 
     mouseClick(find(u"System (C:)"_s));
-    EXPECT_EQ(clicks, QStringList{u"C:\\"_s});
+    EXPECT_EQ(clicks, QStringList {u"C:\\"_s});
     EXPECT_EQ(tree->nativePath(), u"C:\\"_s);
 
     click(find(u"System (C:)\\Program Files"_s));
@@ -170,7 +190,7 @@ TEST_F(DirTreeTest, EmptyRemovableDriveListsNothingYetReportsItsRoot)
     make(standardMachine);
     tree->GoList();
     click(find(u"(A:)"_s));
-    EXPECT_EQ(clicks, QStringList{u"A:\\"_s});
+    EXPECT_EQ(clicks, QStringList {u"A:\\"_s});
     EXPECT_EQ(find(u"(A:)"_s)->childCount(), 0);
     // Listed once as a drive, and once more as a node without children.
     EXPECT_EQ(fs->enumerations("A:"), 2);
@@ -248,7 +268,7 @@ TEST_F(DirTreeTest, ToolTipHoldsTheNameOnDiskAndTheNativePath)
     tree->node(2)->setExpanded(true);
     EXPECT_EQ(find(u"System (C:)"_s)->toolTip(0), u"System (C:)\nC:\\"_s);
     EXPECT_EQ(find(u"System (C:)\\Program Files\\Common Files"_s)->toolTip(0),
-              u"COMMON FILES\nC:\\Program Files\\COMMON FILES\\"_s);
+        u"COMMON FILES\nC:\\Program Files\\COMMON FILES\\"_s);
 }
 
 // Names wider than the control are not cut: the column takes the width of its widest row,
@@ -272,7 +292,8 @@ TEST_F(DirTreeTest, LongAndDeepNamesCanBeScrolledTo)
     }
     QCoreApplication::processEvents();
     QTreeWidget* view = tree->tree();
-    QTreeWidgetItem* deepest = find(u"System (C:)\\D1\\D2\\D3\\D4\\D5\\D6\\D7\\D8\\D9\\D10\\D11\\D12\\D13\\D14"_s);
+    QTreeWidgetItem* deepest
+        = find(u"System (C:)\\D1\\D2\\D3\\D4\\D5\\D6\\D7\\D8\\D9\\D10\\D11\\D12\\D13\\D14"_s);
     const QString longText = u'X' + QString(254, u'x');
     QTreeWidgetItem* longest = find(u"System (C:)\\"_s + longText);
     const QFontMetrics metrics(view->font());
@@ -302,7 +323,8 @@ TEST_F(DirTreeTest, LineBreaksInNamesAreDrawnAsMarks)
     EXPECT_EQ(view->topLevelItem(0)->child(0)->text(0), u"New\nFolder"_s);
     EXPECT_EQ(shown(0), u"New\u21B5Folder"_s);
     EXPECT_EQ(shown(1), u"Old\u21B5Files"_s);
-    EXPECT_GE(view->columnWidth(0), 2 * view->indentation() + view->fontMetrics().horizontalAdvance(shown(0)));
+    EXPECT_GE(
+        view->columnWidth(0), 2 * view->indentation() + view->fontMetrics().horizontalAdvance(shown(0)));
 }
 
 // The rows are measured with the font they are drawn in, also when it changes after the
@@ -316,7 +338,8 @@ TEST_F(DirTreeTest, ColumnFollowsTheFont)
     tree->setFont(big);
     tree->show();
     QTreeWidget* view = tree->tree();
-    EXPECT_GE(view->columnWidth(0), view->indentation() + QFontMetrics(big).horizontalAdvance(u"System (C:)"_s));
+    EXPECT_GE(
+        view->columnWidth(0), view->indentation() + QFontMetrics(big).horizontalAdvance(u"System (C:)"_s));
 }
 
 TEST_F(DirTreeTest, ColonInsideALabelDoesNotMisleadThePath)
@@ -336,7 +359,8 @@ TEST_F(DirTreeTest, ExpansionClicksEachChildThenTheNode)
     tree->GoList();
     QTreeWidgetItem* drive = find(u"System (C:)"_s);
     drive->setExpanded(true);
-    EXPECT_EQ(clicks, (QStringList{u"C:\\Program Files\\"_s, u"C:\\Users\\"_s, u"C:\\Windows\\"_s, u"C:\\"_s}));
+    EXPECT_EQ(
+        clicks, (QStringList {u"C:\\Program Files\\"_s, u"C:\\Users\\"_s, u"C:\\Windows\\"_s, u"C:\\"_s}));
     EXPECT_EQ(tree->tree()->currentItem(), drive);
     // One level of look-ahead: a child shows an expand mark exactly when it has subfolders.
     EXPECT_EQ(find(u"System (C:)\\Program Files"_s)->childCount(), 1);
@@ -353,21 +377,21 @@ TEST_F(DirTreeTest, ExpansionByTheMouse)
     const QRect rect = tree->tree()->visualItemRect(drive);
     // The expand mark lies in the indentation left of the node.
     QTest::mouseClick(tree->tree()->viewport(), Qt::LeftButton, {},
-                      QPoint(rect.left() - tree->tree()->indentation() / 2, rect.center().y()));
+        QPoint(rect.left() - tree->tree()->indentation() / 2, rect.center().y()));
     ASSERT_TRUE(drive->isExpanded());
     EXPECT_EQ(clicks.size(), 4);
     EXPECT_EQ(tree->path(), u"C:\\"_s);
 }
 
 // A host whose Click handler refreshes the tree, on the n-th Click.
-struct RefreshCase
-{
+struct RefreshCase {
     const char* name;
     int refreshOnClick;
     bool byMouse;
 };
 
-class RefreshInsideClick : public DirTreeTest, public ::testing::WithParamInterface<RefreshCase> {};
+class RefreshInsideClick : public DirTreeTest, public ::testing::WithParamInterface<RefreshCase>
+{ };
 
 TEST_P(RefreshInsideClick, EndsTheHandlingCleanly)
 {
@@ -383,7 +407,7 @@ TEST_P(RefreshInsideClick, EndsTheHandlingCleanly)
         tree->show();
         const QRect rect = tree->tree()->visualItemRect(drive);
         QTest::mouseClick(tree->tree()->viewport(), Qt::LeftButton, {},
-                          QPoint(rect.left() - tree->tree()->indentation() / 2, rect.center().y()));
+            QPoint(rect.left() - tree->tree()->indentation() / 2, rect.center().y()));
     } else {
         drive->setExpanded(true);
     }
@@ -395,11 +419,9 @@ TEST_P(RefreshInsideClick, EndsTheHandlingCleanly)
     QTest::qWait(1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Hosts, RefreshInsideClick, ::testing::Values(
-    RefreshCase{"OnFirstChild", 1, false},
-    RefreshCase{"OnLastChild", 3, false},
-    RefreshCase{"OnTheExpandedNode", 4, false},
-    RefreshCase{"OnTheMousesExpansion", 2, true}),
+INSTANTIATE_TEST_SUITE_P(Hosts, RefreshInsideClick,
+    ::testing::Values(RefreshCase {"OnFirstChild", 1, false}, RefreshCase {"OnLastChild", 3, false},
+        RefreshCase {"OnTheExpandedNode", 4, false}, RefreshCase {"OnTheMousesExpansion", 2, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DirTreeTest, RefreshInsideAPlainMouseClick)
@@ -408,20 +430,20 @@ TEST_F(DirTreeTest, RefreshInsideAPlainMouseClick)
     tree->GoList();
     QObject::connect(tree.get(), &DirTree::Click, tree.get(), [this] { tree->GoList(); });
     mouseClick(find(u"System (C:)"_s));
-    EXPECT_EQ(clicks, QStringList{u"C:\\"_s});
+    EXPECT_EQ(clicks, QStringList {u"C:\\"_s});
     EXPECT_EQ(tree->tree()->topLevelItemCount(), 2);
     QTest::qWait(1);
 }
 
-struct KeyCase
-{
+struct KeyCase {
     const char* name;
     Qt::Key key;
     Qt::KeyboardModifiers modifiers;
     bool refreshes;
 };
 
-class KeyDown : public DirTreeTest, public ::testing::WithParamInterface<KeyCase> {};
+class KeyDown : public DirTreeTest, public ::testing::WithParamInterface<KeyCase>
+{ };
 
 TEST_P(KeyDown, OnlyF5Refreshes)
 {
@@ -435,28 +457,28 @@ TEST_P(KeyDown, OnlyF5Refreshes)
     QTest::keyClick(tree->tree(), GetParam().key, GetParam().modifiers);
 
     if (GetParam().refreshes) {
-        EXPECT_EQ(dump(*tree), "1 root65 '(A:)' remove\n"
-                               "2 root67 'System (C:)' fixed\n"
-                               "  3 'New Folder' folder/open\n"
-                               "  4 'Program Files' folder/open\n"
-                               "  5 'Users' folder/open\n"
-                               "  6 'Windows' folder/open\n");
+        EXPECT_EQ(dump(*tree),
+            "1 root65 '(A:)' remove\n"
+            "2 root67 'System (C:)' fixed\n"
+            "  3 'New Folder' folder/open\n"
+            "  4 'Program Files' folder/open\n"
+            "  5 'Users' folder/open\n"
+            "  6 'Windows' folder/open\n");
     } else {
         EXPECT_EQ(dump(*tree), before);
     }
     EXPECT_EQ(tree->path(), u"C:\\Program Files\\"_s);
 }
 
-INSTANTIATE_TEST_SUITE_P(Keys, KeyDown, ::testing::Values(
-    KeyCase{"F5", Qt::Key_F5, Qt::NoModifier, true},
-    KeyCase{"ShiftF5", Qt::Key_F5, Qt::ShiftModifier, true},
-    KeyCase{"CtrlF5", Qt::Key_F5, Qt::ControlModifier, true},
-    KeyCase{"AltF5", Qt::Key_F5, Qt::AltModifier, true},
-    KeyCase{"CtrlShiftF5", Qt::Key_F5, Qt::ControlModifier | Qt::ShiftModifier, true},
-    KeyCase{"F4", Qt::Key_F4, Qt::NoModifier, false},
-    KeyCase{"F6", Qt::Key_F6, Qt::NoModifier, false},
-    KeyCase{"LetterT", Qt::Key_T, Qt::NoModifier, false},
-    KeyCase{"Escape", Qt::Key_Escape, Qt::NoModifier, false}),
+INSTANTIATE_TEST_SUITE_P(Keys, KeyDown,
+    ::testing::Values(KeyCase {"F5", Qt::Key_F5, Qt::NoModifier, true},
+        KeyCase {"ShiftF5", Qt::Key_F5, Qt::ShiftModifier, true},
+        KeyCase {"CtrlF5", Qt::Key_F5, Qt::ControlModifier, true},
+        KeyCase {"AltF5", Qt::Key_F5, Qt::AltModifier, true},
+        KeyCase {"CtrlShiftF5", Qt::Key_F5, Qt::ControlModifier | Qt::ShiftModifier, true},
+        KeyCase {"F4", Qt::Key_F4, Qt::NoModifier, false}, KeyCase {"F6", Qt::Key_F6, Qt::NoModifier, false},
+        KeyCase {"LetterT", Qt::Key_T, Qt::NoModifier, false},
+        KeyCase {"Escape", Qt::Key_Escape, Qt::NoModifier, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DirTreeTest, TreeFollowsTheControlsSize)
@@ -476,8 +498,8 @@ TEST_F(DirTreeTest, EightPicturesInOrder)
     make(standardMachine);
     const ImageList& img = DirTreePrivate::of(*tree)->img;
     ASSERT_EQ(img.count(), 8);
-    const QStringList keys{u"unknown"_s, u"fixed"_s, u"ram"_s, u"remove"_s,
-                           u"cd"_s, u"folder"_s, u"open"_s, u"remote"_s};
+    const QStringList keys {
+        u"unknown"_s, u"fixed"_s, u"ram"_s, u"remove"_s, u"cd"_s, u"folder"_s, u"open"_s, u"remote"_s};
     for (int i = 1; i <= 8; ++i) {
         EXPECT_EQ(img.key(i), keys[i - 1]);
         EXPECT_EQ(img.indexOf(keys[i - 1]), i);
@@ -485,10 +507,10 @@ TEST_F(DirTreeTest, EightPicturesInOrder)
         EXPECT_EQ(img.icon(keys[i - 1], u"open"_s).pixmap(QSize(16, 16), 2.0).size(), QSize(32, 32))
             << keys[i - 1].toStdString();
         EXPECT_EQ(img.icon(keys[i - 1], u"open"_s).pixmap(QSize(16, 16), 2.0, QIcon::Selected).size(),
-                  QSize(32, 32)) << keys[i - 1].toStdString();
+            QSize(32, 32))
+            << keys[i - 1].toStdString();
     }
 }
-
 
 // Assistive tools read the focusable tree: the name and description the host gives the
 // control are its.

@@ -39,7 +39,8 @@ inline void dumpNode(const QTreeWidgetItem* node, int depth, std::string& out)
     const QString key = node->data(0, DirTree::KeyRole).toString();
     if (!key.isEmpty())
         out += ' ' + key.toStdString();
-    out += " '" + node->text(0).toStdString() + "' " + node->data(0, DirTree::ImageRole).toString().toStdString();
+    out += " '" + node->text(0).toStdString() + "' "
+        + node->data(0, DirTree::ImageRole).toString().toStdString();
     const QString selected = node->data(0, DirTree::SelectedImageRole).toString();
     if (!selected.isEmpty())
         out += '/' + selected.toStdString();

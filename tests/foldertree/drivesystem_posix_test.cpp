@@ -89,13 +89,12 @@ private:
 
 TEST_F(PosixDrives, ListingLeavesOutHiddenAndSystemEntries)
 {
-    const std::set<std::string> expected{".", "..", "Alpha", "with blank", "Größe ñ 日本", "file.txt",
-                                         "linked", "loop", "dangling"};
+    const std::set<std::string> expected {
+        ".", "..", "Alpha", "with blank", "Größe ñ 日本", "file.txt", "linked", "loop", "dangling"};
     EXPECT_EQ(listing(folder), expected);
 }
 
-struct AttributeCase
-{
+struct AttributeCase {
     const char* name;
     const char* entry;
     bool readable;
@@ -104,7 +103,8 @@ struct AttributeCase
     bool system;
 };
 
-class PosixAttributes : public PosixDrives, public ::testing::WithParamInterface<AttributeCase> {};
+class PosixAttributes : public PosixDrives, public ::testing::WithParamInterface<AttributeCase>
+{ };
 
 TEST_P(PosixAttributes, AreReadOrFail)
 {
@@ -117,18 +117,18 @@ TEST_P(PosixAttributes, AreReadOrFail)
     EXPECT_EQ(a->system, GetParam().system);
 }
 
-INSTANTIATE_TEST_SUITE_P(Entries, PosixAttributes, ::testing::Values(
-    AttributeCase{"Folder", "Alpha", true, true, false, false},
-    AttributeCase{"NonAsciiFolder", "Größe ñ 日本", true, true, false, false},
-    AttributeCase{"File", "file.txt", true, false, false, false},
-    AttributeCase{"HiddenFolder", ".hidden", true, true, true, false},
-    AttributeCase{"LinkToFolderIsAFolder", "linked", true, true, false, false},
-    AttributeCase{"LinkLoopIsNoFolder", "loop", true, false, false, false},
-    AttributeCase{"DanglingLinkIsNoFolder", "dangling", true, false, false, false},
-    AttributeCase{"Pipe", "pipe", true, false, false, true},
-    AttributeCase{"Socket", "sock", true, false, false, true},
-    AttributeCase{"Missing", "nothing-here", false, false, false, false},
-    AttributeCase{"ThroughAFile", "file.txt/inner", false, false, false, false}),
+INSTANTIATE_TEST_SUITE_P(Entries, PosixAttributes,
+    ::testing::Values(AttributeCase {"Folder", "Alpha", true, true, false, false},
+        AttributeCase {"NonAsciiFolder", "Größe ñ 日本", true, true, false, false},
+        AttributeCase {"File", "file.txt", true, false, false, false},
+        AttributeCase {"HiddenFolder", ".hidden", true, true, true, false},
+        AttributeCase {"LinkToFolderIsAFolder", "linked", true, true, false, false},
+        AttributeCase {"LinkLoopIsNoFolder", "loop", true, false, false, false},
+        AttributeCase {"DanglingLinkIsNoFolder", "dangling", true, false, false, false},
+        AttributeCase {"Pipe", "pipe", true, false, false, true},
+        AttributeCase {"Socket", "sock", true, false, false, true},
+        AttributeCase {"Missing", "nothing-here", false, false, false, false},
+        AttributeCase {"ThroughAFile", "file.txt/inner", false, false, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PosixDrives, ListingsThatCannotStart)
@@ -142,7 +142,7 @@ TEST_F(PosixDrives, ListingsThatCannotStart)
 TEST_F(PosixDrives, ListingThroughALinkedFolder)
 {
     std::ofstream(folder + "Alpha/inside.txt") << "x";
-    EXPECT_EQ(listing(folder + "linked/"), (std::set<std::string>{".", "..", "inside.txt"}));
+    EXPECT_EQ(listing(folder + "linked/"), (std::set<std::string> {".", "..", "inside.txt"}));
 }
 
 TEST(PosixDriveLetters, RootIsCAndLettersWithoutVolumesFail)
@@ -152,7 +152,7 @@ TEST(PosixDriveLetters, RootIsCAndLettersWithoutVolumesFail)
     EXPECT_EQ(drives->rootPath('C'), "/");
     const int type = drives->driveType('C');
     EXPECT_TRUE(type == DriveSystem::Fixed || type == DriveSystem::Unknown || type == DriveSystem::Remote
-                || type == DriveSystem::RamDisk)
+        || type == DriveSystem::RamDisk)
         << type;
     EXPECT_TRUE(drives->volumeLabel('C').has_value());
     for (char letter : {'A', 'B'}) {

@@ -13,12 +13,12 @@ class FakeEnumeration : public FolderEnumeration
 public:
     FakeEnumeration(std::vector<std::string> names, std::vector<EntryType> types, int breakAfter)
         : m_names(std::move(names)), m_types(std::move(types)), m_breakAfter(breakAfter)
-    {
-    }
+    { }
 
     EntryType entryType() const override
     {
-        return m_given > 0 && !m_types.empty() ? m_types[static_cast<std::size_t>(m_given - 1)] : EntryType::Unknown;
+        return m_given > 0 && !m_types.empty() ? m_types[static_cast<std::size_t>(m_given - 1)]
+                                               : EntryType::Unknown;
     }
 
     Step next(std::string& name) override
@@ -54,7 +54,7 @@ std::string FakeDriveSystem::withoutSeparator(const std::string& path)
 
 void FakeDriveSystem::addDrive(char letter, int type, std::optional<std::string> label)
 {
-    m_drives[letter] = Drive{type, std::move(label)};
+    m_drives[letter] = Drive {type, std::move(label)};
 }
 
 void FakeDriveSystem::addEntry(const std::string& path, Attributes attributes)
@@ -62,7 +62,7 @@ void FakeDriveSystem::addEntry(const std::string& path, Attributes attributes)
     const std::size_t cut = path.rfind('\\');
     const std::string parent = path.substr(0, cut);
     if (parent.size() > 2 && !m_entries.count(parent))
-        addEntry(parent, Attributes{true, false, false});
+        addEntry(parent, Attributes {true, false, false});
     if (!m_entries.count(path))
         m_children[parent].push_back(path.substr(cut + 1));
     m_entries[path] = attributes;
@@ -99,10 +99,7 @@ void FakeDriveSystem::release()
     m_holdChanged.notify_all();
 }
 
-void FakeDriveSystem::addFile(const std::string& path)
-{
-    addEntry(path, Attributes{false, false, false});
-}
+void FakeDriveSystem::addFile(const std::string& path) { addEntry(path, Attributes {false, false, false}); }
 
 void FakeDriveSystem::failEnumeration(const std::string& folder) { m_unlistable.insert(folder); }
 
@@ -140,7 +137,7 @@ std::optional<std::string> FakeDriveSystem::volumeLabel(char letter) const
 
 std::string FakeDriveSystem::rootPath(char letter) const
 {
-    return m_drives.count(letter) ? std::string{letter, ':', '\\'} : std::string();
+    return m_drives.count(letter) ? std::string {letter, ':', '\\'} : std::string();
 }
 
 std::unique_ptr<FolderEnumeration> FakeDriveSystem::enumerate(const std::string& folder) const
@@ -174,15 +171,16 @@ std::unique_ptr<FolderEnumeration> FakeDriveSystem::enumerate(const std::string&
             const Attributes& a = m_entries.at(path + '\\' + name);
             if (!a.hidden && !a.system) {
                 names.push_back(name);
-                types.push_back(a.directory ? FolderEnumeration::EntryType::Folder : FolderEnumeration::EntryType::File);
+                types.push_back(
+                    a.directory ? FolderEnumeration::EntryType::Folder : FolderEnumeration::EntryType::File);
             }
         }
     }
     if (!m_entryTypesListed)
         types.clear();
     const auto breakAfter = m_breakAfter.find(path);
-    return std::make_unique<FakeEnumeration>(std::move(names), std::move(types),
-                                             breakAfter == m_breakAfter.end() ? -1 : breakAfter->second);
+    return std::make_unique<FakeEnumeration>(
+        std::move(names), std::move(types), breakAfter == m_breakAfter.end() ? -1 : breakAfter->second);
 }
 
 std::optional<DriveSystem::Attributes> FakeDriveSystem::attributes(const std::string& path) const

@@ -34,7 +34,7 @@ public:
     void addFolder(const std::string& path, Attributes attributes = {true, false, false});
     void addFile(const std::string& path);
 
-    void removeEntry(const std::string& path); // a file or an empty folder
+    void removeEntry(const std::string& path);       // a file or an empty folder
     void failEnumeration(const std::string& folder); // the listing of `folder` cannot start
     // The listing of `folder` waits, on the thread that asks for it, until release();
     // held() says whether one waits now.
@@ -55,8 +55,7 @@ public:
     std::optional<Attributes> attributes(const std::string& path) const override;
 
 private:
-    struct Drive
-    {
+    struct Drive {
         int type = Unknown;
         std::optional<std::string> label;
     };
@@ -65,7 +64,7 @@ private:
     void addEntry(const std::string& path, Attributes attributes);
 
     std::map<char, Drive> m_drives;
-    std::map<std::string, Attributes> m_entries;               // by full path
+    std::map<std::string, Attributes> m_entries;                // by full path
     std::map<std::string, std::vector<std::string>> m_children; // folder -> names
     std::set<std::string> m_unlistable;
     std::map<std::string, int> m_breakAfter;
@@ -74,7 +73,7 @@ private:
     mutable std::map<std::string, int> m_enumerations;
     mutable std::mutex m_holdMutex;
     mutable std::condition_variable m_holdChanged;
-    std::string m_held;          // under m_holdMutex
+    std::string m_held;             // under m_holdMutex
     mutable bool m_waiting = false; // under m_holdMutex
     mutable std::map<char, int> m_labelReads;
 };

@@ -26,8 +26,7 @@ enum class Trigger {
 
 // Runs `trigger` on `drive` as the user (or the host) does it; stops as soon as `control`
 // is gone, as further events would go to a deleted widget.
-inline void fireTrigger(Trigger trigger, QTreeWidget* view, QTreeWidgetItem* drive,
-                        const QObject* control)
+inline void fireTrigger(Trigger trigger, QTreeWidget* view, QTreeWidgetItem* drive, const QObject* control)
 {
     const QPointer<const QObject> alive(control);
     QWidget* viewport = view->viewport();

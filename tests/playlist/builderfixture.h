@@ -18,7 +18,8 @@
 
 // The builder's controls as the main window holds them: Check4 checked, Text2's change
 // wired to SetPlaylistName. Messages are recorded instead of shown.
-class BuilderFixture : public ::testing::Test {
+class BuilderFixture : public ::testing::Test
+{
 protected:
     struct Message {
         PlaylistBuilder::SaveOutcome outcome;
@@ -28,8 +29,7 @@ protected:
     void SetUp() override
     {
         check4.setChecked(true);
-        QObject::connect(&text2, &QLineEdit::textChanged, &builder,
-                         &PlaylistBuilder::SetPlaylistName);
+        QObject::connect(&text2, &QLineEdit::textChanged, &builder, &PlaylistBuilder::SetPlaylistName);
         builder.setMessenger([this](PlaylistBuilder::SaveOutcome outcome, const QString& text) {
             messages.push_back({outcome, text});
         });
@@ -39,6 +39,6 @@ protected:
     PlaylistTextEdit text1;
     QLineEdit text2;
     QCheckBox check4;
-    PlaylistBuilder builder{&text1, &text2, &check4};
+    PlaylistBuilder builder {&text1, &text2, &check4};
     std::vector<Message> messages;
 };

@@ -32,7 +32,9 @@ TEST(FileNameTextTest, EveryByteRoundTrips)
     EXPECT_FALSE(name.text.contains(QChar::ReplacementCharacter));
     EXPECT_EQ(FileNameText::legacyBytes(name.text), bytes);
     // What the code page cannot hold, typed by hand into such a name, is written as UTF-8.
-    EXPECT_EQ(FileNameText::legacyBytes(u"a\u266B\U0001F3B5b"_s), QByteArray("a\xe2\x99\xab\xf0\x9f\x8e\xb5" "b"));
+    EXPECT_EQ(FileNameText::legacyBytes(u"a\u266B\U0001F3B5b"_s),
+        QByteArray("a\xe2\x99\xab\xf0\x9f\x8e\xb5"
+                   "b"));
 }
 
 struct SplitName {
@@ -40,7 +42,8 @@ struct SplitName {
     QString name;
 };
 
-class OneLinePerPickTest : public BuilderFixture, public ::testing::WithParamInterface<SplitName> {};
+class OneLinePerPickTest : public BuilderFixture, public ::testing::WithParamInterface<SplitName>
+{ };
 
 // A name the box would split into lines adds nothing, given as text or as stored bytes.
 TEST_P(OneLinePerPickTest, AddsNoLineOfItsOwn)
@@ -52,19 +55,20 @@ TEST_P(OneLinePerPickTest, AddsNoLineOfItsOwn)
     EXPECT_EQ(text1.document()->blockCount(), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, OneLinePerPickTest, ::testing::Values(
-    SplitName{"LineFeed", u"evil\n#EXTINF:1,Injected\nghost.mp3"_s},
-    SplitName{"CarriageReturn", u"evil\rghost.mp3"_s},
-    SplitName{"LineSeparator", u"evil\u2028ghost.mp3"_s},
-    SplitName{"ParagraphSeparator", u"evil\u2029ghost.mp3"_s},
-    SplitName{"FrameStart", u"evil\uFDD0#EXTINF:1,Injected\uFDD0ghost.mp3"_s},
-    SplitName{"FrameEnd", u"evil\uFDD1ghost.mp3"_s}),
+INSTANTIATE_TEST_SUITE_P(Names, OneLinePerPickTest,
+    ::testing::Values(SplitName {"LineFeed", u"evil\n#EXTINF:1,Injected\nghost.mp3"_s},
+        SplitName {"CarriageReturn", u"evil\rghost.mp3"_s},
+        SplitName {"LineSeparator", u"evil\u2028ghost.mp3"_s},
+        SplitName {"ParagraphSeparator", u"evil\u2029ghost.mp3"_s},
+        SplitName {"FrameStart", u"evil\uFDD0#EXTINF:1,Injected\uFDD0ghost.mp3"_s},
+        SplitName {"FrameEnd", u"evil\uFDD1ghost.mp3"_s}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // Picks of files whose names are not UTF-8, among others, then edits by hand around the
 // entries, then a save: every entry of the file names an existing file, byte for byte,
 // and what was typed is written as typed.
-class LegacySaveTest : public BuilderFixture {
+class LegacySaveTest : public BuilderFixture
+{
 protected:
     void SetUp() override
     {
@@ -121,8 +125,7 @@ protected:
 
     ScratchFolder dir;
     const QList<QByteArray> onDisk = {"caf\xe9 au lait.mp3", "caf\xc3\xa9 au lait.mp3",
-                                      "\x81\x8d\x8f\x90\x9d \x80.wav", "#1 \x93hit\x94.mp3",
-                                      "plain.mp3"};
+        "\x81\x8d\x8f\x90\x9d \x80.wav", "#1 \x93hit\x94.mp3", "plain.mp3"};
 };
 
 TEST_F(LegacySaveTest, EntriesKeepTheirBytesThroughEdits)
@@ -133,24 +136,26 @@ TEST_F(LegacySaveTest, EntriesKeepTheirBytesThroughEdits)
     EXPECT_EQ(text1.document()->findBlockByNumber(1).text(), u"caf\u00e9 au lait.mp3"_s);
     EXPECT_EQ(text1.document()->findBlockByNumber(4).text(), u"./#1 \u201chit\u201d.mp3"_s);
 
-    typeAtEndOf(5, u"\n# fin \u00bd"_s);              // after an unmarked entry
+    typeAtEndOf(5, u"\n# fin \u00bd"_s);                    // after an unmarked entry
     typeAtEndOf(3, u"\n#EXTINF:-1,Caf\u00e9 cr\u00e8me"_s); // right after a marked name
-    typeAtStartOf(1, u"#EXTINF:-1,\u00dcber\n"_s);        // right before a marked name
-    typeAtEndOf(2, u"x"_s);                               // typed and taken back
+    typeAtStartOf(1, u"#EXTINF:-1,\u00dcber\n"_s);          // right before a marked name
+    typeAtEndOf(2, u"x"_s);                                 // typed and taken back
     QTest::keyClick(&text1, Qt::Key_Backspace);
 
     const QByteArray bytes = saved();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].outcome, PlaylistBuilder::SaveOutcome::Saved);
-    EXPECT_EQ(bytes, QByteArray("#EXTM3U\r\n"
-                                "#EXTINF:-1,\xc3\x9c" "ber\r\n"
-                                "caf\xe9 au lait.mp3\r\n"
-                                "caf\xc3\xa9 au lait.mp3\r\n"
-                                "\x81\x8d\x8f\x90\x9d \x80.wav\r\n"
-                                "#EXTINF:-1,Caf\xc3\xa9 cr\xc3\xa8me\r\n"
-                                "./#1 \x93hit\x94.mp3\r\n"
-                                "plain.mp3\r\n"
-                                "# fin \xc2\xbd\r\n"));
+    EXPECT_EQ(bytes,
+        QByteArray("#EXTM3U\r\n"
+                   "#EXTINF:-1,\xc3\x9c"
+                   "ber\r\n"
+                   "caf\xe9 au lait.mp3\r\n"
+                   "caf\xc3\xa9 au lait.mp3\r\n"
+                   "\x81\x8d\x8f\x90\x9d \x80.wav\r\n"
+                   "#EXTINF:-1,Caf\xc3\xa9 cr\xc3\xa8me\r\n"
+                   "./#1 \x93hit\x94.mp3\r\n"
+                   "plain.mp3\r\n"
+                   "# fin \xc2\xbd\r\n"));
     int entries = 0;
     for (const QByteArray& line : bytes.split('\n')) {
         const QByteArray entry = line.chopped(line.endsWith('\r') ? 1 : 0);
@@ -185,8 +190,9 @@ TEST_F(LegacySaveTest, CopyAndPasteInTheBoxKeepTheBytes)
     type(u"\n"_s);
     text1.paste();
 
-    EXPECT_EQ(saved(), QByteArray("#EXTM3U\r\ncaf\xe9 au lait.mp3\r\nplain.mp3\r\n\r\n"
-                                  "caf\xe9 au lait.mp3\r\nplain.mp3\r\n\x81\x8d\x8f\x90\x9d \x80.wav\r\n"));
+    EXPECT_EQ(saved(),
+        QByteArray("#EXTM3U\r\ncaf\xe9 au lait.mp3\r\nplain.mp3\r\n\r\n"
+                   "caf\xe9 au lait.mp3\r\nplain.mp3\r\n\x81\x8d\x8f\x90\x9d \x80.wav\r\n"));
 }
 
 } // namespace

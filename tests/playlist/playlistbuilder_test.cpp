@@ -65,7 +65,9 @@ TEST_F(PlaylistBuilderTest, SavedBytesFollowTheBox)
     end.movePosition(QTextCursor::End);
     end.insertText(u"\u2028x.mp3"_s);
     builder.AddFile(u"b.wma"_s);
-    EXPECT_EQ(builder.playlistBytes(), "#EXTM3U\r\nno\xC2\xA0" "break.mp3\r\nx.mp3\r\nb.wma\r\n"_ba);
+    EXPECT_EQ(builder.playlistBytes(),
+        "#EXTM3U\r\nno\xC2\xA0"
+        "break.mp3\r\nx.mp3\r\nb.wma\r\n"_ba);
 }
 
 struct ResetCase {
@@ -75,7 +77,8 @@ struct ResetCase {
     QString afterPick;
 };
 
-class ResetTest : public BuilderFixture, public ::testing::WithParamInterface<ResetCase> {};
+class ResetTest : public BuilderFixture, public ::testing::WithParamInterface<ResetCase>
+{ };
 
 // Reset empties the playlist and restarts it only while the box is checked.
 TEST_P(ResetTest, EmptiesAndRestarts)
@@ -91,9 +94,9 @@ TEST_P(ResetTest, EmptiesAndRestarts)
     EXPECT_EQ(builder.PlaylistExt(), u".m3u"_s);
 }
 
-INSTANTIATE_TEST_SUITE_P(CheckState, ResetTest, ::testing::Values(
-    ResetCase{"checked", true, u"#EXTM3U"_s, u"#EXTM3U\r\na.mp3"_s},
-    ResetCase{"unchecked", false, QString(), u"\r\na.mp3"_s}),
+INSTANTIATE_TEST_SUITE_P(CheckState, ResetTest,
+    ::testing::Values(ResetCase {"checked", true, u"#EXTM3U"_s, u"#EXTM3U\r\na.mp3"_s},
+        ResetCase {"unchecked", false, QString(), u"\r\na.mp3"_s}),
     [](const auto& info) { return std::string(info.param.label); });
 
 struct RenameCase {
@@ -102,7 +105,8 @@ struct RenameCase {
     QString after;
 };
 
-class CheckRenameTest : public BuilderFixture, public ::testing::WithParamInterface<RenameCase> {};
+class CheckRenameTest : public BuilderFixture, public ::testing::WithParamInterface<RenameCase>
+{ };
 
 // Checking the box replaces every occurrence of the name's last four characters by
 // ".m3u", updates the name through Text2's change, then restarts the playlist.
@@ -112,9 +116,7 @@ TEST_P(CheckRenameTest, RenamesThenRestarts)
     builder.AddFile(u"a.mp3"_s);
 
     QStringList playlistWhenRenamed;
-    QObject::connect(&text2, &QLineEdit::textChanged, [&] {
-        playlistWhenRenamed << builder.PlaylistText();
-    });
+    QObject::connect(&text2, &QLineEdit::textChanged, [&] { playlistWhenRenamed << builder.PlaylistText(); });
     check4.setChecked(true);
     builder.FormatCheckClicked();
 
@@ -127,14 +129,13 @@ TEST_P(CheckRenameTest, RenamesThenRestarts)
         EXPECT_EQ(text, u"#EXTM3U\r\na.mp3"_s) << "the name must follow before the restart";
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, CheckRenameTest, ::testing::Values(
-    RenameCase{"extension", u"mix.wma"_s, u"mix.m3u"_s},
-    RenameCase{"no_extension", u"mylist"_s, u"my.m3u"_s},
-    RenameCase{"short", u"ab"_s, u".m3u"_s},
-    RenameCase{"every_occurrence", u"a.wma b.wma"_s, u"a.m3u b.m3u"_s},
-    RenameCase{"already_m3u", u"party.m3u"_s, u"party.m3u"_s},
-    RenameCase{"case_sensitive", u"A.WMA a.wma"_s, u"A.WMA a.m3u"_s},
-    RenameCase{"empty", QString(), QString()}),
+INSTANTIATE_TEST_SUITE_P(Names, CheckRenameTest,
+    ::testing::Values(RenameCase {"extension", u"mix.wma"_s, u"mix.m3u"_s},
+        RenameCase {"no_extension", u"mylist"_s, u"my.m3u"_s}, RenameCase {"short", u"ab"_s, u".m3u"_s},
+        RenameCase {"every_occurrence", u"a.wma b.wma"_s, u"a.m3u b.m3u"_s},
+        RenameCase {"already_m3u", u"party.m3u"_s, u"party.m3u"_s},
+        RenameCase {"case_sensitive", u"A.WMA a.wma"_s, u"A.WMA a.m3u"_s},
+        RenameCase {"empty", QString(), QString()}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(PlaylistBuilderTest, UncheckingOnlyClearsTheTooltip)
@@ -169,7 +170,8 @@ struct SplitCase {
     QString album;
 };
 
-class AsxSplitTest : public BuilderFixture, public ::testing::WithParamInterface<SplitCase> {};
+class AsxSplitTest : public BuilderFixture, public ::testing::WithParamInterface<SplitCase>
+{ };
 
 // The ASX head takes artist and album from the source folder's "Artist-Album" name.
 TEST_P(AsxSplitTest, DerivesArtistAndAlbum)
@@ -183,12 +185,12 @@ TEST_P(AsxSplitTest, DerivesArtistAndAlbum)
         u"<TITLE>"_s + GetParam().artist + u':' + GetParam().album + u"</TITLE>"_s));
 }
 
-INSTANTIATE_TEST_SUITE_P(Folders, AsxSplitTest, ::testing::Values(
-    SplitCase{"simple", u"Ann-Best"_s, u"Ann"_s, u"Best"_s},
-    SplitCase{"second_dash_kept", u"Ann-Best-Of"_s, u"Ann"_s, u"Best-Of"_s},
-    SplitCase{"artist_repeated", u"Ann-Ann-Live"_s, u"Ann"_s, u"Live"_s},
-    SplitCase{"leading_dash", u"-Live"_s, QString(), u"Live"_s},
-    SplitCase{"no_dash", u"Live"_s, QString(), u"Live"_s}),
+INSTANTIATE_TEST_SUITE_P(Folders, AsxSplitTest,
+    ::testing::Values(SplitCase {"simple", u"Ann-Best"_s, u"Ann"_s, u"Best"_s},
+        SplitCase {"second_dash_kept", u"Ann-Best-Of"_s, u"Ann"_s, u"Best-Of"_s},
+        SplitCase {"artist_repeated", u"Ann-Ann-Live"_s, u"Ann"_s, u"Live"_s},
+        SplitCase {"leading_dash", u"-Live"_s, QString(), u"Live"_s},
+        SplitCase {"no_dash", u"Live"_s, QString(), u"Live"_s}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(PlaylistBuilderTest, HeldFormatsAppendTheirEntries)

@@ -46,10 +46,7 @@ const QByteArray kOld = "#EXTM3U\r\nold.mp3\r\n"; // 18 bytes, an existing playl
 const QByteArray kMedia = "RIFF\x24\0\0\0WAVEfmt "_ba;
 const QByteArray kNew = "<the new playlist>"; // stands for the bytes the save writes
 
-QString reasonFor(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
+QString reasonFor(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // A folder of the test's own where cases build what they need. Everything it mounts or
 // makes immutable is undone when it goes, whatever the test's outcome.
@@ -76,8 +73,7 @@ public:
     bool mountTmpfs(const QString& rel, const QByteArray& options)
     {
         QDir().mkpath(path(rel));
-        if (::mount("tmpfs", QFile::encodeName(path(rel)).constData(), "tmpfs", 0,
-                    options.constData()) != 0)
+        if (::mount("tmpfs", QFile::encodeName(path(rel)).constData(), "tmpfs", 0, options.constData()) != 0)
             return refuse(u"cannot mount a tmpfs here: "_s + reasonFor(errno));
         m_mounts.append(path(rel));
         return true;
@@ -93,21 +89,26 @@ public:
         file.close();
         QProcess make;
         make.start(mkfs.first(), mkfs.mid(1) << image);
-        if (!make.waitForFinished(120000) || make.exitStatus() != QProcess::NormalExit || make.exitCode() != 0)
-            return refuse(mkfs.first() + u" failed: "_s + QString::fromLocal8Bit(make.readAllStandardError()));
+        if (!make.waitForFinished(120000) || make.exitStatus() != QProcess::NormalExit
+            || make.exitCode() != 0)
+            return refuse(
+                mkfs.first() + u" failed: "_s + QString::fromLocal8Bit(make.readAllStandardError()));
         QDir().mkpath(path(rel));
         QProcess mount;
         mount.start(u"mount"_s, {u"-t"_s, QString::fromLatin1(type), u"-o"_s, u"loop"_s, image, path(rel)});
-        if (!mount.waitForFinished(120000) || mount.exitStatus() != QProcess::NormalExit || mount.exitCode() != 0)
-            return refuse(u"cannot mount the image: "_s + QString::fromLocal8Bit(mount.readAllStandardError()));
+        if (!mount.waitForFinished(120000) || mount.exitStatus() != QProcess::NormalExit
+            || mount.exitCode() != 0)
+            return refuse(
+                u"cannot mount the image: "_s + QString::fromLocal8Bit(mount.readAllStandardError()));
         m_mounts.append(path(rel));
         return true;
     }
 
     bool remountReadOnly(const QString& rel)
     {
-        if (::mount(nullptr, QFile::encodeName(path(rel)).constData(), nullptr,
-                    MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+        if (::mount(
+                nullptr, QFile::encodeName(path(rel)).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr)
+            != 0)
             return refuse(u"cannot remount read-only: "_s + reasonFor(errno));
         return true;
     }
@@ -139,7 +140,7 @@ public:
         int flags = 0;
         const bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
             && ::ioctl(fd, FS_IOC_SETFLAGS,
-                       (flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL, &flags))
+                   (flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL, &flags))
                 == 0;
         const int error = errno;
         if (fd >= 0)
@@ -167,7 +168,7 @@ public:
 
     struct stat stat(const QString& rel) const
     {
-        struct stat st {};
+        struct stat st { };
         ::lstat(QFile::encodeName(path(rel)).constData(), &st);
         return st;
     }
@@ -176,9 +177,8 @@ public:
     QSet<QString> entries() const
     {
         QSet<QString> names;
-        QDirIterator it(path(), QDir::AllEntries | QDir::Hidden | QDir::System
-                                    | QDir::NoDotAndDotDot,
-                        QDirIterator::Subdirectories);
+        QDirIterator it(path(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+            QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString name = QDir(path()).relativeFilePath(it.next());
             if (!name.endsWith(u".filler"_s) && !name.endsWith(u".img"_s))
@@ -207,36 +207,28 @@ struct Said {
     qsizetype olderCopies = 0;
 };
 
-Said failedWith(int error)
-{
-    return {{}, error};
-}
+Said failedWith(int error) { return {{}, error}; }
 
-Said refused(PlaylistWriter::Reason reason)
-{
-    return {reason};
-}
+Said refused(PlaylistWriter::Reason reason) { return {reason}; }
 
 struct DiskCase {
     const char* label;
-    QString folder;          // where the save goes, relative to the test's folder
-    QString name;            // typed into the file-name box
-    int entries;             // picks of a 204-byte file name
+    QString folder; // where the save goes, relative to the test's folder
+    QString name;   // typed into the file-name box
+    int entries;    // picks of a 204-byte file name
     std::function<bool(Disk&)> prepare;
     bool saved;
-    Said said;               // what the writer said: the refusal or failure, older copies
+    Said said; // what the writer said: the refusal or failure, older copies
     // Files that must hold these bytes afterwards (kNew: the playlist just saved).
     QList<std::pair<QString, QByteArray>> files;
     std::function<void(const Disk&)> verify = nullptr; // further checks on the result
     Fault fault = {};
 };
 
-void PrintTo(const DiskCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
+void PrintTo(const DiskCase& c, std::ostream* os) { *os << c.label; }
 
-class SaveDiskTest : public BuilderFixture, public ::testing::WithParamInterface<DiskCase> {};
+class SaveDiskTest : public BuilderFixture, public ::testing::WithParamInterface<DiskCase>
+{ };
 
 // Each case: the message tells the truth, the files hold what they should (an existing
 // file exactly its old bytes after a failure), and no temporary file is left anywhere.
@@ -289,11 +281,13 @@ TEST_P(SaveDiskTest, SavesOrKeepsTheFile)
     QSet<QString> added = disk.entries() - before;
     if (c.saved)
         added.remove(QDir::cleanPath(c.folder + u'/' + c.name).remove(QRegularExpression(u"^/"_s)));
-    EXPECT_TRUE(added.isEmpty()) << "left behind: " << QStringList(added.values()).join(u", "_s).toStdString();
+    EXPECT_TRUE(added.isEmpty()) << "left behind: "
+                                 << QStringList(added.values()).join(u", "_s).toStdString();
     EXPECT_TRUE((before - disk.entries()).isEmpty()) << "a file went missing";
     EXPECT_EQ(builder.playlistBytes(), playlist) << "the playlist stays in the box";
     EXPECT_EQ(QDir(state.filePath(u"cantorel/backups"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-              QStringList()) << "a copy of old content was left in the state folder";
+        QStringList())
+        << "a copy of old content was left in the state folder";
     if (c.verify)
         c.verify(disk);
 }
@@ -305,7 +299,8 @@ bool smallDisk(Disk& d, off_t leave, bool hardLink = false)
     d.write(u"small/keep.m3u"_s, kOld);
     if (hardLink
         && ::link(QFile::encodeName(d.path(u"small/keep.m3u"_s)).constData(),
-                  QFile::encodeName(d.path(u"small/other.m3u"_s)).constData()) != 0) {
+               QFile::encodeName(d.path(u"small/other.m3u"_s)).constData())
+            != 0) {
         d.skipReason = u"cannot make a second link: "_s + reasonFor(errno);
         return false;
     }
@@ -324,7 +319,7 @@ bool hardLinked(Disk& d)
 {
     d.write(u"keep.m3u"_s, kOld);
     return ::link(QFile::encodeName(d.path(u"keep.m3u"_s)).constData(),
-                  QFile::encodeName(d.path(u"other.m3u"_s)).constData())
+               QFile::encodeName(d.path(u"other.m3u"_s)).constData())
         == 0;
 }
 
@@ -352,7 +347,7 @@ std::function<bool(Disk&)> hardLinkTo(const QString& media, const QByteArray& co
     return [media, content](Disk& d) {
         d.write(media, content);
         return ::link(QFile::encodeName(d.path(media)).constData(),
-                      QFile::encodeName(d.path(u"mix.m3u"_s)).constData())
+                   QFile::encodeName(d.path(u"mix.m3u"_s)).constData())
             == 0;
     };
 }
@@ -373,8 +368,8 @@ bool runTool(Disk& d, const QString& tool, const QStringList& args)
 QByteArray attribute(const Disk& d, const QString& rel, const char* name)
 {
     QByteArray value(4096, '\0');
-    const ssize_t n = ::getxattr(QFile::encodeName(d.path(rel)).constData(), name, value.data(),
-                                 size_t(value.size()));
+    const ssize_t n
+        = ::getxattr(QFile::encodeName(d.path(rel)).constData(), name, value.data(), size_t(value.size()));
     return n < 0 ? "<none>"_ba : value.left(n);
 }
 
@@ -572,14 +567,16 @@ INSTANTIATE_TEST_SUITE_P(Cases, SaveDiskTest, ::testing::Values(
 // On a nearly full copy-on-write file system (btrfs) rewriting a file needs new room, and
 // so may putting its old content back: a rewrite in place that fails there says truly what
 // the file holds, and where a damaged file's whole old content is kept.
-class SaveNearlyFullTest : public BuilderFixture {};
+class SaveNearlyFullTest : public BuilderFixture
+{ };
 
 TEST_F(SaveNearlyFullTest, CopyOnWriteDiskTellsTheTruth)
 {
     Disk disk;
     QTemporaryDir state;
     qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
-    if (::geteuid() != 0 || !disk.mountImage(u"cow"_s, "btrfs", {u"mkfs.btrfs"_s, u"-q"_s, u"-f"_s, u"-M"_s}, 64)) {
+    if (::geteuid() != 0
+        || !disk.mountImage(u"cow"_s, "btrfs", {u"mkfs.btrfs"_s, u"-q"_s, u"-f"_s, u"-M"_s}, 64)) {
         GTEST_SKIP() << (::geteuid() != 0 ? "mounting needs root" : disk.skipReason.toStdString());
     }
     QByteArray old = "#EXTM3U\r\n";
@@ -587,7 +584,8 @@ TEST_F(SaveNearlyFullTest, CopyOnWriteDiskTellsTheTruth)
         old += "an old entry of the playlist.mp3\r\n";
     disk.write(u"cow/keep.m3u"_s, old);
     ASSERT_EQ(::link(QFile::encodeName(disk.path(u"cow/keep.m3u"_s)).constData(),
-                     QFile::encodeName(disk.path(u"cow/other.m3u"_s)).constData()), 0);
+                  QFile::encodeName(disk.path(u"cow/other.m3u"_s)).constData()),
+        0);
     ::sync();
     ASSERT_TRUE(disk.fill(u"cow"_s, 0)) << disk.skipReason.toStdString();
     ::sync();
@@ -628,12 +626,10 @@ struct PlantedCopyCase {
     std::function<bool(const QString& dir)> plant;
 };
 
-void PrintTo(const PlantedCopyCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
+void PrintTo(const PlantedCopyCase& c, std::ostream* os) { *os << c.label; }
 
-class PlantedCopyTest : public ::testing::TestWithParam<PlantedCopyCase> {};
+class PlantedCopyTest : public ::testing::TestWithParam<PlantedCopyCase>
+{ };
 
 // Only a copy the user's own save made is announced as an older copy of the file: what
 // another user, or nothing at all, put under that name is neither named nor touched.
@@ -652,26 +648,32 @@ TEST_P(PlantedCopyTest, IsNotAnnounced)
     const QByteArray before = planted.readAll();
 
     PlaylistWriter writer;
-    const PlaylistWriter::Result result = writer.write(FolderHandle::open(dir.path()), u"keep.m3u"_s, "#EXTM3U\r\n");
+    const PlaylistWriter::Result result
+        = writer.write(FolderHandle::open(dir.path()), u"keep.m3u"_s, "#EXTM3U\r\n");
     EXPECT_TRUE(result.saved);
     EXPECT_EQ(result.olderCopies, QStringList());
     planted.seek(0);
     EXPECT_EQ(planted.readAll(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Plants, PlantedCopyTest, ::testing::Values(
-    PlantedCopyCase{"another_users_file", [](const QString& dir) {
-        const QByteArray copy = QFile::encodeName(dir + u"/.keep.m3u.cantorel-backup"_s);
-        return writeBytes(copy, kOld) && ::chown(copy.constData(), 1234, 1234) == 0;
-    }},
-    PlantedCopyCase{"empty", [](const QString& dir) {
-        return writeBytes(QFile::encodeName(dir + u"/.keep.m3u.cantorel-backup"_s), {});
-    }},
-    PlantedCopyCase{"hard_link_to_another_file", [](const QString& dir) {
-        return writeBytes(QFile::encodeName(dir + u"/notes.txt"_s), "mine")
-            && ::link(QFile::encodeName(dir + u"/notes.txt"_s).constData(),
-                      QFile::encodeName(dir + u"/.keep.m3u.cantorel-backup"_s).constData()) == 0;
-    }}),
+INSTANTIATE_TEST_SUITE_P(Plants, PlantedCopyTest,
+    ::testing::Values(PlantedCopyCase {"another_users_file",
+                          [](const QString& dir) {
+                              const QByteArray copy
+                                  = QFile::encodeName(dir + u"/.keep.m3u.cantorel-backup"_s);
+                              return writeBytes(copy, kOld) && ::chown(copy.constData(), 1234, 1234) == 0;
+                          }},
+        PlantedCopyCase {"empty",
+            [](const QString& dir) {
+                return writeBytes(QFile::encodeName(dir + u"/.keep.m3u.cantorel-backup"_s), {});
+            }},
+        PlantedCopyCase {"hard_link_to_another_file",
+            [](const QString& dir) {
+                return writeBytes(QFile::encodeName(dir + u"/notes.txt"_s), "mine")
+                    && ::link(QFile::encodeName(dir + u"/notes.txt"_s).constData(),
+                           QFile::encodeName(dir + u"/.keep.m3u.cantorel-backup"_s).constData())
+                    == 0;
+            }}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // A folder whose path is longer than the system gives out names a copy by the file name
@@ -691,15 +693,16 @@ TEST(SaveDeepFolderTest, CopyIsNamedInTheFolderCantorelWasStartedIn)
     ASSERT_EQ(::chdir(QFile::encodeName(dir.path()).constData()), 0);
     for (int depth = 0; depth * (component.size() + 1) <= PATH_MAX; ++depth)
         ASSERT_TRUE(::mkdir(QFile::encodeName(component).constData(), 0700) == 0
-                    && ::chdir(QFile::encodeName(component).constData()) == 0);
+            && ::chdir(QFile::encodeName(component).constData()) == 0);
     ASSERT_TRUE(writeBytes("keep.m3u", kOld) && writeBytes(".keep.m3u.cantorel-backup", kOld));
     const FolderHandle folder = FolderHandle::openWorkingDirectory();
 
     PlaylistWriter writer;
     const PlaylistWriter::Result result = writer.write(folder, u"keep.m3u"_s, "#EXTM3U\r\n");
     EXPECT_TRUE(result.saved);
-    EXPECT_EQ(result.olderCopies, QStringList{u".keep.m3u.cantorel-backup"_s});
-    EXPECT_TRUE(SaveResultText::notice(result).contains(u".keep.m3u.cantorel-backup in the folder Cantorel was started in"_s))
+    EXPECT_EQ(result.olderCopies, QStringList {u".keep.m3u.cantorel-backup"_s});
+    EXPECT_TRUE(SaveResultText::notice(result).contains(
+        u".keep.m3u.cantorel-backup in the folder Cantorel was started in"_s))
         << SaveResultText::notice(result).toStdString();
 }
 
@@ -714,20 +717,15 @@ struct HoldCase {
     PlaylistWriter::Reason reason = PlaylistWriter::Reason::None;
 };
 
-void PrintTo(const HoldCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
+void PrintTo(const HoldCase& c, std::ostream* os) { *os << c.label; }
 
-class SaveHeldFileTest : public ::testing::TestWithParam<HoldCase> {};
+class SaveHeldFileTest : public ::testing::TestWithParam<HoldCase>
+{ };
 
 int g_leaseFd = -1;
 
 // A lease holder lets go when told that someone opens the file, as a file server does.
-void letGoOfLease(int)
-{
-    ::fcntl(g_leaseFd, F_SETLEASE, F_UNLCK);
-}
+void letGoOfLease(int) { ::fcntl(g_leaseFd, F_SETLEASE, F_UNLCK); }
 
 // Another program's hold is waited for within the lock wait; a lock still held then is
 // reported as what it is.
@@ -750,26 +748,26 @@ TEST_P(SaveHeldFileTest, WaitsAndSaysWhoHoldsIt)
     EXPECT_EQ(disk.read(u"keep.m3u"_s), c.saved ? kNew : kOld);
 }
 
-INSTANTIATE_TEST_SUITE_P(Holds, SaveHeldFileTest, ::testing::Values(
-    HoldCase{"flock_of_a_writer", [](int fd) { return ::flock(fd, LOCK_EX) == 0; }, O_RDWR,
-             false, PlaylistWriter::Reason::AnotherWriter},
-    HoldCase{"read_lock",
-             [](int fd) {
-                 struct flock lock {};
-                 lock.l_type = F_RDLCK;
-                 lock.l_whence = SEEK_SET;
-                 return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
-             },
-             O_RDONLY, false, PlaylistWriter::Reason::AnotherReader},
-    HoldCase{"lease_let_go",
-             [](int fd) {
-                 g_leaseFd = fd;
-                 struct sigaction action {};
-                 action.sa_handler = letGoOfLease;
-                 ::sigaction(SIGIO, &action, nullptr);
-                 return ::fcntl(fd, F_SETLEASE, F_RDLCK) == 0;
-             },
-             O_RDONLY, true}),
+INSTANTIATE_TEST_SUITE_P(Holds, SaveHeldFileTest,
+    ::testing::Values(HoldCase {"flock_of_a_writer", [](int fd) { return ::flock(fd, LOCK_EX) == 0; }, O_RDWR,
+                          false, PlaylistWriter::Reason::AnotherWriter},
+        HoldCase {"read_lock",
+            [](int fd) {
+                struct flock lock { };
+                lock.l_type = F_RDLCK;
+                lock.l_whence = SEEK_SET;
+                return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+            },
+            O_RDONLY, false, PlaylistWriter::Reason::AnotherReader},
+        HoldCase {"lease_let_go",
+            [](int fd) {
+                g_leaseFd = fd;
+                struct sigaction action { };
+                action.sa_handler = letGoOfLease;
+                ::sigaction(SIGIO, &action, nullptr);
+                return ::fcntl(fd, F_SETLEASE, F_RDLCK) == 0;
+            },
+            O_RDONLY, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace

@@ -53,8 +53,8 @@ QByteArray playlist(const char* tag, int entries)
     return out;
 }
 
-const QByteArray kOld = playlist("old ", 100);     // 3,700 bytes
-const QByteArray kNew = playlist("new ", 600);     // 22,200 bytes
+const QByteArray kOld = playlist("old ", 100); // 3,700 bytes
+const QByteArray kNew = playlist("new ", 600); // 22,200 bytes
 const QByteArray kOther = playlist("other ", 500);
 const QByteArray kMedia = QByteArray("RIFF\x24\x10\0\0WAVEfmt \x10\0\0\0", 20) + QByteArray(3000, '\x7f');
 
@@ -221,7 +221,8 @@ public:
         // Copies of old content that cannot go beside a file go to the state folder: the
         // test's own, inherited by the saves it starts.
         qputenv("XDG_STATE_HOME", QFile::encodeName(outside(u"state"_s)));
-        if (!m_daemon.start({CANTOREL_TESTFS, QFile::encodeName(backing()), QFile::encodeName(mounted())}, true)) {
+        if (!m_daemon.start(
+                {CANTOREL_TESTFS, QFile::encodeName(backing()), QFile::encodeName(mounted())}, true)) {
             skipReason = u"cannot start the test file system"_s;
             return false;
         }
@@ -266,19 +267,18 @@ public:
     QByteArray waitFor(const QByteArray& prefix)
     {
         QByteArray line;
-        while (!(line = m_daemon.readLine()).isEmpty() && !line.startsWith(prefix))  {}
+        while (!(line = m_daemon.readLine()).isEmpty() && !line.startsWith(prefix)) { }
         return line;
     }
 
     // A save in a process of its own, writing `content` under `name` in the mount.
-    bool startSave(Process& save, const QString& name, const QByteArray& content,
-                   int lockWaitMs = 3000)
+    bool startSave(Process& save, const QString& name, const QByteArray& content, int lockWaitMs = 3000)
     {
         const QString source = outside(u"content-%1"_s.arg(++m_contents));
         return writeFile(source, content)
             && save.start({CANTOREL_SAVEHELPER, QFile::encodeName(mounted()), QFile::encodeName(name),
-                           QFile::encodeName(source), QByteArray::number(lockWaitMs)},
-                          false);
+                              QFile::encodeName(source), QByteArray::number(lockWaitMs)},
+                false);
     }
 
     // The copies of old content in the state folder, each as its content.
@@ -315,8 +315,8 @@ public:
     // Makes the temporary files look as if they were left over a minute ago.
     void ageTemporaries() const
     {
-        const struct timespec twoMinutesAgo[2] = {{std::time(nullptr) - 120, 0},
-                                                  {std::time(nullptr) - 120, 0}};
+        const struct timespec twoMinutesAgo[2]
+            = {{std::time(nullptr) - 120, 0}, {std::time(nullptr) - 120, 0}};
         for (const QString& name : temporaries())
             ::utimensat(AT_FDCWD, QFile::encodeName(backing(name)).constData(), twoMinutesAgo, 0);
     }
@@ -327,7 +327,8 @@ public:
         return writeFile(backing(u"keep.m3u"_s), kOld)
             && (!hardLinked
                 || ::link(QFile::encodeName(backing(u"keep.m3u"_s)).constData(),
-                          QFile::encodeName(backing(u"other.m3u"_s)).constData()) == 0);
+                       QFile::encodeName(backing(u"other.m3u"_s)).constData())
+                    == 0);
     }
 
 private:
@@ -339,17 +340,14 @@ private:
 
 ino_t inodeOf(const QString& path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
 // Test parameters are shown by their label.
 template <typename Case>
-    requires requires(const Case& c) { c.label; }
-void PrintTo(const Case& c, std::ostream* os)
-{
-    *os << c.label;
-}
+requires requires(const Case& c) { c.label; }
+void PrintTo(const Case& c, std::ostream* os) { *os << c.label; }
 
 // --- kill -9 part way ---------------------------------------------------------------
 
@@ -364,13 +362,13 @@ QByteArray utf16(const QByteArray& text)
 
 struct KillCase {
     const char* label;
-    bool hardLinked; // the in-place path (with its copy) instead of the rename
-    int stallAt;     // the byte at which the save's writes are held when it is killed
-    QByteArray file = "keep.m3u";     // the file saved; keep.m3u links to it when another
-    QByteArray leftover = {};         // a file there already under this name, kept by no one
-    QByteArray old = kOld;            // the file's content before the save
-    bool nextRefused = false;         // what the killed save left is refused by the next one
-    bool otherDevice = false;         // the disk comes back under other numbers before it
+    bool hardLinked;              // the in-place path (with its copy) instead of the rename
+    int stallAt;                  // the byte at which the save's writes are held when it is killed
+    QByteArray file = "keep.m3u"; // the file saved; keep.m3u links to it when another
+    QByteArray leftover = {};     // a file there already under this name, kept by no one
+    QByteArray old = kOld;        // the file's content before the save
+    bool nextRefused = false;     // what the killed save left is refused by the next one
+    bool otherDevice = false;     // the disk comes back under other numbers before it
 };
 
 // keep.m3u (or the file it links to) holds `old`; `leftover`, when named, holds kOther.
@@ -379,12 +377,14 @@ bool prepareKill(TestFs& fs, const KillCase& c)
     const QByteArray file = QFile::encodeName(fs.backing()) + c.file;
     const QByteArray keep = QFile::encodeName(fs.backing(u"keep.m3u"_s));
     return writeBytes(file, c.old)
-        && (!c.hardLinked || ::link(file.constData(), QFile::encodeName(fs.backing(u"other.m3u"_s)).constData()) == 0)
+        && (!c.hardLinked
+            || ::link(file.constData(), QFile::encodeName(fs.backing(u"other.m3u"_s)).constData()) == 0)
         && (c.file == "keep.m3u" || ::symlink(c.file.constData(), keep.constData()) == 0)
         && (c.leftover.isEmpty() || writeBytes(QFile::encodeName(fs.backing()) + c.leftover, kOther));
 }
 
-class SaveKilledTest : public ::testing::TestWithParam<KillCase> {};
+class SaveKilledTest : public ::testing::TestWithParam<KillCase>
+{ };
 
 // A save killed at any byte leaves the old content or the new one in full, or the old
 // content whole in a copy on the disk (beside the file under its own name's bytes, or in
@@ -421,7 +421,7 @@ TEST_P(SaveKilledTest, LeavesTheOldOrTheNewContent)
         fs.rewriteRecords(QRegularExpression(u"^(filesystem: ).*$"_s), u"\\1"_s);
     }
     if (c.hardLinked) {
-        struct stat st {};
+        struct stat st { };
         ::stat(filePath.constData(), &st);
         EXPECT_EQ(st.st_ino, inodeOf(fs.backing(u"other.m3u"_s)));
     }
@@ -444,26 +444,25 @@ TEST_P(SaveKilledTest, LeavesTheOldOrTheNewContent)
     EXPECT_EQ(output.contains("older copies"), copyLeft) << output.constData();
 }
 
-INSTANTIATE_TEST_SUITE_P(Offsets, SaveKilledTest, ::testing::Values(
-    KillCase{"rename_at_byte_0", false, 0},
-    KillCase{"rename_at_byte_4096", false, 4096},
-    KillCase{"rename_at_byte_15000", false, 15000},
-    // kOld is 3,700 bytes: below that the copy is being written, above it the file.
-    KillCase{"in_place_backup_at_byte_0", true, 0},
-    KillCase{"in_place_backup_at_byte_1000", true, 1000},
-    KillCase{"in_place_rewrite_at_byte_3700", true, 3700},
-    KillCase{"in_place_rewrite_at_byte_15000", true, 15000},
-    // No copy fits beside: a name too long for one, or a copy of a cut-off save in the way.
-    KillCase{"in_place_name_too_long_for_a_copy_beside", true, 15000, QByteArray(246, 'l') + ".m3u"},
-    KillCase{"in_place_with_an_older_copy_beside", true, 15000, "list.m3u", ".list.m3u.cantorel-backup"},
-    // A name that is not UTF-8 has a copy of its own bytes, not of a decoded name's.
-    KillCase{"in_place_latin1_name", true, 15000, "caf\xe9.m3u", ".caf\xef\xbf\xbd.m3u.cantorel-backup"},
-    // The only whole copy is told when the disk comes back under another device number,
-    // and when what the cut left is refused (UTF-16 half overwritten: binary data now).
-    KillCase{"in_place_copy_recorded_under_another_device", true, 15000, QByteArray(246, 'l') + ".m3u",
-             {}, kOld, false, true},
-    KillCase{"in_place_utf16_cut_then_refused", true, 1000, QByteArray(246, 'l') + ".m3u",
-             {}, utf16(kOld), true}),
+INSTANTIATE_TEST_SUITE_P(Offsets, SaveKilledTest,
+    ::testing::Values(KillCase {"rename_at_byte_0", false, 0}, KillCase {"rename_at_byte_4096", false, 4096},
+        KillCase {"rename_at_byte_15000", false, 15000},
+        // kOld is 3,700 bytes: below that the copy is being written, above it the file.
+        KillCase {"in_place_backup_at_byte_0", true, 0},
+        KillCase {"in_place_backup_at_byte_1000", true, 1000},
+        KillCase {"in_place_rewrite_at_byte_3700", true, 3700},
+        KillCase {"in_place_rewrite_at_byte_15000", true, 15000},
+        // No copy fits beside: a name too long for one, or a copy of a cut-off save in the way.
+        KillCase {"in_place_name_too_long_for_a_copy_beside", true, 15000, QByteArray(246, 'l') + ".m3u"},
+        KillCase {"in_place_with_an_older_copy_beside", true, 15000, "list.m3u", ".list.m3u.cantorel-backup"},
+        // A name that is not UTF-8 has a copy of its own bytes, not of a decoded name's.
+        KillCase {"in_place_latin1_name", true, 15000, "caf\xe9.m3u", ".caf\xef\xbf\xbd.m3u.cantorel-backup"},
+        // The only whole copy is told when the disk comes back under another device number,
+        // and when what the cut left is refused (UTF-16 half overwritten: binary data now).
+        KillCase {"in_place_copy_recorded_under_another_device", true, 15000, QByteArray(246, 'l') + ".m3u",
+            {}, kOld, false, true},
+        KillCase {"in_place_utf16_cut_then_refused", true, 1000, QByteArray(246, 'l') + ".m3u", {},
+            utf16(kOld), true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // --- two writers --------------------------------------------------------------------
@@ -473,7 +472,8 @@ struct TwoSavesCase {
     bool hardLinked;
 };
 
-class TwoSavesTest : public ::testing::TestWithParam<TwoSavesCase> {};
+class TwoSavesTest : public ::testing::TestWithParam<TwoSavesCase>
+{ };
 
 // While one save of a file is held mid-write, a second one of the same file waits and
 // then says that another program is writing it; the file ends as the first save made it.
@@ -507,22 +507,22 @@ TEST_P(TwoSavesTest, OneWriterAtATime)
     EXPECT_EQ(fs.temporaries(), QStringList());
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, TwoSavesTest, ::testing::Values(
-    TwoSavesCase{"rename", false},
-    TwoSavesCase{"in_place", true}),
+INSTANTIATE_TEST_SUITE_P(Paths, TwoSavesTest,
+    ::testing::Values(TwoSavesCase {"rename", false}, TwoSavesCase {"in_place", true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // --- what appears meanwhile ---------------------------------------------------------
 
 struct AppearCase {
     const char* label;
-    QString name;         // saved under this name
-    bool exists;          // the name holds a playlist before the save
-    bool noReplaceFlag;   // the file system refuses RENAME_NOREPLACE
-    bool mediaAppears;    // a media file takes the name while the save is held
+    QString name;       // saved under this name
+    bool exists;        // the name holds a playlist before the save
+    bool noReplaceFlag; // the file system refuses RENAME_NOREPLACE
+    bool mediaAppears;  // a media file takes the name while the save is held
 };
 
-class AppearTest : public ::testing::TestWithParam<AppearCase> {};
+class AppearTest : public ::testing::TestWithParam<AppearCase>
+{ };
 
 // A file that takes the name while the save is held is never replaced: the save says so
 // and the file keeps its content. Without it, the save goes through.
@@ -547,7 +547,8 @@ TEST_P(AppearTest, NeverReplacesWhatAppeared)
         // Another program puts a recording under the name (replacing what was there).
         ASSERT_TRUE(writeFile(fs.backing(u"recording"_s), kMedia));
         ASSERT_EQ(::rename(QFile::encodeName(fs.backing(u"recording"_s)).constData(),
-                           QFile::encodeName(fs.backing(c.name)).constData()), 0);
+                      QFile::encodeName(fs.backing(c.name)).constData()),
+            0);
     }
     fs.command("release");
 
@@ -564,11 +565,11 @@ TEST_P(AppearTest, NeverReplacesWhatAppeared)
     EXPECT_EQ(fs.temporaries(), QStringList());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, AppearTest, ::testing::Values(
-    AppearCase{"media_takes_a_new_name", u"take.wav"_s, false, false, true},
-    AppearCase{"media_takes_a_new_name_without_noreplace", u"take.wav"_s, false, true, true},
-    AppearCase{"new_name_without_noreplace_saves", u"take.m3u"_s, false, true, false},
-    AppearCase{"media_replaces_the_playlist", u"keep.m3u"_s, true, false, true}),
+INSTANTIATE_TEST_SUITE_P(Cases, AppearTest,
+    ::testing::Values(AppearCase {"media_takes_a_new_name", u"take.wav"_s, false, false, true},
+        AppearCase {"media_takes_a_new_name_without_noreplace", u"take.wav"_s, false, true, true},
+        AppearCase {"new_name_without_noreplace_saves", u"take.m3u"_s, false, true, false},
+        AppearCase {"media_replaces_the_playlist", u"keep.m3u"_s, true, false, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // A file put under the name while the rename that replaces it is under way (a recorder
@@ -586,7 +587,8 @@ TEST(ReplaceTest, FileSwappedInDuringTheRenameIsKept)
     ASSERT_TRUE(fs.waitFor("renaming ").startsWith("renaming ")) << "the save never renamed";
     ASSERT_TRUE(writeFile(fs.backing(u"recording"_s), kMedia));
     ASSERT_EQ(::rename(QFile::encodeName(fs.backing(u"recording"_s)).constData(),
-                       QFile::encodeName(fs.backing(u"keep.m3u"_s)).constData()), 0);
+                  QFile::encodeName(fs.backing(u"keep.m3u"_s)).constData()),
+        0);
     fs.command("release");
 
     QByteArray output;
@@ -600,12 +602,13 @@ TEST(ReplaceTest, FileSwappedInDuringTheRenameIsKept)
 
 struct RefusingCase {
     const char* label;
-    QByteArray refusal;   // the file system's command
-    mode_t mode;          // the first save's file is given this mode behind its back
-    bool withAttribute;   // and a user attribute
+    QByteArray refusal; // the file system's command
+    mode_t mode;        // the first save's file is given this mode behind its back
+    bool withAttribute; // and a user attribute
 };
 
-class RefusingFsTest : public ::testing::TestWithParam<RefusingCase> {};
+class RefusingFsTest : public ::testing::TestWithParam<RefusingCase>
+{ };
 
 // Where modes or attributes cannot be set on a new file, saving over an existing playlist
 // still works, and the file keeps its mode and attributes (rewritten in place if need be).
@@ -631,7 +634,7 @@ TEST_P(RefusingFsTest, SecondSaveSucceedsAndKeepsWhatTheOwnerSet)
     ASSERT_TRUE(fs.startSave(second, u"list.m3u"_s, kNew));
     EXPECT_EQ(second.finish(&output), 0) << output.constData();
     EXPECT_EQ(readFile(fs.backing(u"list.m3u"_s)), kNew);
-    struct stat st {};
+    struct stat st { };
     ::stat(file.constData(), &st);
     EXPECT_EQ(st.st_mode & 07777, c.mode);
     if (c.withAttribute) {
@@ -642,12 +645,11 @@ TEST_P(RefusingFsTest, SecondSaveSucceedsAndKeepsWhatTheOwnerSet)
     EXPECT_EQ(fs.temporaries(), QStringList());
 }
 
-INSTANTIATE_TEST_SUITE_P(Refusals, RefusingFsTest, ::testing::Values(
-    RefusingCase{"no_chmod_mode_as_new_files_get", "chmod off", 0644, false},
-    RefusingCase{"no_chmod_another_mode", "chmod off", 0600, false},
-    RefusingCase{"no_attributes_on_new_files", "setxattr off", 0644, true}),
+INSTANTIATE_TEST_SUITE_P(Refusals, RefusingFsTest,
+    ::testing::Values(RefusingCase {"no_chmod_mode_as_new_files_get", "chmod off", 0644, false},
+        RefusingCase {"no_chmod_another_mode", "chmod off", 0600, false},
+        RefusingCase {"no_attributes_on_new_files", "setxattr off", 0644, true}),
     [](const auto& info) { return std::string(info.param.label); });
-
 
 // --- what a file system of few abilities makes of a save ----------------------------
 
@@ -656,10 +658,11 @@ struct FewAbilitiesCase {
     QList<QByteArray> commands; // to the file system, before the save
     bool existing;              // list.m3u holds kOld before the save, with a second link
     bool saved;
-    QByteArray reason = {};     // the reason's code and error when not saved
+    QByteArray reason = {}; // the reason's code and error when not saved
 };
 
-class FewAbilitiesTest : public ::testing::TestWithParam<FewAbilitiesCase> {};
+class FewAbilitiesTest : public ::testing::TestWithParam<FewAbilitiesCase>
+{ };
 
 // Neither unnamed files (this file system makes none) nor links nor a rename that replaces
 // nothing are needed; no file of a save is ever made readable by others, even for a
@@ -674,7 +677,8 @@ TEST_P(FewAbilitiesTest, SavesTrulyAndPrivately)
     if (c.existing) {
         ASSERT_TRUE(writeFile(fs.backing(u"list.m3u"_s), kOld));
         ASSERT_EQ(::link(QFile::encodeName(fs.backing(u"list.m3u"_s)).constData(),
-                         QFile::encodeName(fs.backing(u"other.m3u"_s)).constData()), 0);
+                      QFile::encodeName(fs.backing(u"other.m3u"_s)).constData()),
+            0);
     }
     for (const QByteArray& command : c.commands)
         fs.command(command);
@@ -700,27 +704,28 @@ TEST_P(FewAbilitiesTest, SavesTrulyAndPrivately)
     EXPECT_EQ(fs.stateCopies(), QList<QByteArray>());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FewAbilitiesTest, ::testing::Values(
-    FewAbilitiesCase{"new_file_made_private", {}, false, true},
-    FewAbilitiesCase{"copy_beside_made_private", {}, true, true},
-    FewAbilitiesCase{"no_links_no_noreplace", {"link off", "noreplace off"}, false, true},
-    FewAbilitiesCase{"folder_sync_fails", {"fsyncdir eio"}, false, false,
-                     "NewFolderSyncFailed error=" + QByteArray::number(EIO)},
-    // A file system that turned read-only after an error (errors=remount-ro) loses the name.
-    FewAbilitiesCase{"folder_sync_read_only_after_the_write", {"fsyncdir erofs"}, false, false,
-                     "NewFolderSyncFailed error=" + QByteArray::number(EROFS)}),
+INSTANTIATE_TEST_SUITE_P(Cases, FewAbilitiesTest,
+    ::testing::Values(FewAbilitiesCase {"new_file_made_private", {}, false, true},
+        FewAbilitiesCase {"copy_beside_made_private", {}, true, true},
+        FewAbilitiesCase {"no_links_no_noreplace", {"link off", "noreplace off"}, false, true},
+        FewAbilitiesCase {"folder_sync_fails", {"fsyncdir eio"}, false, false,
+            "NewFolderSyncFailed error=" + QByteArray::number(EIO)},
+        // A file system that turned read-only after an error (errors=remount-ro) loses the name.
+        FewAbilitiesCase {"folder_sync_read_only_after_the_write", {"fsyncdir erofs"}, false, false,
+            "NewFolderSyncFailed error=" + QByteArray::number(EROFS)}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // --- a folder that may be searched and written, but not read ------------------------
 
 struct SearchOnlyCase {
     const char* label;
-    bool existing;   // a playlist of the same user is there already
-    bool hardLinked; // with a second link, so that it is rewritten in place
+    bool existing;        // a playlist of the same user is there already
+    bool hardLinked;      // with a second link, so that it is rewritten in place
     bool viaLink = false; // saved through a link in another such folder
 };
 
-class SearchOnlyFolderTest : public ::testing::TestWithParam<SearchOnlyCase> {};
+class SearchOnlyFolderTest : public ::testing::TestWithParam<SearchOnlyCase>
+{ };
 
 // Such a folder is held by a path-only descriptor, which can be neither listed nor synced;
 // saves there work as anywhere else. Root may read any folder, so as root they run as nobody.
@@ -769,7 +774,8 @@ TEST_P(SearchOnlyFolderTest, SavesWithoutReadingTheFolder)
     }
     if (c.hardLinked) {
         ASSERT_EQ(::link(QFile::encodeName(folder + u"/list.m3u"_s).constData(),
-                         QFile::encodeName(folder + u"/other.m3u"_s).constData()), 0);
+                      QFile::encodeName(folder + u"/other.m3u"_s).constData()),
+            0);
     }
     EXPECT_EQ(save(kNew, c.viaLink), "saved");
     EXPECT_EQ(readFile(folder + u"/list.m3u"_s), kNew);
@@ -782,11 +788,10 @@ TEST_P(SearchOnlyFolderTest, SavesWithoutReadingTheFolder)
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Saves, SearchOnlyFolderTest, ::testing::Values(
-    SearchOnlyCase{"new_name", false, false},
-    SearchOnlyCase{"replaced", true, false},
-    SearchOnlyCase{"rewritten_in_place", true, true},
-    SearchOnlyCase{"through_a_link", true, false, true}),
+INSTANTIATE_TEST_SUITE_P(Saves, SearchOnlyFolderTest,
+    ::testing::Values(SearchOnlyCase {"new_name", false, false}, SearchOnlyCase {"replaced", true, false},
+        SearchOnlyCase {"rewritten_in_place", true, true},
+        SearchOnlyCase {"through_a_link", true, false, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // --- links another user of the group may plant ---------------------------------------
@@ -809,8 +814,7 @@ public:
         : kGroup("cantorel-g" + QByteArray::number(::getpid())),
           kSaver("cantorel-s" + QByteArray::number(::getpid())),
           kPlanter("cantorel-p" + QByteArray::number(::getpid()))
-    {
-    }
+    { }
 
     const QByteArray kGroup;
     const QByteArray kSaver;
@@ -818,16 +822,17 @@ public:
 
     bool make(QString& why)
     {
-        if (::geteuid() != 0 || ::access("/usr/sbin/useradd", X_OK) != 0 || ::access("/usr/bin/setpriv", X_OK) != 0) {
+        if (::geteuid() != 0 || ::access("/usr/sbin/useradd", X_OK) != 0
+            || ::access("/usr/bin/setpriv", X_OK) != 0) {
             why = u"making users needs root, useradd and setpriv"_s;
             return false;
         }
         remove(); // left by a test that was killed
         m_made = runQuietly(u"/usr/sbin/groupadd"_s, {QString::fromLatin1(kGroup)})
-            && runQuietly(u"/usr/sbin/useradd"_s, {u"-M"_s, u"-N"_s, u"-g"_s, QString::fromLatin1(kGroup),
-                                                   QString::fromLatin1(kSaver)})
-            && runQuietly(u"/usr/sbin/useradd"_s, {u"-M"_s, u"-N"_s, u"-g"_s, QString::fromLatin1(kGroup),
-                                                   QString::fromLatin1(kPlanter)});
+            && runQuietly(u"/usr/sbin/useradd"_s,
+                {u"-M"_s, u"-N"_s, u"-g"_s, QString::fromLatin1(kGroup), QString::fromLatin1(kSaver)})
+            && runQuietly(u"/usr/sbin/useradd"_s,
+                {u"-M"_s, u"-N"_s, u"-g"_s, QString::fromLatin1(kGroup), QString::fromLatin1(kPlanter)});
         // getpwnam answers in one buffer: each answer is taken before the next question.
         const struct passwd* user = m_made ? ::getpwnam(kSaver.constData()) : nullptr;
         if (user) {
@@ -866,12 +871,13 @@ private:
 
 struct PlantedLinkCase {
     const char* label;
-    mode_t folderMode;      // the folder holding the link, the saver's own
-    bool aclForPlanter;     // the folder's ACL lets the planter write it besides
-    bool followed;          // the link leads the save to the saver's playlist
+    mode_t folderMode;  // the folder holding the link, the saver's own
+    bool aclForPlanter; // the folder's ACL lets the planter write it besides
+    bool followed;      // the link leads the save to the saver's playlist
 };
 
-class PlantedLinkTest : public ::testing::TestWithParam<PlantedLinkCase> {};
+class PlantedLinkTest : public ::testing::TestWithParam<PlantedLinkCase>
+{ };
 
 // In a folder that another user may write (by its group, or its ACL), a link that user
 // planted under the playlist's name is not followed: the saver's own file elsewhere is not
@@ -887,7 +893,8 @@ TEST_P(PlantedLinkTest, OnlyLinksNoOneElseCouldPlantAreFollowed)
     }
     QTemporaryDir dir;
     ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0711), 0);
-    const auto path = [&](const char* rel) { return QFile::encodeName(dir.filePath(QString::fromLatin1(rel))); };
+    const auto path
+        = [&](const char* rel) { return QFile::encodeName(dir.filePath(QString::fromLatin1(rel))); };
     // The saver's own playlist, and the helper where the saver may run it.
     ASSERT_EQ(::mkdir(path("home").constData(), 0700), 0);
     ASSERT_TRUE(writeBytes(path("home/list.m3u"), kOld));
@@ -899,8 +906,9 @@ TEST_P(PlantedLinkTest, OnlyLinksNoOneElseCouldPlantAreFollowed)
         ASSERT_EQ(::chown(path(rel).constData(), users.saverUid, users.gid), 0) << rel;
     ASSERT_EQ(::chmod(path("shared").constData(), c.folderMode), 0);
     if (c.aclForPlanter
-        && !runQuietly(u"setfacl"_s, {u"-m"_s, u"u:%1:rwx"_s.arg(QString::fromLatin1(users.kPlanter)),
-                                      QFile::decodeName(path("shared"))})) {
+        && !runQuietly(u"setfacl"_s,
+            {u"-m"_s, u"u:%1:rwx"_s.arg(QString::fromLatin1(users.kPlanter)),
+                QFile::decodeName(path("shared"))})) {
         GTEST_SKIP() << "no ACLs here";
     }
     // The other member's link to the saver's playlist.
@@ -909,10 +917,10 @@ TEST_P(PlantedLinkTest, OnlyLinksNoOneElseCouldPlantAreFollowed)
 
     Process save;
     QByteArray output;
-    ASSERT_TRUE(save.start({"/usr/bin/setpriv", "--reuid=" + users.kSaver, "--regid=" + users.kGroup, "--init-groups", "/usr/bin/env",
-                            "XDG_STATE_HOME=" + path("state"), path("savehelper"), path("shared"),
-                            "party.m3u", path("content")},
-                           false));
+    ASSERT_TRUE(save.start({"/usr/bin/setpriv", "--reuid=" + users.kSaver, "--regid=" + users.kGroup,
+                               "--init-groups", "/usr/bin/env", "XDG_STATE_HOME=" + path("state"),
+                               path("savehelper"), path("shared"), "party.m3u", path("content")},
+        false));
     const int status = save.finish(&output);
     if (c.followed) {
         EXPECT_EQ(status, 0) << output.constData();
@@ -924,11 +932,11 @@ TEST_P(PlantedLinkTest, OnlyLinksNoOneElseCouldPlantAreFollowed)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Folders, PlantedLinkTest, ::testing::Values(
-    PlantedLinkCase{"group_may_write", 02775, false, false},
-    PlantedLinkCase{"group_may_write_sticky", 03770, false, false},
-    PlantedLinkCase{"acl_lets_another_user_write", 0755, true, false},
-    PlantedLinkCase{"no_one_else_may_write", 0755, false, true}),
+INSTANTIATE_TEST_SUITE_P(Folders, PlantedLinkTest,
+    ::testing::Values(PlantedLinkCase {"group_may_write", 02775, false, false},
+        PlantedLinkCase {"group_may_write_sticky", 03770, false, false},
+        PlantedLinkCase {"acl_lets_another_user_write", 0755, true, false},
+        PlantedLinkCase {"no_one_else_may_write", 0755, false, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // --- a power cut right after a save ---------------------------------------------------
@@ -939,7 +947,8 @@ struct PowerCutCase {
     bool searchOnly; // a folder that may be searched and written, but not read (as nobody)
 };
 
-class PowerCutTest : public ::testing::TestWithParam<PowerCutCase> {};
+class PowerCutTest : public ::testing::TestWithParam<PowerCutCase>
+{ };
 
 bool run(const QString& program, const QStringList& args, QString* error = nullptr)
 {
@@ -981,7 +990,8 @@ TEST_P(PowerCutTest, TheDiskHoldsWhatWasSaid)
     if (c.inPlace) {
         ASSERT_TRUE(writeFile(folder + u"/list.m3u"_s, kOld));
         ASSERT_EQ(::link(QFile::encodeName(folder + u"/list.m3u"_s).constData(),
-                         QFile::encodeName(folder + u"/other.m3u"_s).constData()), 0);
+                      QFile::encodeName(folder + u"/other.m3u"_s).constData()),
+            0);
     }
     QList<QByteArray> args;
     QString helper = QFile::decodeName(CANTOREL_SAVEHELPER);
@@ -1018,9 +1028,9 @@ TEST_P(PowerCutTest, TheDiskHoldsWhatWasSaid)
         << "after the power cut";
 }
 
-INSTANTIATE_TEST_SUITE_P(Saves, PowerCutTest, ::testing::Values(
-    PowerCutTest::ParamType{"copy_removed_after_rewrite_in_place", true, false},
-    PowerCutTest::ParamType{"new_name_in_a_search_only_folder", false, true}),
+INSTANTIATE_TEST_SUITE_P(Saves, PowerCutTest,
+    ::testing::Values(PowerCutTest::ParamType {"copy_removed_after_rewrite_in_place", true, false},
+        PowerCutTest::ParamType {"new_name_in_a_search_only_folder", false, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace

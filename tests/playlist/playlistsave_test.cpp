@@ -35,7 +35,8 @@ void writeFile(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
-class SaveTest : public BuilderFixture {
+class SaveTest : public BuilderFixture
+{
 protected:
     void SetUp() override
     {
@@ -48,8 +49,8 @@ protected:
     // Everything in the folder, so a test can see that a failed save left no stray file.
     QStringList entries() const
     {
-        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                          | QDir::NoDotAndDotDot, QDir::Name);
+        return QDir(dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     }
 
     void save(const QString& name, const QString& folder = {})
@@ -72,14 +73,14 @@ TEST_F(SaveTest, WritesTheWholePlaylistWithCrLf)
     EXPECT_EQ(messages[0].outcome, Outcome::Saved);
     EXPECT_EQ(messages[0].text, u"Saved"_s);
     EXPECT_EQ(builder.PlaylistText(), u"#EXTM3U\r\na.mp3\r\nb.wma"_s) << "saving keeps the text";
-    EXPECT_EQ(entries(), QStringList{u"party.m3u"_s});
+    EXPECT_EQ(entries(), QStringList {u"party.m3u"_s});
 }
 
 // Names are used exactly as typed: no extension added, nothing escaped.
 TEST_F(SaveTest, UsesTheNameUnchanged)
 {
-    const QStringList names = {u"mix"_s, u"my list.m3u"_s, u"Rock & Roll.m3u"_s,
-                               u"Grüße ♫.m3u"_s, u"#1 hits.m3u"_s, u" lead.m3u"_s};
+    const QStringList names = {
+        u"mix"_s, u"my list.m3u"_s, u"Rock & Roll.m3u"_s, u"Grüße ♫.m3u"_s, u"#1 hits.m3u"_s, u" lead.m3u"_s};
     for (const QString& name : names) {
         save(name);
         EXPECT_EQ(readAll(inDir(name)), QByteArray("#EXTM3U\r\n")) << name.toStdString();
@@ -120,8 +121,8 @@ TEST_F(SaveTest, WritesTheTailOfTheCurrentFormat)
     builder.setPlaylistExt(u".htm"_s);
     builder.StartHTML();
     save(u"page.htm"_s);
-    EXPECT_EQ(readAll(inDir(u"page.htm"_s)),
-              QByteArray("<html>\r\n<head></head>\r\n<body>\r\n</body></html>\r\n"));
+    EXPECT_EQ(
+        readAll(inDir(u"page.htm"_s)), QByteArray("<html>\r\n<head></head>\r\n<body>\r\n</body></html>\r\n"));
 }
 
 TEST_F(SaveTest, PathAddsTheSeparatorEvenAfterOne)
@@ -150,13 +151,14 @@ TEST_F(SaveTest, AnEmptyNameAsksForOne)
 
 struct FailCase {
     const char* label;
-    QString name;               // typed into the file-name box
-    bool inProc;                // save into /proc, a read-only mount even for root
+    QString name; // typed into the file-name box
+    bool inProc;  // save into /proc, a read-only mount even for root
     void (*prepare)(const QString& dir);
-    QString keptFile;           // a file whose bytes must survive, relative to the folder
+    QString keptFile; // a file whose bytes must survive, relative to the folder
 };
 
-class SaveFailureTest : public SaveTest, public ::testing::WithParamInterface<FailCase> {};
+class SaveFailureTest : public SaveTest, public ::testing::WithParamInterface<FailCase>
+{ };
 
 // A save that cannot write the whole file says so, names the path and the reason, and
 // leaves what was on disk exactly as it was.
@@ -189,19 +191,18 @@ TEST_P(SaveFailureTest, ReportsAndKeepsTheDisk)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SaveFailureTest, ::testing::Values(
-    FailCase{"name_is_a_folder", u"sub"_s, false,
-             [](const QString& d) { QDir(d).mkdir(u"sub"_s); }, {}},
-    FailCase{"through_a_missing_folder", u"missing/a.m3u"_s, false, nullptr, {}},
-    FailCase{"through_a_regular_file", u"keep.txt/a.m3u"_s, false, nullptr, u"keep.txt"_s},
-    FailCase{"read_only_file", u"ro.m3u"_s, false,
-             [](const QString& d) {
-                 writeFile(d + u"/ro.m3u"_s, "old playlist\r\n");
-                 QFile::setPermissions(d + u"/ro.m3u"_s,
-                                       QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-             },
-             u"ro.m3u"_s},
-    FailCase{"read_only_mount", u"cantorel-test.m3u"_s, true, nullptr, {}}),
+INSTANTIATE_TEST_SUITE_P(Cases, SaveFailureTest,
+    ::testing::Values(
+        FailCase {"name_is_a_folder", u"sub"_s, false, [](const QString& d) { QDir(d).mkdir(u"sub"_s); }, {}},
+        FailCase {"through_a_missing_folder", u"missing/a.m3u"_s, false, nullptr, {}},
+        FailCase {"through_a_regular_file", u"keep.txt/a.m3u"_s, false, nullptr, u"keep.txt"_s},
+        FailCase {"read_only_file", u"ro.m3u"_s, false,
+            [](const QString& d) {
+                writeFile(d + u"/ro.m3u"_s, "old playlist\r\n");
+                QFile::setPermissions(d + u"/ro.m3u"_s, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+            },
+            u"ro.m3u"_s},
+        FailCase {"read_only_mount", u"cantorel-test.m3u"_s, true, nullptr, {}}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace
@@ -214,7 +215,7 @@ QMap<QString, QByteArray> tree(const QString& root)
 {
     QMap<QString, QByteArray> files;
     QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
+        QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo info(it.next());
         const QString rel = QDir(root).relativeFilePath(info.filePath());
@@ -225,17 +226,15 @@ QMap<QString, QByteArray> tree(const QString& root)
 
 struct NameCase {
     const char* label;
-    QString name;   // typed or pasted into the file-name box
+    QString name;                                                 // typed or pasted into the file-name box
     PlaylistWriter::Reason reason = PlaylistWriter::Reason::None; // None: saved into the listed folder
-    int error = 0;  // the system's error, for a name the file system refuses
+    int error = 0; // the system's error, for a name the file system refuses
 };
 
-void PrintTo(const NameCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.label; }
 
-class SaveNameTest : public BuilderFixture, public ::testing::WithParamInterface<NameCase> {};
+class SaveNameTest : public BuilderFixture, public ::testing::WithParamInterface<NameCase>
+{ };
 
 // A name either names a file of its own in the listed folder, which is then the only file
 // that changes, or is refused with its reason and nothing changes anywhere: not the media
@@ -273,25 +272,25 @@ TEST_P(SaveNameTest, SavesIntoTheListedFolderOrRefuses)
 constexpr auto kControl = PlaylistWriter::Reason::NameHasControl;
 constexpr auto kFolders = PlaylistWriter::Reason::NameHasSeparator;
 
-INSTANTIATE_TEST_SUITE_P(Names, SaveNameTest, ::testing::Values(
-    NameCase{"nul_before_a_playlist_ending", u"song.wav"_s + QChar(0) + u".m3u"_s, kControl},
-    NameCase{"carriage_return", u"mix\r.m3u"_s, kControl},
-    NameCase{"line_feed", u"mix\n.m3u"_s, kControl},
-    NameCase{"tab", u"mix\t.m3u"_s, kControl},
-    NameCase{"delete_and_c1", u"mix\u007f\u0085.m3u"_s, kControl},
-    NameCase{"line_separator", u"mix\u2028.m3u"_s, kControl},
-    NameCase{"frame_mark", u"mix\ufdd0.m3u"_s, kControl},
-    NameCase{"lone_surrogate", u"mix"_s + QChar(0xD800) + u".m3u"_s, PlaylistWriter::Reason::NameUnstorable},
-    NameCase{"parent_folder", u"../escaped.m3u"_s, kFolders},
-    NameCase{"subfolder", u"sub/x.m3u"_s, kFolders},
-    NameCase{"absolute", u"/tmp/x.m3u"_s, kFolders},
-    NameCase{"dot", u"."_s, PlaylistWriter::Reason::NameIsFolder},
-    NameCase{"dot_dot", u".."_s, PlaylistWriter::Reason::NameIsFolder},
-    NameCase{"longest_name", QString(251, u'n') + u".m3u"_s},
-    NameCase{"one_byte_too_long", QString(252, u'n') + u".m3u"_s,
-             PlaylistWriter::Reason::NameUnusable, ENAMETOOLONG},
-    NameCase{"longest_in_two_byte_letters", QString(125, u'é') + u"n.m3u"_s},
-    NameCase{"dots_inside_are_fine", u"..mix...m3u"_s}),
+INSTANTIATE_TEST_SUITE_P(Names, SaveNameTest,
+    ::testing::Values(
+        NameCase {"nul_before_a_playlist_ending", u"song.wav"_s + QChar(0) + u".m3u"_s, kControl},
+        NameCase {"carriage_return", u"mix\r.m3u"_s, kControl},
+        NameCase {"line_feed", u"mix\n.m3u"_s, kControl}, NameCase {"tab", u"mix\t.m3u"_s, kControl},
+        NameCase {"delete_and_c1", u"mix\u007f\u0085.m3u"_s, kControl},
+        NameCase {"line_separator", u"mix\u2028.m3u"_s, kControl},
+        NameCase {"frame_mark", u"mix\ufdd0.m3u"_s, kControl},
+        NameCase {
+            "lone_surrogate", u"mix"_s + QChar(0xD800) + u".m3u"_s, PlaylistWriter::Reason::NameUnstorable},
+        NameCase {"parent_folder", u"../escaped.m3u"_s, kFolders},
+        NameCase {"subfolder", u"sub/x.m3u"_s, kFolders}, NameCase {"absolute", u"/tmp/x.m3u"_s, kFolders},
+        NameCase {"dot", u"."_s, PlaylistWriter::Reason::NameIsFolder},
+        NameCase {"dot_dot", u".."_s, PlaylistWriter::Reason::NameIsFolder},
+        NameCase {"longest_name", QString(251, u'n') + u".m3u"_s},
+        NameCase {"one_byte_too_long", QString(252, u'n') + u".m3u"_s, PlaylistWriter::Reason::NameUnusable,
+            ENAMETOOLONG},
+        NameCase {"longest_in_two_byte_letters", QString(125, u'é') + u"n.m3u"_s},
+        NameCase {"dots_inside_are_fine", u"..mix...m3u"_s}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace

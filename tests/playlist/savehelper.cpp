@@ -40,13 +40,12 @@ int main(int argc, char** argv)
         std::printf("saved\n");
     else
         std::printf("%s error=%d%s\n",
-                    QMetaEnum::fromType<PlaylistWriter::Reason>().valueToKey(int(result.reason)),
-                    result.error,
-                    result.subject.isEmpty() ? "" : (" subject=" + result.subject.toUtf8()).constData());
+            QMetaEnum::fromType<PlaylistWriter::Reason>().valueToKey(int(result.reason)), result.error,
+            result.subject.isEmpty() ? "" : (" subject=" + result.subject.toUtf8()).constData());
     if (!result.olderCopies.isEmpty())
         std::printf("older copies: %s\n", result.olderCopies.join(u", ").toUtf8().constData());
     if (!result.olderCopiesSamePath.isEmpty())
         std::printf("older copies of the same path: %s\n",
-                    result.olderCopiesSamePath.join(u", ").toUtf8().constData());
+            result.olderCopiesSamePath.join(u", ").toUtf8().constData());
     return result.saved ? 0 : 1;
 }

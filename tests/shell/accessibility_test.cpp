@@ -39,8 +39,8 @@ class AccessibleFactoryEnvironment : public ::testing::Environment
 public:
     void SetUp() override { AccessibleFactory::install(); }
 };
-const ::testing::Environment* const kFactoryInstalled =
-    ::testing::AddGlobalTestEnvironment(new AccessibleFactoryEnvironment);
+const ::testing::Environment* const kFactoryInstalled
+    = ::testing::AddGlobalTestEnvironment(new AccessibleFactoryEnvironment);
 
 // The window's accessible child with this name, as a screen reader would find it.
 QAccessibleInterface* childNamed(QWidget& window, const QString& name)
@@ -61,9 +61,8 @@ void pressAndSettle(QAccessibleInterface* target)
 {
     ASSERT_NE(target, nullptr);
     ASSERT_NE(target->actionInterface(), nullptr);
-    EXPECT_TRUE(target->actionInterface()
-                    ->keyBindingsForAction(QAccessibleActionInterface::pressAction())
-                    .isEmpty());
+    EXPECT_TRUE(
+        target->actionInterface()->keyBindingsForAction(QAccessibleActionInterface::pressAction()).isEmpty());
     target->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCoreApplication::processEvents();
 }
@@ -84,7 +83,8 @@ struct Spoken {
 
 } // namespace
 
-class AccessibleNameTest : public MainWindowFixture, public ::testing::WithParamInterface<Spoken> {};
+class AccessibleNameTest : public MainWindowFixture, public ::testing::WithParamInterface<Spoken>
+{ };
 
 // Each control is found among the window's children by its name, with its role and a
 // description; the painted words would otherwise be silent pixels.
@@ -98,14 +98,14 @@ TEST_P(AccessibleNameTest, NamesControl)
     EXPECT_FALSE(found->text(QAccessible::Description).isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Controls, AccessibleNameTest, ::testing::Values(
-    Spoken{"cmdSave", "Save playlist", QAccessible::Button},
-    Spoken{"cmdReset", "Reset playlist", QAccessible::Button},
-    Spoken{"cmdExit", "Exit", QAccessible::Button},
-    Spoken{"Text2", "Playlist file name", QAccessible::EditableText},
-    Spoken{"Text1", "Playlist", QAccessible::EditableText},
-    Spoken{"File1", "Media files", QAccessible::List},
-    Spoken{"Check4", "M3U format", QAccessible::CheckBox}),
+INSTANTIATE_TEST_SUITE_P(Controls, AccessibleNameTest,
+    ::testing::Values(Spoken {"cmdSave", "Save playlist", QAccessible::Button},
+        Spoken {"cmdReset", "Reset playlist", QAccessible::Button},
+        Spoken {"cmdExit", "Exit", QAccessible::Button},
+        Spoken {"Text2", "Playlist file name", QAccessible::EditableText},
+        Spoken {"Text1", "Playlist", QAccessible::EditableText},
+        Spoken {"File1", "Media files", QAccessible::List},
+        Spoken {"Check4", "M3U format", QAccessible::CheckBox}),
     [](const auto& info) { return std::string(info.param.control); });
 
 using AccessibleActionTest = MainWindowFixture;
@@ -136,7 +136,7 @@ TEST_F(AccessibleActionTest, PressSavesAndResets)
         QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(const_cast<ClickArea*>(area));
         ASSERT_NE(spoken, nullptr);
         EXPECT_EQ(spoken->actionInterface()->actionNames(),
-                  QStringList{QAccessibleActionInterface::pressAction()});
+            QStringList {QAccessibleActionInterface::pressAction()});
         EXPECT_TRUE(spoken->actionInterface()
                         ->keyBindingsForAction(QAccessibleActionInterface::pressAction())
                         .isEmpty());
@@ -163,7 +163,7 @@ TEST_F(AccessibleActionTest, ItemPressPicksItsFile)
     QAccessibleInterface* list = childNamed(*window, u"Media files"_s);
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->childCount(), 4);
-    const QStringList names{u"a.mp3"_s, u"b.mp3"_s, u"c.wav"_s, u"d.WMA"_s};
+    const QStringList names {u"a.mp3"_s, u"b.mp3"_s, u"c.wav"_s, u"d.WMA"_s};
     for (int row = 0; row < 4; ++row) {
         QAccessibleInterface* item = list->child(row);
         ASSERT_NE(item, nullptr);
@@ -188,7 +188,8 @@ struct SpokenWindow {
     const char* name;
 };
 
-class AccessibleWindowTest : public MainWindowFixture, public ::testing::WithParamInterface<SpokenWindow> {};
+class AccessibleWindowTest : public MainWindowFixture, public ::testing::WithParamInterface<SpokenWindow>
+{ };
 
 // Both windows are windows (frames) to assistive technology, named; a plain widget would be
 // an unnamed filler.
@@ -196,16 +197,17 @@ TEST_P(AccessibleWindowTest, IsANamedWindow)
 {
     frmSplash splash({});
     QWidget* shown = QString::fromLatin1(GetParam().window) == u"frmmain"_s
-                         ? static_cast<QWidget*>(window.get()) : &splash;
+        ? static_cast<QWidget*>(window.get())
+        : &splash;
     QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(shown);
     ASSERT_NE(spoken, nullptr);
     EXPECT_EQ(spoken->role(), GetParam().role);
     EXPECT_EQ(spoken->text(QAccessible::Name), QString::fromUtf8(GetParam().name));
 }
 
-INSTANTIATE_TEST_SUITE_P(Windows, AccessibleWindowTest, ::testing::Values(
-    SpokenWindow{"frmmain", QAccessible::Window, "Playlist maker"},
-    SpokenWindow{"frmSplash", QAccessible::Window, "Cantorel"}),
+INSTANTIATE_TEST_SUITE_P(Windows, AccessibleWindowTest,
+    ::testing::Values(SpokenWindow {"frmmain", QAccessible::Window, "Playlist maker"},
+        SpokenWindow {"frmSplash", QAccessible::Window, "Cantorel"}),
     [](const auto& info) { return std::string(info.param.window); });
 
 // The splash says what to do, and its press action does what a click does once the call
@@ -221,8 +223,8 @@ TEST(AccessibleSplashTest, PressOpensMainWindow)
     EXPECT_FALSE(spoken->text(QAccessible::Description).isEmpty());
     EXPECT_FALSE(spoken->state().focusable);
     ASSERT_NE(spoken->actionInterface(), nullptr);
-    EXPECT_EQ(spoken->actionInterface()->actionNames(),
-              QStringList{QAccessibleActionInterface::pressAction()});
+    EXPECT_EQ(
+        spoken->actionInterface()->actionNames(), QStringList {QAccessibleActionInterface::pressAction()});
 
     spoken->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(opened, 0);
@@ -241,15 +243,14 @@ class HangGuard
 public:
     explicit HangGuard(std::chrono::seconds bound)
         : m_thread([this, bound] {
-            std::unique_lock lock(m_mutex);
-            if (!m_done.wait_for(lock, bound, [this] { return m_finished; })) {
-                std::fprintf(stderr, "FAIL: no answer within %lld s: %s\n",
-                             static_cast<long long>(bound.count()), m_asking.c_str());
-                std::_Exit(1);
-            }
-        })
-    {
-    }
+              std::unique_lock lock(m_mutex);
+              if (!m_done.wait_for(lock, bound, [this] { return m_finished; })) {
+                  std::fprintf(stderr, "FAIL: no answer within %lld s: %s\n",
+                      static_cast<long long>(bound.count()), m_asking.c_str());
+                  std::_Exit(1);
+              }
+          })
+    { }
     ~HangGuard()
     {
         {
@@ -282,7 +283,8 @@ struct BoxText {
 
 } // namespace
 
-class BoxTextTest : public MainWindowFixture, public ::testing::WithParamInterface<BoxText> {};
+class BoxTextTest : public MainWindowFixture, public ::testing::WithParamInterface<BoxText>
+{ };
 
 // The name box and the playlist box answer a screen reader's every question about the text
 // around an offset: every offset (-1 for the end and -2 for the caret included, and one
@@ -307,15 +309,16 @@ TEST_P(BoxTextTest, AnswersEveryOffset)
         ASSERT_EQ(full, box->text(QAccessible::Value)) << boxName;
         ASSERT_GE(length, GetParam().text.size() - 1) << boxName; // a CR may become a break
 
-        using Query = QString (QAccessibleTextInterface::*)(int, QAccessible::TextBoundaryType, int*, int*) const;
-        const std::vector<std::pair<const char*, Query>> queries = {
-            {"at", &QAccessibleTextInterface::textAtOffset},
-            {"before", &QAccessibleTextInterface::textBeforeOffset},
-            {"after", &QAccessibleTextInterface::textAfterOffset}};
-        const std::vector<std::pair<const char*, QAccessible::TextBoundaryType>> kinds = {
-            {"char", QAccessible::CharBoundary}, {"word", QAccessible::WordBoundary},
-            {"sentence", QAccessible::SentenceBoundary}, {"paragraph", QAccessible::ParagraphBoundary},
-            {"line", QAccessible::LineBoundary}, {"none", QAccessible::NoBoundary}};
+        using Query
+            = QString (QAccessibleTextInterface::*)(int, QAccessible::TextBoundaryType, int*, int*) const;
+        const std::vector<std::pair<const char*, Query>> queries
+            = {{"at", &QAccessibleTextInterface::textAtOffset},
+                {"before", &QAccessibleTextInterface::textBeforeOffset},
+                {"after", &QAccessibleTextInterface::textAfterOffset}};
+        const std::vector<std::pair<const char*, QAccessible::TextBoundaryType>> kinds
+            = {{"char", QAccessible::CharBoundary}, {"word", QAccessible::WordBoundary},
+                {"sentence", QAccessible::SentenceBoundary}, {"paragraph", QAccessible::ParagraphBoundary},
+                {"line", QAccessible::LineBoundary}, {"none", QAccessible::NoBoundary}};
         for (int offset = -2; offset <= length + 1; ++offset) {
             for (const auto& [kindName, kind] : kinds) {
                 for (const auto& [queryName, query] : queries) {
@@ -335,8 +338,8 @@ TEST_P(BoxTextTest, AnswersEveryOffset)
             if (offset >= 0 && offset <= length) {
                 int start = -3, end = -3;
                 text->attributes(offset, &start, &end);
-                EXPECT_TRUE(start == 0 && end == length) << boxName << ": attributes at " << offset
-                                                         << " hold " << start << ".." << end;
+                EXPECT_TRUE(start == 0 && end == length)
+                    << boxName << ": attributes at " << offset << " hold " << start << ".." << end;
             }
         }
         // What a screen reader reads on Home, at the end, and on Backspace there.
@@ -345,40 +348,44 @@ TEST_P(BoxTextTest, AnswersEveryOffset)
             return (text->*query)(offset, kind, &start, &end).toStdString();
         };
         EXPECT_EQ(piece(&QAccessibleTextInterface::textAtOffset, 0, QAccessible::WordBoundary),
-                  GetParam().firstWord.toStdString()) << boxName;
+            GetParam().firstWord.toStdString())
+            << boxName;
         if (length > 0) {
             EXPECT_EQ(piece(&QAccessibleTextInterface::textAtOffset, length, QAccessible::CharBoundary), "")
                 << boxName;
             EXPECT_EQ(piece(&QAccessibleTextInterface::textAtOffset, -1, QAccessible::WordBoundary),
-                      GetParam().lastWord.toStdString()) << boxName;
+                GetParam().lastWord.toStdString())
+                << boxName;
             EXPECT_EQ(end, length) << boxName;
-            const std::string lastCharacter = piece(&QAccessibleTextInterface::textBeforeOffset, length,
-                                                    QAccessible::CharBoundary);
+            const std::string lastCharacter
+                = piece(&QAccessibleTextInterface::textBeforeOffset, length, QAccessible::CharBoundary);
             EXPECT_TRUE(end == length && start < end && lastCharacter == full.mid(start).toStdString())
                 << boxName;
         }
     }
     int start = 0, end = 0;
-    QAccessibleTextInterface* nameBox = QAccessible::queryAccessibleInterface(window->Text2())->textInterface();
+    QAccessibleTextInterface* nameBox
+        = QAccessible::queryAccessibleInterface(window->Text2())->textInterface();
     EXPECT_EQ(nameBox->textAtOffset(-1, QAccessible::LineBoundary, &start, &end), window->Text2()->text());
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, BoxTextTest, ::testing::Values(
-    BoxText{"NameEndingInALetter", u"party.m3u"_s, u"party"_s, u"m3u"_s},
-    BoxText{"SentencesAndABlankAtTheEnd", u"Caf\u00e9 mix. Side B "_s, u"Caf\u00e9"_s, u" "_s},
-    BoxText{"PairsAndCombiningAccents", u"mix \U0001F3B5 e\u0301te\u0301"_s, u"mix"_s, u"e\u0301te\u0301"_s},
-    BoxText{"Empty", QString(), QString(), QString()},
-    BoxText{"BracketFirst", u"(live) mix.m3u"_s, u"("_s, u"m3u"_s},
-    BoxText{"BlankFirst", u" party.m3u"_s, u" "_s, u"m3u"_s},
-    BoxText{"DashFirst", u"-mix.m3u"_s, u"-"_s, u"m3u"_s},
-    BoxText{"HashFirst", u"#1 hits.m3u"_s, u"#"_s, u"m3u"_s},
-    BoxText{"QuoteFirst", u"'80s.m3u"_s, u"'"_s, u"m3u"_s},
-    BoxText{"UnderscoreFirst", u"_x.m3u"_s, u"_x"_s, u"m3u"_s},
-    BoxText{"EmojiFirst", u"\U0001F3B5 mix.m3u"_s, u"\U0001F3B5"_s, u"m3u"_s},
-    BoxText{"PunctuationFirstAndLast", u"...mix!"_s, u"."_s, u"!"_s},
-    BoxText{"BlanksOnly", u"   "_s, u"   "_s, u"   "_s},
-    BoxText{"RightToLeft", u"\u05e9\u05d9\u05e8 \u05d0\u05d4\u05d1\u05d4.m3u"_s, u"\u05e9\u05d9\u05e8"_s,
+INSTANTIATE_TEST_SUITE_P(Texts, BoxTextTest,
+    ::testing::Values(BoxText {"NameEndingInALetter", u"party.m3u"_s, u"party"_s, u"m3u"_s},
+        BoxText {"SentencesAndABlankAtTheEnd", u"Caf\u00e9 mix. Side B "_s, u"Caf\u00e9"_s, u" "_s},
+        BoxText {
+            "PairsAndCombiningAccents", u"mix \U0001F3B5 e\u0301te\u0301"_s, u"mix"_s, u"e\u0301te\u0301"_s},
+        BoxText {"Empty", QString(), QString(), QString()},
+        BoxText {"BracketFirst", u"(live) mix.m3u"_s, u"("_s, u"m3u"_s},
+        BoxText {"BlankFirst", u" party.m3u"_s, u" "_s, u"m3u"_s},
+        BoxText {"DashFirst", u"-mix.m3u"_s, u"-"_s, u"m3u"_s},
+        BoxText {"HashFirst", u"#1 hits.m3u"_s, u"#"_s, u"m3u"_s},
+        BoxText {"QuoteFirst", u"'80s.m3u"_s, u"'"_s, u"m3u"_s},
+        BoxText {"UnderscoreFirst", u"_x.m3u"_s, u"_x"_s, u"m3u"_s},
+        BoxText {"EmojiFirst", u"\U0001F3B5 mix.m3u"_s, u"\U0001F3B5"_s, u"m3u"_s},
+        BoxText {"PunctuationFirstAndLast", u"...mix!"_s, u"."_s, u"!"_s},
+        BoxText {"BlanksOnly", u"   "_s, u"   "_s, u"   "_s},
+        BoxText {"RightToLeft", u"\u05e9\u05d9\u05e8 \u05d0\u05d4\u05d1\u05d4.m3u"_s, u"\u05e9\u05d9\u05e8"_s,
             u"m3u"_s},
-    BoxText{"CrLf", u"a\r\nb"_s, u"a"_s, u"b"_s},
-    BoxText{"Latin1Name", u"Se\u00f1or \u00e0 la f\u00eate.m3u"_s, u"Se\u00f1or"_s, u"m3u"_s}),
+        BoxText {"CrLf", u"a\r\nb"_s, u"a"_s, u"b"_s},
+        BoxText {"Latin1Name", u"Se\u00f1or \u00e0 la f\u00eate.m3u"_s, u"Se\u00f1or"_s, u"m3u"_s}),
     [](const auto& info) { return std::string(info.param.name); });

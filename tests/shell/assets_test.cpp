@@ -47,14 +47,12 @@ std::pair<int, int> pngDepthAndType(const QString& path)
     return {static_cast<unsigned char>(head[24]), static_cast<unsigned char>(head[25])};
 }
 
-const QStringList kPictures = {
-    u"background.png"_s, u"splash.png"_s, u"icon.png"_s, u"icon.ico"_s,
-    u"tree/unknown.png"_s, u"tree/fixed.png"_s, u"tree/ram.png"_s, u"tree/remove.png"_s,
-    u"tree/cd.png"_s, u"tree/folder.png"_s, u"tree/open.png"_s, u"tree/remote.png"_s};
+const QStringList kPictures = {u"background.png"_s, u"splash.png"_s, u"icon.png"_s, u"icon.ico"_s,
+    u"tree/unknown.png"_s, u"tree/fixed.png"_s, u"tree/ram.png"_s, u"tree/remove.png"_s, u"tree/cd.png"_s,
+    u"tree/folder.png"_s, u"tree/open.png"_s, u"tree/remote.png"_s};
 
 // The same pictures drawn at twice the size, for high-density screens.
-const QStringList kDoublePictures = {
-    u"background@2x.png"_s, u"splash@2x.png"_s, u"icon@2x.png"_s,
+const QStringList kDoublePictures = {u"background@2x.png"_s, u"splash@2x.png"_s, u"icon@2x.png"_s,
     u"tree/unknown@2x.png"_s, u"tree/fixed@2x.png"_s, u"tree/ram@2x.png"_s, u"tree/remove@2x.png"_s,
     u"tree/cd@2x.png"_s, u"tree/folder@2x.png"_s, u"tree/open@2x.png"_s, u"tree/remote@2x.png"_s};
 
@@ -69,7 +67,8 @@ QImage halved(const QImage& image)
                 const QRgb c = image.pixel(2 * x + d.x(), 2 * y + d.y());
                 sum[0] += qRed(c), sum[1] += qGreen(c), sum[2] += qBlue(c), sum[3] += qAlpha(c);
             }
-            half.setPixel(x, y, qRgba((sum[0] + 2) / 4, (sum[1] + 2) / 4, (sum[2] + 2) / 4, (sum[3] + 2) / 4));
+            half.setPixel(
+                x, y, qRgba((sum[0] + 2) / 4, (sum[1] + 2) / 4, (sum[2] + 2) / 4, (sum[3] + 2) / 4));
         }
     }
     return half;
@@ -77,15 +76,13 @@ QImage halved(const QImage& image)
 
 // The panels and words of the background, inclusive pixel boxes.
 const std::vector<QRect> kPanels = {QRect(QPoint(8, 17), QPoint(193, 246)),
-                                    QRect(QPoint(201, 17), QPoint(392, 246)),
-                                    QRect(QPoint(6, 266), QPoint(259, 297))};
-const std::vector<QRect> kWords = {
-    QRect(QPoint(29, 1), QPoint(171, 13)),    // MUSIC FILES
-    QRect(QPoint(243, 0), QPoint(353, 13)),   // M3U LIST
-    QRect(QPoint(384, 1), QPoint(395, 13)),   // X
-    QRect(QPoint(10, 246), QPoint(259, 263)), // M3U FILENAME
-    QRect(QPoint(278, 274), QPoint(322, 289)), // SAVE
-    QRect(QPoint(335, 274), QPoint(390, 289))}; // RESET
+    QRect(QPoint(201, 17), QPoint(392, 246)), QRect(QPoint(6, 266), QPoint(259, 297))};
+const std::vector<QRect> kWords = {QRect(QPoint(29, 1), QPoint(171, 13)), // MUSIC FILES
+    QRect(QPoint(243, 0), QPoint(353, 13)),                               // M3U LIST
+    QRect(QPoint(384, 1), QPoint(395, 13)),                               // X
+    QRect(QPoint(10, 246), QPoint(259, 263)),                             // M3U FILENAME
+    QRect(QPoint(278, 274), QPoint(322, 289)),                            // SAVE
+    QRect(QPoint(335, 274), QPoint(390, 289))};                           // RESET
 
 // Antialiased edges come out a step or two apart on other processors and builds of Qt's
 // raster engine, so freshly drawn pictures are compared with a tolerance: no pixel may be
@@ -93,8 +90,8 @@ const std::vector<QRect> kWords = {
 // difference stays far below one step (another shade anywhere). Returns what differs, or nothing when the pictures match.
 std::string pictureDifference(const QImage& freshImage, const QImage& keptImage)
 {
-    constexpr int kSlight = 8;    // per channel: antialiasing noise
-    constexpr int kFar = 48;      // per channel: drawn differently
+    constexpr int kSlight = 8; // per channel: antialiasing noise
+    constexpr int kFar = 48;   // per channel: drawn differently
     constexpr double kSlightShare = 0.002;
     constexpr double kMeanSteps = 0.25;
     const QImage fresh = freshImage.convertToFormat(QImage::Format_ARGB32);
@@ -107,10 +104,10 @@ std::string pictureDifference(const QImage& freshImage, const QImage& keptImage)
         for (int x = 0; x < kept.width(); ++x) {
             const QRgb a = fresh.pixel(x, y), b = kept.pixel(x, y);
             const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
-                                    std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+                std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
             if (d > kFar)
-                return "pixel " + std::to_string(x) + "," + std::to_string(y) + " is "
-                    + std::to_string(d) + " steps off";
+                return "pixel " + std::to_string(x) + "," + std::to_string(y) + " is " + std::to_string(d)
+                    + " steps off";
             slight += d > kSlight;
             total += d;
         }
@@ -125,10 +122,7 @@ std::string pictureDifference(const QImage& freshImage, const QImage& keptImage)
     return {};
 }
 
-int gradientGrey(int y)
-{
-    return static_cast<int>(std::lround(52.0 * (299 - y) / 299));
-}
+int gradientGrey(int y) { return static_cast<int>(std::lround(52.0 * (299 - y) / 299)); }
 
 } // namespace
 
@@ -174,7 +168,8 @@ struct DoublePicture {
     double differingShare; // of pixels that may differ by more than a quarter, halved
 };
 
-class DoublePictureTest : public ::testing::TestWithParam<DoublePicture> {};
+class DoublePictureTest : public ::testing::TestWithParam<DoublePicture>
+{ };
 
 // name@2x.png is name.png at twice the size, with its format and its layout: halved, it
 // shows the same picture, only the finer drawing of edges, grit and slopes differs.
@@ -196,20 +191,21 @@ TEST_P(DoublePictureTest, IsTheSamePictureAtTwiceTheSize)
         for (int x = 0; x < reference.width(); ++x) {
             const QRgb a = half.pixel(x, y), b = reference.pixel(x, y);
             differing += std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
-                                   std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))}) > 64;
+                             std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))})
+                > 64;
         }
     }
     EXPECT_LE(differing, GetParam().differingShare * reference.width() * reference.height());
 }
 
-INSTANTIATE_TEST_SUITE_P(Pictures, DoublePictureTest, ::testing::Values(
-    DoublePicture{"background.png", 0.01}, DoublePicture{"splash.png", 0.02},
-    DoublePicture{"icon.png", 0.01},
-    // 16 x 16 pixel art: a slope or a circle drawn finer changes a larger share
-    DoublePicture{"tree/unknown.png", 0.2}, DoublePicture{"tree/fixed.png", 0.2},
-    DoublePicture{"tree/ram.png", 0.2}, DoublePicture{"tree/remove.png", 0.2},
-    DoublePicture{"tree/cd.png", 0.2}, DoublePicture{"tree/folder.png", 0.2},
-    DoublePicture{"tree/open.png", 0.2}, DoublePicture{"tree/remote.png", 0.2}),
+INSTANTIATE_TEST_SUITE_P(Pictures, DoublePictureTest,
+    ::testing::Values(DoublePicture {"background.png", 0.01}, DoublePicture {"splash.png", 0.02},
+        DoublePicture {"icon.png", 0.01},
+        // 16 x 16 pixel art: a slope or a circle drawn finer changes a larger share
+        DoublePicture {"tree/unknown.png", 0.2}, DoublePicture {"tree/fixed.png", 0.2},
+        DoublePicture {"tree/ram.png", 0.2}, DoublePicture {"tree/remove.png", 0.2},
+        DoublePicture {"tree/cd.png", 0.2}, DoublePicture {"tree/folder.png", 0.2},
+        DoublePicture {"tree/open.png", 0.2}, DoublePicture {"tree/remote.png", 0.2}),
     [](const auto& info) {
         std::string name = info.param.name;
         name = name.substr(name.find('/') + 1);
@@ -231,10 +227,10 @@ TEST(AssetsTest, BackgroundKeepsItsLayout)
     for (const QRect& panel : kPanels) {
         const int midX = panel.center().x(), midY = panel.center().y();
         for (const QPoint inside : {QPoint(panel.left(), midY), QPoint(panel.right(), midY),
-                                    QPoint(midX, panel.top()), QPoint(midX, panel.bottom())})
+                 QPoint(midX, panel.top()), QPoint(midX, panel.bottom())})
             EXPECT_EQ(bg.pixelColor(inside), QColor(Qt::white)) << inside.x() << "," << inside.y();
         for (const QPoint outside : {QPoint(panel.left() - 1, midY), QPoint(panel.right() + 1, midY),
-                                     QPoint(midX, panel.top() - 1), QPoint(midX, panel.bottom() + 1)})
+                 QPoint(midX, panel.top() - 1), QPoint(midX, panel.bottom() + 1)})
             EXPECT_LT(bg.pixelColor(outside).red(), 100) << outside.x() << "," << outside.y();
     }
 

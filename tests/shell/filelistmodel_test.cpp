@@ -41,16 +41,13 @@ bool make(const QDir& dir, const Entry& e)
         QFile file(path);
         return file.open(QIODevice::WriteOnly);
     }
-    case Kind::Folder:
-        return dir.mkdir(e.fileName);
-    case Kind::Pipe:
-        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    case Kind::Folder: return dir.mkdir(e.fileName);
+    case Kind::Pipe: return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
     case Kind::LinkToFile: {
         QFile target(dir.filePath(u"target.bin"_s));
         return target.open(QIODevice::WriteOnly) && QFile::link(target.fileName(), path);
     }
-    case Kind::BrokenLink:
-        return QFile::link(dir.filePath(u"nowhere.bin"_s), path);
+    case Kind::BrokenLink: return QFile::link(dir.filePath(u"nowhere.bin"_s), path);
     }
     return false;
 }
@@ -67,7 +64,8 @@ static QStringList listedNames(const QString& path, const FileNamePatterns& patt
     return names;
 }
 
-class FileMatchTest : public ::testing::TestWithParam<Entry> {};
+class FileMatchTest : public ::testing::TestWithParam<Entry>
+{ };
 
 // Which folder entries File1 lists: matching plain files, whatever the letter case.
 TEST_P(FileMatchTest, ListsOnlyMatchingPlainFiles)
@@ -80,31 +78,31 @@ TEST_P(FileMatchTest, ListsOnlyMatchingPlainFiles)
     EXPECT_LE(names.size(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Entries, FileMatchTest, ::testing::Values(
-    Entry{"Mp3", u"a.mp3"_s, Kind::File, true},
-    Entry{"UpperCaseExtension", u"B.MP3"_s, Kind::File, true},
-    Entry{"MixedCaseExtension", u"c.Wav"_s, Kind::File, true},
-    Entry{"EveryPatternMpeg", u"film.mpeg"_s, Kind::File, true},
-    Entry{"EveryPatternSwf", u"intro.swf"_s, Kind::File, true},
-    Entry{"EveryPatternWmv", u"clip.wmv"_s, Kind::File, true},
-    Entry{"CommentLikeName", u"#1 hit.mp3"_s, Kind::File, true},
-    Entry{"OtherExtension", u"notes.txt"_s, Kind::File, false},
-    Entry{"PatternInTheMiddle", u"a.mp3.txt"_s, Kind::File, false},
-    Entry{"TrailingSpace", u"a.mp3 "_s, Kind::File, false},
-    Entry{"NoExtension", u"mp3"_s, Kind::File, false},
-    Entry{"Hidden", u".hidden.mp3"_s, Kind::File, false},
-    Entry{"LineFeedInName", u"two\nlines.mp3"_s, Kind::File, false},
-    Entry{"CarriageReturnInName", u"two\rlines.mp3"_s, Kind::File, false},
-    Entry{"TabStaysOneLine", u"a\tb.mp3"_s, Kind::File, true},
-    Entry{"LineSeparatorInName", u"two\u2028lines.mp3"_s, Kind::File, false},
-    Entry{"ParagraphSeparatorInName", u"two\u2029lines.mp3"_s, Kind::File, false},
-    Entry{"FrameStartInName", u"evil\uFDD0#EXTINF:1,Injected\uFDD0ghost.mp3"_s, Kind::File, false},
-    Entry{"FrameEndInName", u"two\uFDD1lines.mp3"_s, Kind::File, false},
-    Entry{"NextLineStaysOneLine", u"one\u0085line.mp3"_s, Kind::File, true},
-    Entry{"FolderNamedLikeMedia", u"album.mp3"_s, Kind::Folder, false},
-    Entry{"Pipe", u"stream.mp3"_s, Kind::Pipe, false},
-    Entry{"LinkToFile", u"link.mp3"_s, Kind::LinkToFile, true},
-    Entry{"BrokenLink", u"gone.mp3"_s, Kind::BrokenLink, false}),
+INSTANTIATE_TEST_SUITE_P(Entries, FileMatchTest,
+    ::testing::Values(Entry {"Mp3", u"a.mp3"_s, Kind::File, true},
+        Entry {"UpperCaseExtension", u"B.MP3"_s, Kind::File, true},
+        Entry {"MixedCaseExtension", u"c.Wav"_s, Kind::File, true},
+        Entry {"EveryPatternMpeg", u"film.mpeg"_s, Kind::File, true},
+        Entry {"EveryPatternSwf", u"intro.swf"_s, Kind::File, true},
+        Entry {"EveryPatternWmv", u"clip.wmv"_s, Kind::File, true},
+        Entry {"CommentLikeName", u"#1 hit.mp3"_s, Kind::File, true},
+        Entry {"OtherExtension", u"notes.txt"_s, Kind::File, false},
+        Entry {"PatternInTheMiddle", u"a.mp3.txt"_s, Kind::File, false},
+        Entry {"TrailingSpace", u"a.mp3 "_s, Kind::File, false},
+        Entry {"NoExtension", u"mp3"_s, Kind::File, false},
+        Entry {"Hidden", u".hidden.mp3"_s, Kind::File, false},
+        Entry {"LineFeedInName", u"two\nlines.mp3"_s, Kind::File, false},
+        Entry {"CarriageReturnInName", u"two\rlines.mp3"_s, Kind::File, false},
+        Entry {"TabStaysOneLine", u"a\tb.mp3"_s, Kind::File, true},
+        Entry {"LineSeparatorInName", u"two\u2028lines.mp3"_s, Kind::File, false},
+        Entry {"ParagraphSeparatorInName", u"two\u2029lines.mp3"_s, Kind::File, false},
+        Entry {"FrameStartInName", u"evil\uFDD0#EXTINF:1,Injected\uFDD0ghost.mp3"_s, Kind::File, false},
+        Entry {"FrameEndInName", u"two\uFDD1lines.mp3"_s, Kind::File, false},
+        Entry {"NextLineStaysOneLine", u"one\u0085line.mp3"_s, Kind::File, true},
+        Entry {"FolderNamedLikeMedia", u"album.mp3"_s, Kind::Folder, false},
+        Entry {"Pipe", u"stream.mp3"_s, Kind::Pipe, false},
+        Entry {"LinkToFile", u"link.mp3"_s, Kind::LinkToFile, true},
+        Entry {"BrokenLink", u"gone.mp3"_s, Kind::BrokenLink, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Ordering {
@@ -113,7 +111,8 @@ struct Ordering {
     QStringList listed;
 };
 
-class FileOrderTest : public ::testing::TestWithParam<Ordering> {};
+class FileOrderTest : public ::testing::TestWithParam<Ordering>
+{ };
 
 // Natural order without regard to case: numbers by value, letters by letter.
 TEST_P(FileOrderTest, SortsNaturally)
@@ -131,43 +130,35 @@ TEST_P(FileOrderTest, SortsNaturally)
     EXPECT_EQ(shown, GetParam().listed);
 }
 
-INSTANTIATE_TEST_SUITE_P(Folders, FileOrderTest, ::testing::Values(
-    Ordering{"TracksByNumber",
-             {u"track 10.mp3"_s, u"track 2.mp3"_s, u"track 1.mp3"_s},
-             {u"track 1.mp3"_s, u"track 2.mp3"_s, u"track 10.mp3"_s}},
-    Ordering{"CaseIgnored",
-             {u"b.mp3"_s, u"C.mp3"_s, u"A.mp3"_s},
-             {u"A.mp3"_s, u"b.mp3"_s, u"C.mp3"_s}},
-    Ordering{"NumbersBeforeLetters",
-             {u"Zed.wav"_s, u"10 x.wav"_s, u"alpha.wav"_s, u"9 y.wav"_s},
-             {u"9 y.wav"_s, u"10 x.wav"_s, u"alpha.wav"_s, u"Zed.wav"_s}},
-    Ordering{"CaseOnlyDifferenceKeepsAFixedOrder",
-             {u"song.mp3"_s, u"Song.mp3"_s, u"SONG.mp3"_s},
-             {u"SONG.mp3"_s, u"Song.mp3"_s, u"song.mp3"_s}},
-    Ordering{"AccentsFollowTheirLetter",
-             {u"fable.mp3"_s, u"\u00C9lan.mp3"_s, u"eagle.mp3"_s, u"e\u0301cho.mp3"_s},
-             {u"eagle.mp3"_s, u"e\u0301cho.mp3"_s, u"\u00C9lan.mp3"_s, u"fable.mp3"_s}},
-    Ordering{"LeadingZerosDoNotCount",
-             {u"track 002.mp3"_s, u"track 1.mp3"_s, u"track 01.mp3"_s, u"track 10.mp3"_s},
-             {u"track 01.mp3"_s, u"track 1.mp3"_s, u"track 002.mp3"_s, u"track 10.mp3"_s}},
-    Ordering{"PunctuationBeforeNumbers",
-             {u"a.mp3"_s, u"01.mp3"_s, u"_intro.mp3"_s, u"(live).mp3"_s},
-             {u"(live).mp3"_s, u"_intro.mp3"_s, u"01.mp3"_s, u"a.mp3"_s}},
-    Ordering{"LongNumbersByLength",
-             {u"n "_s + QString(61, u'1') + u".mp3"_s, u"n "_s + QString(60, u'9') + u".mp3"_s,
-              u"n 5.mp3"_s},
-             {u"n 5.mp3"_s, u"n "_s + QString(60, u'9') + u".mp3"_s,
-              u"n "_s + QString(61, u'1') + u".mp3"_s}},
-    Ordering{"OtherScriptsAfterLatinByCodePoint",
-             {u"\U00010400.mp3"_s, u"\u4E2D.mp3"_s, u"\u03C9mega.mp3"_s, u"zeta.mp3"_s,
-              u"\u03A9mega.mp3"_s, u"7.mp3"_s, u"\u00ABlive\u00BB.mp3"_s, u"_x.mp3"_s},
-             {u"_x.mp3"_s, u"\u00ABlive\u00BB.mp3"_s, u"7.mp3"_s, u"zeta.mp3"_s,
-              u"\u03A9mega.mp3"_s, u"\u03C9mega.mp3"_s, u"\u4E2D.mp3"_s, u"\U00010400.mp3"_s}},
-    Ordering{"LongNamesPastTheHeldWeights",
-             {u"Artist - Album - 10 - b.mp3"_s, u"Artist - Album - 10 - a.mp3"_s,
-              u"Artist - Album - 9 - z.mp3"_s},
-             {u"Artist - Album - 9 - z.mp3"_s, u"Artist - Album - 10 - a.mp3"_s,
-              u"Artist - Album - 10 - b.mp3"_s}}),
+INSTANTIATE_TEST_SUITE_P(Folders, FileOrderTest,
+    ::testing::Values(Ordering {"TracksByNumber", {u"track 10.mp3"_s, u"track 2.mp3"_s, u"track 1.mp3"_s},
+                          {u"track 1.mp3"_s, u"track 2.mp3"_s, u"track 10.mp3"_s}},
+        Ordering {"CaseIgnored", {u"b.mp3"_s, u"C.mp3"_s, u"A.mp3"_s}, {u"A.mp3"_s, u"b.mp3"_s, u"C.mp3"_s}},
+        Ordering {"NumbersBeforeLetters", {u"Zed.wav"_s, u"10 x.wav"_s, u"alpha.wav"_s, u"9 y.wav"_s},
+            {u"9 y.wav"_s, u"10 x.wav"_s, u"alpha.wav"_s, u"Zed.wav"_s}},
+        Ordering {"CaseOnlyDifferenceKeepsAFixedOrder", {u"song.mp3"_s, u"Song.mp3"_s, u"SONG.mp3"_s},
+            {u"SONG.mp3"_s, u"Song.mp3"_s, u"song.mp3"_s}},
+        Ordering {"AccentsFollowTheirLetter",
+            {u"fable.mp3"_s, u"\u00C9lan.mp3"_s, u"eagle.mp3"_s, u"e\u0301cho.mp3"_s},
+            {u"eagle.mp3"_s, u"e\u0301cho.mp3"_s, u"\u00C9lan.mp3"_s, u"fable.mp3"_s}},
+        Ordering {"LeadingZerosDoNotCount",
+            {u"track 002.mp3"_s, u"track 1.mp3"_s, u"track 01.mp3"_s, u"track 10.mp3"_s},
+            {u"track 01.mp3"_s, u"track 1.mp3"_s, u"track 002.mp3"_s, u"track 10.mp3"_s}},
+        Ordering {"PunctuationBeforeNumbers", {u"a.mp3"_s, u"01.mp3"_s, u"_intro.mp3"_s, u"(live).mp3"_s},
+            {u"(live).mp3"_s, u"_intro.mp3"_s, u"01.mp3"_s, u"a.mp3"_s}},
+        Ordering {"LongNumbersByLength",
+            {u"n "_s + QString(61, u'1') + u".mp3"_s, u"n "_s + QString(60, u'9') + u".mp3"_s, u"n 5.mp3"_s},
+            {u"n 5.mp3"_s, u"n "_s + QString(60, u'9') + u".mp3"_s, u"n "_s + QString(61, u'1') + u".mp3"_s}},
+        Ordering {"OtherScriptsAfterLatinByCodePoint",
+            {u"\U00010400.mp3"_s, u"\u4E2D.mp3"_s, u"\u03C9mega.mp3"_s, u"zeta.mp3"_s, u"\u03A9mega.mp3"_s,
+                u"7.mp3"_s, u"\u00ABlive\u00BB.mp3"_s, u"_x.mp3"_s},
+            {u"_x.mp3"_s, u"\u00ABlive\u00BB.mp3"_s, u"7.mp3"_s, u"zeta.mp3"_s, u"\u03A9mega.mp3"_s,
+                u"\u03C9mega.mp3"_s, u"\u4E2D.mp3"_s, u"\U00010400.mp3"_s}},
+        Ordering {"LongNamesPastTheHeldWeights",
+            {u"Artist - Album - 10 - b.mp3"_s, u"Artist - Album - 10 - a.mp3"_s,
+                u"Artist - Album - 9 - z.mp3"_s},
+            {u"Artist - Album - 9 - z.mp3"_s, u"Artist - Album - 10 - a.mp3"_s,
+                u"Artist - Album - 10 - b.mp3"_s}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Creates a file whose name is `name`'s bytes exactly, whatever their encoding.
@@ -185,7 +176,8 @@ struct Encoded {
     bool legacy;
 };
 
-class FileEncodingTest : public ::testing::TestWithParam<Encoded> {};
+class FileEncodingTest : public ::testing::TestWithParam<Encoded>
+{ };
 
 // Every matching name is listed whatever its bytes: UTF-8 as such, anything else read as
 // Windows-1252, with no replacement character, and with its bytes kept for the playlist.
@@ -204,16 +196,19 @@ TEST_P(FileEncodingTest, ListsTheNameReadablyWithItsBytes)
     EXPECT_EQ(model.data(model.index(0), Qt::ToolTipRole).toString().contains(u"not in UTF-8"_s), e.legacy);
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, FileEncodingTest, ::testing::Values(
-    Encoded{"Utf8", "caf\xc3\xa9 au lait.mp3", u"caf\u00e9 au lait.mp3"_s, false},
-    Encoded{"Windows1252", "caf\xe9 au lait.mp3", u"caf\u00e9 au lait.mp3"_s, true},
-    Encoded{"Windows1252Punctuation", "\x80 \x93hit\x94 \x85.WAV",
+INSTANTIATE_TEST_SUITE_P(Names, FileEncodingTest,
+    ::testing::Values(Encoded {"Utf8", "caf\xc3\xa9 au lait.mp3", u"caf\u00e9 au lait.mp3"_s, false},
+        Encoded {"Windows1252", "caf\xe9 au lait.mp3", u"caf\u00e9 au lait.mp3"_s, true},
+        Encoded {"Windows1252Punctuation", "\x80 \x93hit\x94 \x85.WAV",
             u"\u20ac \u201chit\u201d \u2026.WAV"_s, true},
-    Encoded{"UndefinedWindows1252Bytes", "\x81\x8d\x8f\x90\x9d.mp3",
+        Encoded {"UndefinedWindows1252Bytes", "\x81\x8d\x8f\x90\x9d.mp3",
             u"\u0081\u008d\u008f\u0090\u009d.mp3"_s, true},
-    Encoded{"TruncatedUtf8", "caf\xc3.mp3", u"caf\u00c3.mp3"_s, true},
-    Encoded{"OverlongUtf8Slash", "a\xc0\xaf" "b.mp3", u"a\u00c0\u00afb.mp3"_s, true},
-    Encoded{"EncodedSurrogate", "\xed\xa0\x80.mp3", u"\u00ed\u00a0\u20ac.mp3"_s, true}),
+        Encoded {"TruncatedUtf8", "caf\xc3.mp3", u"caf\u00c3.mp3"_s, true},
+        Encoded {"OverlongUtf8Slash",
+            "a\xc0\xaf"
+            "b.mp3",
+            u"a\u00c0\u00afb.mp3"_s, true},
+        Encoded {"EncodedSurrogate", "\xed\xa0\x80.mp3", u"\u00ed\u00a0\u20ac.mp3"_s, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Names in several encodings side by side, two of them shown alike: all are listed in one
@@ -223,15 +218,16 @@ TEST(FileListModelTest, MixedEncodingsAreListedTogether)
     ScratchFolder dir;
     ASSERT_TRUE(dir.isValid());
     const QList<QByteArray> onDisk = {"\xe9t\xe9 10.mp3", "fable.mp3", "caf\xe9.mp3",
-                                      "\xc3\xa9t\xc3\xa9 9.mp3", "caf\xc3\xa9.mp3", "eagle.mp3"};
+        "\xc3\xa9t\xc3\xa9 9.mp3", "caf\xc3\xa9.mp3", "eagle.mp3"};
     for (const QByteArray& name : onDisk)
         ASSERT_TRUE(makeRaw(dir.path(), name));
     FileListModel model(FolderHandle::open(dir.path()), FileNamePatterns::media());
     QList<QByteArray> listed;
     for (int row = 0; row < model.rowCount(); ++row)
         listed.push_back(model.fileNameBytes(row));
-    EXPECT_EQ(listed, (QList<QByteArray>{"caf\xc3\xa9.mp3", "caf\xe9.mp3", "eagle.mp3",
-                                         "\xc3\xa9t\xc3\xa9 9.mp3", "\xe9t\xe9 10.mp3", "fable.mp3"}));
+    EXPECT_EQ(listed,
+        (QList<QByteArray> {"caf\xc3\xa9.mp3", "caf\xe9.mp3", "eagle.mp3", "\xc3\xa9t\xc3\xa9 9.mp3",
+            "\xe9t\xe9 10.mp3", "fable.mp3"}));
     EXPECT_EQ(model.fileName(0), model.fileName(1));
 }
 
@@ -242,7 +238,8 @@ struct Search {
     QByteArray found; // the name of the file made current, empty for none
 };
 
-class KeyboardSearchTest : public ::testing::TestWithParam<Search> {};
+class KeyboardSearchTest : public ::testing::TestWithParam<Search>
+{ };
 
 // Typed letters make current the first file after the current one, wrapping at the end,
 // whose name as shown starts with them, whatever the case and accents (as the order folds
@@ -252,9 +249,14 @@ TEST_P(KeyboardSearchTest, FindsTheFileTheLettersStart)
     ScratchFolder dir;
     ASSERT_TRUE(dir.isValid());
     for (const QByteArray& name : {QByteArray("alpha.mp3"), QByteArray("Beta.mp3"), QByteArray("bravo.wav"),
-                                   QByteArray("caf\xc3\xa9 2.mp3"), QByteArray("caf\xe9 1.mp3"),
-                                   QByteArray("\xe2\x84\xaa" "elvin.mp3"), QByteArray("\xce\xa9mega.mp3"),
-                                   QByteArray("\xc3\x89" "dith Piaf.mp3"), QByteArray("u\xcc\x88" "ber.mp3")})
+             QByteArray("caf\xc3\xa9 2.mp3"), QByteArray("caf\xe9 1.mp3"),
+             QByteArray("\xe2\x84\xaa"
+                        "elvin.mp3"),
+             QByteArray("\xce\xa9mega.mp3"),
+             QByteArray("\xc3\x89"
+                        "dith Piaf.mp3"),
+             QByteArray("u\xcc\x88"
+                        "ber.mp3")})
         ASSERT_TRUE(makeRaw(dir.path(), name));
     FileListModel model(FolderHandle::open(dir.path()), FileNamePatterns::media());
     FileListView view;
@@ -265,26 +267,34 @@ TEST_P(KeyboardSearchTest, FindsTheFileTheLettersStart)
     EXPECT_EQ(model.fileNameBytes(view.currentIndex().row()), GetParam().found);
 }
 
-INSTANTIATE_TEST_SUITE_P(Typed, KeyboardSearchTest, ::testing::Values(
-    Search{"FirstLetter", -1, u"b"_s, "Beta.mp3"},
-    Search{"LettersIgnoringCase", -1, u"BR"_s, "bravo.wav"},
-    Search{"AfterTheCurrentFile", 1, u"b"_s, "bravo.wav"},
-    Search{"WrapsAtTheEnd", 5, u"a"_s, "alpha.mp3"},
-    Search{"LegacyNameByItsText", -1, u"CAF\u00C9 1"_s, "caf\xe9 1.mp3"},
-    Search{"AsciiStartOfAnAccentedName", 3, u"caf"_s, "caf\xc3\xa9 2.mp3"},
-    Search{"PlainLetterFindsAccented", -1, u"cafe"_s, "caf\xe9 1.mp3"},
-    Search{"CaseAndAccentFoldedAsOrdered", -1, u"edith"_s, "\xc3\x89" "dith Piaf.mp3"},
-    Search{"CombiningAccentSkipped", -1, u"uber"_s, "u\xcc\x88" "ber.mp3"},
-    Search{"TypedAccentFolded", -1, u"\u00DCB"_s, "u\xcc\x88" "ber.mp3"},
-    Search{"SignThatFoldsToALetter", -1, u"k"_s, "\xe2\x84\xaa" "elvin.mp3"},
-    Search{"OtherScriptIgnoringCase", -1, u"\u03C9"_s, "\xce\xa9mega.mp3"},
-    Search{"NoFileStartsSo", -1, u"x"_s, ""}),
+INSTANTIATE_TEST_SUITE_P(Typed, KeyboardSearchTest,
+    ::testing::Values(Search {"FirstLetter", -1, u"b"_s, "Beta.mp3"},
+        Search {"LettersIgnoringCase", -1, u"BR"_s, "bravo.wav"},
+        Search {"AfterTheCurrentFile", 1, u"b"_s, "bravo.wav"},
+        Search {"WrapsAtTheEnd", 5, u"a"_s, "alpha.mp3"},
+        Search {"LegacyNameByItsText", -1, u"CAF\u00C9 1"_s, "caf\xe9 1.mp3"},
+        Search {"AsciiStartOfAnAccentedName", 3, u"caf"_s, "caf\xc3\xa9 2.mp3"},
+        Search {"PlainLetterFindsAccented", -1, u"cafe"_s, "caf\xe9 1.mp3"},
+        Search {"CaseAndAccentFoldedAsOrdered", -1, u"edith"_s,
+            "\xc3\x89"
+            "dith Piaf.mp3"},
+        Search {"CombiningAccentSkipped", -1, u"uber"_s,
+            "u\xcc\x88"
+            "ber.mp3"},
+        Search {"TypedAccentFolded", -1, u"\u00DCB"_s,
+            "u\xcc\x88"
+            "ber.mp3"},
+        Search {"SignThatFoldsToALetter", -1, u"k"_s,
+            "\xe2\x84\xaa"
+            "elvin.mp3"},
+        Search {"OtherScriptIgnoringCase", -1, u"\u03C9"_s, "\xce\xa9mega.mp3"},
+        Search {"NoFileStartsSo", -1, u"x"_s, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The pattern list splits at ';' and an empty list matches nothing.
 TEST(FileListModelTest, SplitsPatternList)
 {
-    EXPECT_EQ(FileNamePatterns::split(u"*.a;*.b"_s), (QStringList{u"*.a"_s, u"*.b"_s}));
+    EXPECT_EQ(FileNamePatterns::split(u"*.a;*.b"_s), (QStringList {u"*.a"_s, u"*.b"_s}));
     EXPECT_TRUE(listedNames(QDir::tempPath(), FileNamePatterns(QStringList())).isEmpty());
 }
 

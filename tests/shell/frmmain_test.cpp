@@ -62,7 +62,8 @@ struct Placement {
     QRect pixels;
 };
 
-class LayoutTest : public MainWindowFixture, public ::testing::WithParamInterface<Placement> {};
+class LayoutTest : public MainWindowFixture, public ::testing::WithParamInterface<Placement>
+{ };
 
 // Every control sits where its twips put it, each edge rounded to the nearest pixel.
 TEST_P(LayoutTest, PlacesControl)
@@ -72,14 +73,13 @@ TEST_P(LayoutTest, PlacesControl)
     EXPECT_EQ(control->geometry(), GetParam().pixels);
 }
 
-INSTANTIATE_TEST_SUITE_P(Controls, LayoutTest, ::testing::Values(
-    Placement{"File1", QRect(8, 24, 185, 214)},
-    Placement{"Text1", QRect(201, 24, 192, 217)},   // 3009 twips is 200.6 px: on the panel's edge
-    Placement{"Text2", QRect(8, 270, 249, 25)},
-    Placement{"Check4", QRect(328, 304, 49, 17)},   // wholly below the 299 px client area
-    Placement{"cmdReset", QRect(328, 272, 65, 17)},
-    Placement{"cmdSave", QRect(272, 272, 57, 17)},
-    Placement{"cmdExit", QRect(376, 0, 25, 17)}),   // 5 px past the right edge
+INSTANTIATE_TEST_SUITE_P(Controls, LayoutTest,
+    ::testing::Values(Placement {"File1", QRect(8, 24, 185, 214)},
+        Placement {"Text1", QRect(201, 24, 192, 217)}, // 3009 twips is 200.6 px: on the panel's edge
+        Placement {"Text2", QRect(8, 270, 249, 25)},
+        Placement {"Check4", QRect(328, 304, 49, 17)}, // wholly below the 299 px client area
+        Placement {"cmdReset", QRect(328, 272, 65, 17)}, Placement {"cmdSave", QRect(272, 272, 57, 17)},
+        Placement {"cmdExit", QRect(376, 0, 25, 17)}), // 5 px past the right edge
     [](const auto& info) { return std::string(info.param.control); });
 
 // Controls as designed: the text boxes frameless, Text1 multi-line without scroll bars,
@@ -113,8 +113,7 @@ TEST_F(MainWindowTest, OpensReady)
 // Text1 moves the focus instead of typing a tab.
 TEST_F(MainWindowTest, TabReachesEveryControlInOrder)
 {
-    const std::vector<QWidget*> order = {window->Text1(), window->Text2(), window->Check4(),
-                                         window->File1()};
+    const std::vector<QWidget*> order = {window->Text1(), window->Text2(), window->Check4(), window->File1()};
     for (QWidget* expected : order) {
         key(Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), expected) << expected->objectName().toStdString();
@@ -188,7 +187,8 @@ struct UndoneRestart {
     bool viaCheck4; // the m3u box unchecked and checked again, else RESET
 };
 
-class UndoRestartTest : public MainWindowFixture, public ::testing::WithParamInterface<UndoneRestart> {};
+class UndoRestartTest : public MainWindowFixture, public ::testing::WithParamInterface<UndoneRestart>
+{ };
 
 // RESET and the m3u box's restart replace the playlist as one step: Ctrl+Z in the box
 // brings the whole text back, picks and typing included, and Ctrl+Y redoes the restart.
@@ -222,9 +222,8 @@ TEST_P(UndoRestartTest, CtrlZBringsThePlaylistBack)
     EXPECT_EQ(window->builder().PlaylistText(), u"#EXTM3U\r\nb.mp3"_s);
 }
 
-INSTANTIATE_TEST_SUITE_P(Restarts, UndoRestartTest, ::testing::Values(
-    UndoneRestart{"Reset", false},
-    UndoneRestart{"M3uBox", true}),
+INSTANTIATE_TEST_SUITE_P(Restarts, UndoRestartTest,
+    ::testing::Values(UndoneRestart {"Reset", false}, UndoneRestart {"M3uBox", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A new window's playlist has nothing before it: Ctrl+Z leaves "#EXTM3U".
@@ -241,7 +240,8 @@ struct KeyPicks {
     QString entries; // what the keys append to "#EXTM3U", lines joined by LF
 };
 
-class KeyboardPickTest : public MainWindowFixture, public ::testing::WithParamInterface<KeyPicks> {};
+class KeyboardPickTest : public MainWindowFixture, public ::testing::WithParamInterface<KeyPicks>
+{ };
 
 // Each key that makes another file current adds that file once; a key that moves nowhere
 // adds nothing.
@@ -253,18 +253,18 @@ TEST_P(KeyboardPickTest, AddsOneEntryPerMove)
     EXPECT_EQ(text1(), u"#EXTM3U"_s + GetParam().entries);
 }
 
-INSTANTIATE_TEST_SUITE_P(Keys, KeyboardPickTest, ::testing::Values(
-    KeyPicks{"FirstDownPicksFirstFile", {Qt::Key_Down}, u"\na.mp3"_s},
-    KeyPicks{"FirstEndPicksLastFile", {Qt::Key_End, Qt::Key_End}, u"\nd.WMA"_s},
-    KeyPicks{"FirstPageDownPicksAPageDown", {Qt::Key_PageDown}, u"\nd.WMA"_s},
-    KeyPicks{"FirstUpPicksFirstFile", {Qt::Key_Up}, u"\na.mp3"_s},
-    KeyPicks{"DownTwice", {Qt::Key_Down, Qt::Key_Down}, u"\na.mp3\nb.mp3"_s},
-    KeyPicks{"UpAtTopMovesNowhere", {Qt::Key_Down, Qt::Key_Up}, u"\na.mp3"_s},
-    KeyPicks{"EndThenHome", {Qt::Key_Down, Qt::Key_End, Qt::Key_Home}, u"\na.mp3\nd.WMA\na.mp3"_s},
-    KeyPicks{"EndTwice", {Qt::Key_Down, Qt::Key_End, Qt::Key_End}, u"\na.mp3\nd.WMA"_s},
-    KeyPicks{"PageDown", {Qt::Key_Down, Qt::Key_PageDown}, u"\na.mp3\nd.WMA"_s},
-    KeyPicks{"TypedLetter", {Qt::Key_C}, u"\nc.wav"_s},
-    KeyPicks{"SpaceIsNoMove", {Qt::Key_Down, Qt::Key_Space}, u"\na.mp3"_s}),
+INSTANTIATE_TEST_SUITE_P(Keys, KeyboardPickTest,
+    ::testing::Values(KeyPicks {"FirstDownPicksFirstFile", {Qt::Key_Down}, u"\na.mp3"_s},
+        KeyPicks {"FirstEndPicksLastFile", {Qt::Key_End, Qt::Key_End}, u"\nd.WMA"_s},
+        KeyPicks {"FirstPageDownPicksAPageDown", {Qt::Key_PageDown}, u"\nd.WMA"_s},
+        KeyPicks {"FirstUpPicksFirstFile", {Qt::Key_Up}, u"\na.mp3"_s},
+        KeyPicks {"DownTwice", {Qt::Key_Down, Qt::Key_Down}, u"\na.mp3\nb.mp3"_s},
+        KeyPicks {"UpAtTopMovesNowhere", {Qt::Key_Down, Qt::Key_Up}, u"\na.mp3"_s},
+        KeyPicks {"EndThenHome", {Qt::Key_Down, Qt::Key_End, Qt::Key_Home}, u"\na.mp3\nd.WMA\na.mp3"_s},
+        KeyPicks {"EndTwice", {Qt::Key_Down, Qt::Key_End, Qt::Key_End}, u"\na.mp3\nd.WMA"_s},
+        KeyPicks {"PageDown", {Qt::Key_Down, Qt::Key_PageDown}, u"\na.mp3\nd.WMA"_s},
+        KeyPicks {"TypedLetter", {Qt::Key_C}, u"\nc.wav"_s},
+        KeyPicks {"SpaceIsNoMove", {Qt::Key_Down, Qt::Key_Space}, u"\na.mp3"_s}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A click picks even the file that is already current; a double click is one pick.
@@ -299,7 +299,8 @@ TEST_F(MainWindowTest, OnlyLeftClicksOnFilesPick)
 {
     clickAt(rowCentre(kA), Qt::RightButton);
     const QPoint belowFiles = rowCentre(kD) + QPoint(0, 60);
-    ASSERT_FALSE(window->File1()->indexAt(window->File1()->viewport()->mapFrom(window.get(), belowFiles)).isValid());
+    ASSERT_FALSE(
+        window->File1()->indexAt(window->File1()->viewport()->mapFrom(window.get(), belowFiles)).isValid());
     clickAt(belowFiles);
     window->Text2()->setFocus();
     window->File1()->setFocus(Qt::TabFocusReason);
@@ -312,7 +313,8 @@ struct StripClick {
     bool save; // else reset
 };
 
-class ClickAreaOverlapTest : public MainWindowFixture, public ::testing::WithParamInterface<StripClick> {};
+class ClickAreaOverlapTest : public MainWindowFixture, public ::testing::WithParamInterface<StripClick>
+{ };
 
 // cmdSave (272..328) and cmdReset (328..392) share the column x = 328; a click anywhere
 // runs exactly one of them.
@@ -327,12 +329,10 @@ TEST_P(ClickAreaOverlapTest, RunsExactlyOne)
     EXPECT_NE(saved, reset);
 }
 
-INSTANTIATE_TEST_SUITE_P(Columns, ClickAreaOverlapTest, ::testing::Values(
-    StripClick{"SaveLeftEdge", 272, true},
-    StripClick{"SaveBeforeStrip", 327, true},
-    StripClick{"SharedStrip", 328, true},
-    StripClick{"ResetAfterStrip", 329, false},
-    StripClick{"ResetRightEdge", 392, false}),
+INSTANTIATE_TEST_SUITE_P(Columns, ClickAreaOverlapTest,
+    ::testing::Values(StripClick {"SaveLeftEdge", 272, true}, StripClick {"SaveBeforeStrip", 327, true},
+        StripClick {"SharedStrip", 328, true}, StripClick {"ResetAfterStrip", 329, false},
+        StripClick {"ResetRightEdge", 392, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // No key saves, resets or leaves: Enter in Text2 is no default button, Escape no cancel.
@@ -369,7 +369,8 @@ TEST_F(MainWindowTest, FolderTipOverAFile)
     QApplication::sendEvent(viewport, &help);
     ASSERT_TRUE(QToolTip::isVisible());
     const QString tip = QToolTip::text();
-    EXPECT_TRUE(tip.indexOf(u"b.mp3"_s) >= 0 && tip.indexOf(u"b.mp3"_s) < tip.indexOf(u"saved into this folder"_s))
+    EXPECT_TRUE(
+        tip.indexOf(u"b.mp3"_s) >= 0 && tip.indexOf(u"b.mp3"_s) < tip.indexOf(u"saved into this folder"_s))
         << tip.toStdString();
     QToolTip::hideText();
 }
@@ -384,7 +385,8 @@ TEST_F(MainWindowTest, ListIsFilledOnce)
     EXPECT_EQ(window->File1()->model()->rowCount(), 4);
 }
 
-class EmptyFolderTest : public MainWindowFixture {
+class EmptyFolderTest : public MainWindowFixture
+{
     QStringList files() const override { return {u"readme.txt"_s}; }
 };
 
@@ -400,7 +402,8 @@ TEST_F(EmptyFolderTest, NothingToPick)
 
 // A file whose name is not UTF-8, beside its UTF-8 twin: each click saves the bytes of the
 // very file clicked.
-class LegacyNameWindowTest : public MainWindowFixture {
+class LegacyNameWindowTest : public MainWindowFixture
+{
 protected:
     void SetUp() override
     {

@@ -15,7 +15,8 @@
 
 using namespace Qt::StringLiterals;
 
-class SplashTest : public ::testing::Test {
+class SplashTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -73,8 +73,8 @@ int mkdirOpen(int dir, const QByteArray& name)
 // listed folder's descriptor and what a case does to the folder after the window is made.
 struct Ground {
     int root = -1;
-    int listed = -1;      // the folder the program is started in
-    int savedIn = -1;     // where the playlist must land (its descriptor), -1: nowhere
+    int listed = -1;  // the folder the program is started in
+    int savedIn = -1; // where the playlist must land (its descriptor), -1: nowhere
     std::vector<std::pair<int, QByteArray>> untouched; // (folder, name) that must not appear
 };
 
@@ -89,19 +89,18 @@ struct FolderCase {
     QString shownFolder = {};
 };
 
-void PrintTo(const FolderCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
+void PrintTo(const FolderCase& c, std::ostream* os) { *os << c.label; }
 
-class ListedFolderTest : public ::testing::TestWithParam<FolderCase> {
+class ListedFolderTest : public ::testing::TestWithParam<FolderCase>
+{
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_root.isValid());
         m_previous = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ASSERT_GE(m_previous, 0);
-        ground.root = ::open(QFile::encodeName(m_root.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ground.root
+            = ::open(QFile::encodeName(m_root.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ASSERT_GE(ground.root, 0);
         m_root.setAutoRemove(false);
     }
@@ -143,15 +142,15 @@ TEST_P(ListedFolderTest, ListsAndSavesThere)
     ASSERT_EQ(::fchdir(ground.listed), 0);
 
     window = std::make_unique<frmmain>();
-    window->builder().setMessenger([this](Outcome outcome, const QString& text) {
-        messages.emplace_back(outcome, text);
-    });
+    window->builder().setMessenger(
+        [this](Outcome outcome, const QString& text) { messages.emplace_back(outcome, text); });
     ASSERT_EQ(::fchdir(ground.root), 0); // the program's working directory moves on; the list does not
     ASSERT_TRUE(waitForList(*window));
     ASSERT_EQ(window->File1()->model()->rowCount(), 1);
     EXPECT_EQ(window->File1()->model()->index(0, 0).data().toString(), u"01 Intro.mp3"_s);
     if (!c.shownFolder.isEmpty()) {
-        EXPECT_TRUE(window->File1()->toolTip().contains(c.shownFolder)) << window->File1()->toolTip().toStdString();
+        EXPECT_TRUE(window->File1()->toolTip().contains(c.shownFolder))
+            << window->File1()->toolTip().toStdString();
         EXPECT_TRUE(window->File1()->accessibleDescription().contains(c.shownFolder))
             << window->File1()->accessibleDescription().toStdString();
     }
@@ -187,60 +186,61 @@ int musicFolder(int parent, const QByteArray& name)
     return fd;
 }
 
-INSTANTIATE_TEST_SUITE_P(Folders, ListedFolderTest, ::testing::Values(
-    // A Latin-1 name beside the folder its U+FFFD reading would name: the twin is untouched.
-    FolderCase{"not_utf8_beside_its_replacement_twin",
-               [](Ground& g) {
-                   g.listed = musicFolder(g.root, "caf\xe9");
-                   const int twin = mkdirOpen(g.root, "caf\xef\xbf\xbd");
-                   writeAt(twin, "02 Twin.mp3", "ID3");
-                   g.savedIn = g.listed;
-                   g.untouched = {{twin, kName}, {g.root, kName}};
-               },
-               nullptr, {}, u"/caf\u00e9"_s},
-    // Deeper than PATH_MAX: no path of it can be opened, the folder is still saved into.
-    FolderCase{"path_longer_than_path_max",
-               [](Ground& g) {
-                   int dir = g.root;
-                   for (int depth = 0; depth * 201 <= PATH_MAX + 200; ++depth) {
-                       const int next = mkdirOpen(dir, QByteArray(200, 'd'));
-                       if (dir != g.root)
-                           ::close(dir);
-                       ASSERT_GE(next, 0) << std::strerror(errno);
-                       dir = next;
-                   }
-                   writeAt(dir, "01 Intro.mp3", "ID3");
-                   g.listed = g.savedIn = dir;
-                   g.untouched = {{g.root, kName}};
-               },
-               nullptr, {}, u"\u2026dddd"_s}, // cut in the middle
-    FolderCase{"renamed_after_start",
-               [](Ground& g) {
-                   g.listed = musicFolder(g.root, "before");
-                   g.savedIn = g.listed;
-                   g.untouched = {{g.root, kName}};
-               },
-               [](Ground& g) { ASSERT_EQ(::renameat(g.root, "before", g.root, "after"), 0); }, {}},
-    FolderCase{"moved_into_another_folder",
-               [](Ground& g) {
-                   g.listed = musicFolder(g.root, "music");
-                   ::close(mkdirOpen(g.root, "elsewhere"));
-                   g.savedIn = g.listed;
-                   g.untouched = {{g.root, kName}};
-               },
-               [](Ground& g) { ASSERT_EQ(::renameat(g.root, "music", g.root, "elsewhere/music"), 0); }, {}},
-    // Removed after start: the save fails with the system's reason and lands nowhere else,
-    // not in the parent, not in "/" (where a path built from nothing would point).
-    FolderCase{"removed_after_start",
-               [](Ground& g) {
-                   g.listed = musicFolder(g.root, "gone");
-                   g.untouched = {{g.root, kName}};
-               },
-               [](Ground& g) {
-                   ASSERT_EQ(::unlinkat(g.listed, "01 Intro.mp3", 0), 0);
-                   ASSERT_EQ(::unlinkat(g.root, "gone", AT_REMOVEDIR), 0);
-               },
-               ENOENT}),
+INSTANTIATE_TEST_SUITE_P(Folders, ListedFolderTest,
+    ::testing::Values(
+        // A Latin-1 name beside the folder its U+FFFD reading would name: the twin is untouched.
+        FolderCase {"not_utf8_beside_its_replacement_twin",
+            [](Ground& g) {
+                g.listed = musicFolder(g.root, "caf\xe9");
+                const int twin = mkdirOpen(g.root, "caf\xef\xbf\xbd");
+                writeAt(twin, "02 Twin.mp3", "ID3");
+                g.savedIn = g.listed;
+                g.untouched = {{twin, kName}, {g.root, kName}};
+            },
+            nullptr, {}, u"/caf\u00e9"_s},
+        // Deeper than PATH_MAX: no path of it can be opened, the folder is still saved into.
+        FolderCase {"path_longer_than_path_max",
+            [](Ground& g) {
+                int dir = g.root;
+                for (int depth = 0; depth * 201 <= PATH_MAX + 200; ++depth) {
+                    const int next = mkdirOpen(dir, QByteArray(200, 'd'));
+                    if (dir != g.root)
+                        ::close(dir);
+                    ASSERT_GE(next, 0) << std::strerror(errno);
+                    dir = next;
+                }
+                writeAt(dir, "01 Intro.mp3", "ID3");
+                g.listed = g.savedIn = dir;
+                g.untouched = {{g.root, kName}};
+            },
+            nullptr, {}, u"\u2026dddd"_s}, // cut in the middle
+        FolderCase {"renamed_after_start",
+            [](Ground& g) {
+                g.listed = musicFolder(g.root, "before");
+                g.savedIn = g.listed;
+                g.untouched = {{g.root, kName}};
+            },
+            [](Ground& g) { ASSERT_EQ(::renameat(g.root, "before", g.root, "after"), 0); }, {}},
+        FolderCase {"moved_into_another_folder",
+            [](Ground& g) {
+                g.listed = musicFolder(g.root, "music");
+                ::close(mkdirOpen(g.root, "elsewhere"));
+                g.savedIn = g.listed;
+                g.untouched = {{g.root, kName}};
+            },
+            [](Ground& g) { ASSERT_EQ(::renameat(g.root, "music", g.root, "elsewhere/music"), 0); }, {}},
+        // Removed after start: the save fails with the system's reason and lands nowhere else,
+        // not in the parent, not in "/" (where a path built from nothing would point).
+        FolderCase {"removed_after_start",
+            [](Ground& g) {
+                g.listed = musicFolder(g.root, "gone");
+                g.untouched = {{g.root, kName}};
+            },
+            [](Ground& g) {
+                ASSERT_EQ(::unlinkat(g.listed, "01 Intro.mp3", 0), 0);
+                ASSERT_EQ(::unlinkat(g.root, "gone", AT_REMOVEDIR), 0);
+            },
+            ENOENT}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace

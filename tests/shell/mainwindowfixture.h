@@ -31,7 +31,8 @@ inline bool waitForList(const frmmain& shown)
 
 // A main window created in a temporary folder of media files, shown and active, with the
 // builder's messages recorded instead of shown.
-class MainWindowFixture : public ::testing::Test {
+class MainWindowFixture : public ::testing::Test
+{
 protected:
     struct Message {
         PlaylistBuilder::SaveOutcome outcome;
@@ -42,7 +43,7 @@ protected:
     virtual QStringList files() const
     {
         return {QStringLiteral("c.wav"), QStringLiteral("a.mp3"), QStringLiteral("d.WMA"),
-                QStringLiteral("b.mp3"), QStringLiteral("notes.txt")};
+            QStringLiteral("b.mp3"), QStringLiteral("notes.txt")};
     }
 
     void SetUp() override
@@ -55,10 +56,9 @@ protected:
         previous = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(folder.path()));
         window = std::make_unique<frmmain>();
-        window->builder().setMessenger(
-            [this](PlaylistBuilder::SaveOutcome outcome, const QString& text) {
-                messages.push_back({outcome, text});
-            });
+        window->builder().setMessenger([this](PlaylistBuilder::SaveOutcome outcome, const QString& text) {
+            messages.push_back({outcome, text});
+        });
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));

@@ -23,7 +23,8 @@ struct Centring {
     QPointF topLeft;
 };
 
-class CentredTopLeftTest : public ::testing::TestWithParam<Centring> {};
+class CentredTopLeftTest : public ::testing::TestWithParam<Centring>
+{ };
 
 // (screen - window) / 2 in twips, unrounded: a half twip survives, a big window goes negative.
 TEST_P(CentredTopLeftTest, Centres)
@@ -33,11 +34,11 @@ TEST_P(CentredTopLeftTest, Centres)
     EXPECT_DOUBLE_EQ(at.y(), GetParam().topLeft.y());
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, CentredTopLeftTest, ::testing::Values(
-    Centring{"MainWindowOn1024x768", {15360, 11520}, {5940, 4485}, {4710, 3517.5}},
-    Centring{"ExactFit", {5940, 4485}, {5940, 4485}, {0, 0}},
-    Centring{"LargerThanScreen", {3000, 2000}, {5940, 4485}, {-1470, -1242.5}},
-    Centring{"OddTwip", {15361, 11521}, {0, 0}, {7680.5, 5760.5}}),
+INSTANTIATE_TEST_SUITE_P(Sizes, CentredTopLeftTest,
+    ::testing::Values(Centring {"MainWindowOn1024x768", {15360, 11520}, {5940, 4485}, {4710, 3517.5}},
+        Centring {"ExactFit", {5940, 4485}, {5940, 4485}, {0, 0}},
+        Centring {"LargerThanScreen", {3000, 2000}, {5940, 4485}, {-1470, -1242.5}},
+        Centring {"OddTwip", {15361, 11521}, {0, 0}, {7680.5, 5760.5}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Conversion {
@@ -46,20 +47,18 @@ struct Conversion {
     QRect pixels;
 };
 
-class TwipsTest : public ::testing::TestWithParam<Conversion> {};
+class TwipsTest : public ::testing::TestWithParam<Conversion>
+{ };
 
 // Edges round to the nearest pixel each on its own, halves away from zero.
-TEST_P(TwipsTest, ConvertsEdges)
-{
-    EXPECT_EQ(Twips::toPixels(GetParam().twips), GetParam().pixels);
-}
+TEST_P(TwipsTest, ConvertsEdges) { EXPECT_EQ(Twips::toPixels(GetParam().twips), GetParam().pixels); }
 
-INSTANTIATE_TEST_SUITE_P(Rects, TwipsTest, ::testing::Values(
-    Conversion{"Whole", {120, 360, 2775, 3210}, QRect(8, 24, 185, 214)},
-    Conversion{"FractionalEdges", {3009, 360, 2882, 3255}, QRect(201, 24, 192, 217)},
-    Conversion{"JustOverHalfRoundsUp", {8, 0, 15, 15}, QRect(1, 0, 1, 1)},
-    Conversion{"JustUnderHalfRoundsDown", {7, 0, 15, 15}, QRect(0, 0, 1, 1)},
-    Conversion{"Negative", {-22, -8, 30, 8}, QRect(-1, -1, 2, 1)}),
+INSTANTIATE_TEST_SUITE_P(Rects, TwipsTest,
+    ::testing::Values(Conversion {"Whole", {120, 360, 2775, 3210}, QRect(8, 24, 185, 214)},
+        Conversion {"FractionalEdges", {3009, 360, 2882, 3255}, QRect(201, 24, 192, 217)},
+        Conversion {"JustOverHalfRoundsUp", {8, 0, 15, 15}, QRect(1, 0, 1, 1)},
+        Conversion {"JustUnderHalfRoundsDown", {7, 0, 15, 15}, QRect(0, 0, 1, 1)},
+        Conversion {"Negative", {-22, -8, 30, 8}, QRect(-1, -1, 2, 1)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // CenterForm puts the whole window in the middle of the primary screen.
@@ -70,8 +69,9 @@ TEST(CenterFormTest, CentresWindowOnScreen)
     form.resize(396, 299);
     Module1::CenterForm(form);
     // (width - 396) / 2 and (height - 299) / 2, halves rounded away from zero
-    EXPECT_EQ(form.pos(), QPoint(screen.left() + (screen.width() - 396 + 1) / 2,
-                                 screen.top() + (screen.height() - 299 + 1) / 2));
+    EXPECT_EQ(form.pos(),
+        QPoint(
+            screen.left() + (screen.width() - 396 + 1) / 2, screen.top() + (screen.height() - 299 + 1) / 2));
 }
 
 // Form_Load centres the main window before it is first shown.
@@ -86,7 +86,8 @@ TEST(CenterFormTest, MainWindowIsCentredWhenCreated)
     // screen, halves rounded away from zero; the offscreen platform draws no frame.
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     ASSERT_EQ(window.size(), QSize(396, 299));
-    EXPECT_EQ(window.pos(), QPoint(screen.left() + (screen.width() - 396 + 1) / 2,
-                                   screen.top() + (screen.height() - 299 + 1) / 2));
+    EXPECT_EQ(window.pos(),
+        QPoint(
+            screen.left() + (screen.width() - 396 + 1) / 2, screen.top() + (screen.height() - 299 + 1) / 2));
     EXPECT_FALSE(window.isVisible());
 }

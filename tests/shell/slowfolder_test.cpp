@@ -144,10 +144,10 @@ TEST(SlowFolderTest, WindowAnswersWhileTheListingIsHeld)
 // A folder that cannot be read says so in the list's place.
 TEST(SlowFolderTest, UnreadableFolderSaysSo)
 {
-    frmmain window{FolderHandle()};
+    frmmain window {FolderHandle()};
     ASSERT_TRUE(waitForList(window));
-    EXPECT_EQ(window.File1()->placeholderText(),
-              u"This folder cannot be read: %1."_s.arg(qt_error_string(ENOENT)));
+    EXPECT_EQ(
+        window.File1()->placeholderText(), u"This folder cannot be read: %1."_s.arg(qt_error_string(ENOENT)));
     EXPECT_TRUE(window.File1()->accessibleDescription().startsWith(window.File1()->placeholderText()));
 }
 
@@ -157,12 +157,10 @@ struct HeldSaveCase {
     enum { Cancel, Release, CloseThenRelease } meanwhile;
 };
 
-void PrintTo(const HeldSaveCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
+void PrintTo(const HeldSaveCase& c, std::ostream* os) { *os << c.label; }
 
-class HeldSaveTest : public ::testing::TestWithParam<HeldSaveCase> {};
+class HeldSaveTest : public ::testing::TestWithParam<HeldSaveCase>
+{ };
 
 // A save held at byte 12 shows its progress window while the window still takes picks;
 // then Cancel leaves the old content, a release saves the bytes taken at the click, and a
@@ -176,12 +174,14 @@ TEST_P(HeldSaveTest, EndsAsAskedAndNeverHalfWay)
     ASSERT_TRUE(writeFile(fs.backing(u"a.mp3"_s), {}) && writeFile(fs.backing(u"keep.m3u"_s), kOld));
     if (c.hardLinked) {
         ASSERT_EQ(::link(QFile::encodeName(fs.backing(u"keep.m3u"_s)).constData(),
-                         QFile::encodeName(fs.backing(u"other.m3u"_s)).constData()), 0);
+                      QFile::encodeName(fs.backing(u"other.m3u"_s)).constData()),
+            0);
     }
 
     frmmain window(FolderHandle::open(fs.mounted()));
     std::vector<QString> messages;
-    window.builder().setMessenger([&](PlaylistBuilder::SaveOutcome, const QString& text) { messages.push_back(text); });
+    window.builder().setMessenger(
+        [&](PlaylistBuilder::SaveOutcome, const QString& text) { messages.push_back(text); });
     window.show();
     ASSERT_TRUE(waitForList(window));
     window.Text2()->setText(u"keep.m3u"_s);
@@ -209,7 +209,8 @@ TEST_P(HeldSaveTest, EndsAsAskedAndNeverHalfWay)
     EXPECT_FALSE(window.builder().isSaving());
     ASSERT_EQ(messages.size(), 1u);
     if (c.meanwhile == HeldSaveCase::Cancel) {
-        EXPECT_TRUE(messages[0].contains(u"The save was cancelled before it ended."_s)) << messages[0].toStdString();
+        EXPECT_TRUE(messages[0].contains(u"The save was cancelled before it ended."_s))
+            << messages[0].toStdString();
         EXPECT_EQ(window.builder().lastSave().reason, PlaylistWriter::Reason::Cancelled);
         EXPECT_EQ(readFile(fs.backing(u"keep.m3u"_s)), kOld);
     } else {
@@ -223,11 +224,11 @@ TEST_P(HeldSaveTest, EndsAsAskedAndNeverHalfWay)
     EXPECT_EQ(fs.temporaries(), QStringList());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, HeldSaveTest, ::testing::Values(
-    HeldSaveCase{"cancel_by_rename", false, HeldSaveCase::Cancel},
-    HeldSaveCase{"cancel_in_place", true, HeldSaveCase::Cancel},
-    HeldSaveCase{"release", false, HeldSaveCase::Release},
-    HeldSaveCase{"close_then_release", true, HeldSaveCase::CloseThenRelease}),
+INSTANTIATE_TEST_SUITE_P(Cases, HeldSaveTest,
+    ::testing::Values(HeldSaveCase {"cancel_by_rename", false, HeldSaveCase::Cancel},
+        HeldSaveCase {"cancel_in_place", true, HeldSaveCase::Cancel},
+        HeldSaveCase {"release", false, HeldSaveCase::Release},
+        HeldSaveCase {"close_then_release", true, HeldSaveCase::CloseThenRelease}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace

@@ -24,15 +24,9 @@ ScratchFolder::~ScratchFolder()
         removeTree(m_path);
 }
 
-QString ScratchFolder::path() const
-{
-    return QFile::decodeName(m_path);
-}
+QString ScratchFolder::path() const { return QFile::decodeName(m_path); }
 
-QString ScratchFolder::filePath(const QString& name) const
-{
-    return path() + u'/' + name;
-}
+QString ScratchFolder::filePath(const QString& name) const { return path() + u'/' + name; }
 
 bool ScratchFolder::removeTree(const QByteArray& path)
 {

@@ -68,22 +68,22 @@ namespace {
 
 int g_root = -1;
 std::string g_backingPath; // for the attribute calls, which have no folder-relative form
-constexpr std::chrono::seconds kLongest{30};
+constexpr std::chrono::seconds kLongest {30};
 std::string g_mountPoint;
 
 struct Control {
     std::mutex mutex;
     std::condition_variable changed;
     long long stallAt = -1;
-    int generation = 0;                  // counts releases and drops
-    std::map<int, bool> dropped;         // generation ended -> whether its writes failed
-    std::atomic<bool> noChmod{false};
-    std::atomic<bool> noReplaceFlag{false};
-    std::atomic<bool> noSetXattr{false};
-    std::atomic<bool> noLink{false};
-    std::atomic<int> failFsyncDir{0}; // the errno a folder sync fails with
-    std::atomic<bool> failFsync{false};
-    std::atomic<bool> holdRename{false};
+    int generation = 0;          // counts releases and drops
+    std::map<int, bool> dropped; // generation ended -> whether its writes failed
+    std::atomic<bool> noChmod {false};
+    std::atomic<bool> noReplaceFlag {false};
+    std::atomic<bool> noSetXattr {false};
+    std::atomic<bool> noLink {false};
+    std::atomic<int> failFsyncDir {0}; // the errno a folder sync fails with
+    std::atomic<bool> failFsync {false};
+    std::atomic<bool> holdRename {false};
     std::vector<std::string> creates; // under `mutex`
 } g_control;
 
@@ -109,7 +109,8 @@ struct ReadHolds {
 void waitIfHeld(const char* op, const char* path)
 {
     std::unique_lock lock(g_readHolds.mutex);
-    const std::set<std::string>& held = std::string(op) == "readdir" ? g_readHolds.readdir : g_readHolds.getattr;
+    const std::set<std::string>& held
+        = std::string(op) == "readdir" ? g_readHolds.readdir : g_readHolds.getattr;
     if (!held.count(path))
         return;
     const int generation = g_readHolds.generation;
@@ -139,17 +140,10 @@ bool readHoldCommand(const std::string& line)
 
 // ---- End of held reads ----
 
-
 // The backing folder's relative name for a path of the mount.
-std::string rel(const char* path)
-{
-    return path[1] ? std::string(path + 1) : std::string(".");
-}
+std::string rel(const char* path) { return path[1] ? std::string(path + 1) : std::string("."); }
 
-int fail()
-{
-    return -errno;
-}
+int fail() { return -errno; }
 
 void* tfsInit(fuse_conn_info* conn, fuse_config* cfg)
 {
@@ -185,8 +179,8 @@ int tfsReadlink(const char* path, char* buf, size_t size)
     return 0;
 }
 
-int tfsReaddir(const char* path, void* buf, fuse_fill_dir_t filler, off_t, fuse_file_info*,
-               fuse_readdir_flags)
+int tfsReaddir(
+    const char* path, void* buf, fuse_fill_dir_t filler, off_t, fuse_file_info*, fuse_readdir_flags)
 {
     waitIfHeld("readdir", path);
     const int fd = ::openat(g_root, rel(path).c_str(), O_RDONLY | O_DIRECTORY);
@@ -198,7 +192,7 @@ int tfsReaddir(const char* path, void* buf, fuse_fill_dir_t filler, off_t, fuse_
         return fail();
     }
     while (const dirent* entry = ::readdir(dir)) {
-        struct stat st {};
+        struct stat st { };
         st.st_ino = entry->d_ino;
         st.st_mode = mode_t(entry->d_type) << 12;
         if (filler(buf, entry->d_name, &st, 0, fuse_fill_dir_flags(0)))
@@ -213,10 +207,7 @@ int tfsMkdir(const char* path, mode_t mode)
     return ::mkdirat(g_root, rel(path).c_str(), mode) == 0 ? 0 : fail();
 }
 
-int tfsUnlink(const char* path)
-{
-    return ::unlinkat(g_root, rel(path).c_str(), 0) == 0 ? 0 : fail();
-}
+int tfsUnlink(const char* path) { return ::unlinkat(g_root, rel(path).c_str(), 0) == 0 ? 0 : fail(); }
 
 int tfsRmdir(const char* path)
 {
@@ -330,8 +321,8 @@ int tfsWrite(const char* path, const char* buf, size_t size, off_t offset, fuse_
                 say("stalled " + std::string(path) + ' ' + std::to_string(offset));
                 // A write nobody lets go of fails after a while, so that a test whose
                 // program misbehaves fails instead of hanging.
-                if (!g_control.changed.wait_for(lock, kLongest,
-                                                [&] { return g_control.generation != generation; })) {
+                if (!g_control.changed.wait_for(
+                        lock, kLongest, [&] { return g_control.generation != generation; })) {
                     say("gave up " + std::string(path) + ' ' + std::to_string(offset));
                     return -EIO;
                 }
@@ -344,10 +335,7 @@ int tfsWrite(const char* path, const char* buf, size_t size, off_t offset, fuse_
     return n < 0 ? fail() : int(n);
 }
 
-std::string backingPath(const char* path)
-{
-    return g_backingPath + path;
-}
+std::string backingPath(const char* path) { return g_backingPath + path; }
 
 int tfsSetxattr(const char* path, const char* name, const char* value, size_t size, int flags)
 {
@@ -373,10 +361,7 @@ int tfsRemovexattr(const char* path, const char* name)
     return ::lremovexattr(backingPath(path).c_str(), name) == 0 ? 0 : fail();
 }
 
-int tfsStatfs(const char*, struct statvfs* st)
-{
-    return ::fstatvfs(g_root, st) == 0 ? 0 : fail();
-}
+int tfsStatfs(const char*, struct statvfs* st) { return ::fstatvfs(g_root, st) == 0 ? 0 : fail(); }
 
 int tfsRelease(const char*, fuse_file_info* fi)
 {

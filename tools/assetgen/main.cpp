@@ -48,8 +48,9 @@ bool writeFile(const QByteArray& bytes, const QString& path)
 int main(int argc, char** argv)
 {
     if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: assetgen ASSETS_FOLDER [TREE_PICTURES_FOLDER]\n"
-                             "  the tree's node pictures go to ASSETS_FOLDER/tree unless a folder is named\n");
+        std::fprintf(stderr,
+            "usage: assetgen ASSETS_FOLDER [TREE_PICTURES_FOLDER]\n"
+            "  the tree's node pictures go to ASSETS_FOLDER/tree unless a folder is named\n");
         return 2;
     }
     // The painter needs an application object; no window is ever shown.
@@ -64,10 +65,14 @@ int main(int argc, char** argv)
     }
 
     const std::vector<std::pair<QString, std::function<QImage(int)>>> nodes = {
-        {u"unknown"_s, PixelArt::unknownDrive}, {u"fixed"_s, PixelArt::fixedDrive},
-        {u"ram"_s, PixelArt::ramDrive},         {u"remove"_s, PixelArt::removableDrive},
-        {u"cd"_s, PixelArt::cdDrive},           {u"folder"_s, PixelArt::closedFolder},
-        {u"open"_s, PixelArt::openFolder},      {u"remote"_s, PixelArt::remoteDrive},
+        {u"unknown"_s, PixelArt::unknownDrive},
+        {u"fixed"_s, PixelArt::fixedDrive},
+        {u"ram"_s, PixelArt::ramDrive},
+        {u"remove"_s, PixelArt::removableDrive},
+        {u"cd"_s, PixelArt::cdDrive},
+        {u"folder"_s, PixelArt::closedFolder},
+        {u"open"_s, PixelArt::openFolder},
+        {u"remote"_s, PixelArt::remoteDrive},
     };
     bool ok = true;
     // Every picture at its own size and, as name@2x.png, at twice the size for screens

@@ -30,7 +30,7 @@ const QRect kListPanel(QPoint(201, 17), QPoint(392, 246));
 const QRect kNameField(QPoint(6, 266), QPoint(259, 297));
 const QRect kFilesHeading(QPoint(29, 1), QPoint(171, 13));
 const QRect kListHeading(QPoint(243, 0), QPoint(353, 13));
-const QRect kNameLabel(QPoint(10, 249), QPoint(160, 263));   // within rows 246 to 263
+const QRect kNameLabel(QPoint(10, 249), QPoint(160, 263)); // within rows 246 to 263
 const QRect kSaveWord(QPoint(278, 274), QPoint(322, 289));
 const QRect kResetWord(QPoint(335, 274), QPoint(390, 289));
 const QRect kExitCross(QPoint(384, 1), QPoint(395, 13));
@@ -43,8 +43,7 @@ void roundedPanel(QImage& image, const QRect& pixels, double radius)
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::white);
     // A QRect's right and bottom are its last pixels: the panel covers them whole.
-    p.drawRoundedRect(QRectF(pixels.left(), pixels.top(), pixels.width(), pixels.height()),
-                      radius, radius);
+    p.drawRoundedRect(QRectF(pixels.left(), pixels.top(), pixels.width(), pixels.height()), radius, radius);
 }
 
 RoughLettering::Style letteringStyle(double pen)
@@ -186,9 +185,8 @@ QImage toIndexed256(const QImage& source)
         return 3 * dr * dr + 4 * dg * dg + 2 * db * db;
     };
     while (order.size() > 255) {
-        auto least = std::min_element(order.begin(), order.end(), [&](QRgb a, QRgb b) {
-            return counts.value(a) < counts.value(b);
-        });
+        auto least = std::min_element(
+            order.begin(), order.end(), [&](QRgb a, QRgb b) { return counts.value(a) < counts.value(b); });
         const QRgb gone = *least;
         order.erase(least);
         QRgb nearest = order.front();
@@ -209,7 +207,7 @@ QImage toIndexed256(const QImage& source)
         return c;
     };
 
-    QList<QRgb> table{qRgba(0, 0, 0, 0)};
+    QList<QRgb> table {qRgba(0, 0, 0, 0)};
     QHash<QRgb, int> indexOf;
     for (QRgb c : order) {
         indexOf.insert(c, static_cast<int>(table.size()));
@@ -222,8 +220,8 @@ QImage toIndexed256(const QImage& source)
         for (int x = 0; x < image.width(); ++x) {
             const QRgb c = image.pixel(x, y);
             line[x] = qAlpha(c) < 128
-                          ? 0
-                          : static_cast<uchar>(indexOf.value(resolve(qRgb(qRed(c), qGreen(c), qBlue(c)))));
+                ? 0
+                : static_cast<uchar>(indexOf.value(resolve(qRgb(qRed(c), qGreen(c), qBlue(c)))));
         }
     }
     return out;
@@ -244,12 +242,11 @@ QByteArray icoFile(const QImage& image)
     out.setByteOrder(QDataStream::LittleEndian);
     // ICONDIR and its one entry
     out << quint16(0) << quint16(1) << quint16(1);
-    out << quint8(w == 256 ? 0 : w) << quint8(h == 256 ? 0 : h) << quint8(0) << quint8(0)
-        << quint16(1) << quint16(8) << quint32(imageBytes) << quint32(6 + 16);
+    out << quint8(w == 256 ? 0 : w) << quint8(h == 256 ? 0 : h) << quint8(0) << quint8(0) << quint16(1)
+        << quint16(8) << quint32(imageBytes) << quint32(6 + 16);
     // BITMAPINFOHEADER: the height counts the colour rows and the mask rows
     out << quint32(40) << qint32(w) << qint32(2 * h) << quint16(1) << quint16(8) << quint32(0)
-        << quint32(xorStride * h + andStride * h) << qint32(0) << qint32(0) << quint32(256)
-        << quint32(0);
+        << quint32(xorStride * h + andStride * h) << qint32(0) << qint32(0) << quint32(256) << quint32(0);
     const QList<QRgb> table = image.colorTable();
     for (int i = 0; i < 256; ++i) {
         const QRgb c = i < table.size() ? table.at(i) : qRgb(0, 0, 0);

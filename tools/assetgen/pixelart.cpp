@@ -29,8 +29,7 @@ QImage blank(int scale)
 }
 
 // A painter with antialiasing off: every shape lands on whole pixels.
-struct Pixels : QPainter
-{
+struct Pixels : QPainter {
     explicit Pixels(QImage* image) : QPainter(image) { setRenderHint(QPainter::Antialiasing, false); }
     void px(int x, int y, const QColor& c) { fillRect(x, y, 1, 1, c); }
     void box(int x, int y, int w, int h, const QColor& c) { fillRect(x, y, w, h, c); }
@@ -48,7 +47,7 @@ void driveSlab(Pixels& p, int x, int y, int w, int h, const QColor& led)
     p.vline(x + 1, y + 1, y + h - 2, kDriveLight);
     p.hline(x + 1, x + w - 2, y + h - 2, kDriveDark);
     p.vline(x + w - 2, y + 2, y + h - 2, kDriveDark);
-    p.hline(x + 3, x + w - 6, y + h / 2, kDriveDark);   // the slot
+    p.hline(x + 3, x + w - 6, y + h / 2, kDriveDark); // the slot
     p.box(x + w - 4, y + h / 2 - 1, 2, 2, led);
 }
 
@@ -74,12 +73,14 @@ void folderBack(Pixels& p)
 // (its SIMD paths round differently), and the picture must be the same bytes everywhere.
 void drawDisc(QImage* image, int scale)
 {
-    constexpr int kGrid = 8;                   // sample points per pixel, across and down
-    const qint64 unit = 2 * kGrid * scale;     // sample coordinates per design pixel
-    struct Stop { int r, g, b; };
+    constexpr int kGrid = 8;               // sample points per pixel, across and down
+    const qint64 unit = 2 * kGrid * scale; // sample coordinates per design pixel
+    struct Stop {
+        int r, g, b;
+    };
     const Stop shine[] = {{250, 250, 255}, {190, 215, 235}, {200, 170, 220}}; // at 0, 1/2, 1
-    const Stop outline{kOutline.red(), kOutline.green(), kOutline.blue()};
-    const Stop ring{120, 120, 140};
+    const Stop outline {kOutline.red(), kOutline.green(), kOutline.blue()};
+    const Stop ring {120, 120, 140};
     // Whether the squared distance d2 is within the radius r (in design pixels, times 2).
     const auto within = [unit](qint64 d2, qint64 twiceR) { return 4 * d2 <= twiceR * twiceR * unit * unit; };
     for (int y = 0; y < image->height(); ++y) {
@@ -94,14 +95,15 @@ void drawDisc(QImage* image, int scale)
                     const qint64 d2 = (px - 8 * unit) * (px - 8 * unit) + (py - 6 * unit) * (py - 6 * unit);
                     Stop colour;
                     if (!within(d2, 12) || within(d2, 3))
-                        continue;                              // outside, or in the hole
+                        continue; // outside, or in the hole
                     if (within(d2, 5))
-                        colour = ring;                         // 1.5 to 2.5
+                        colour = ring; // 1.5 to 2.5
                     else if (!within(d2, 10))
-                        colour = outline;                      // 5 to 6
+                        colour = outline; // 5 to 6
                     else {
                         // The gradient at t = distance from (6, 4) / 7, as i / 256.
-                        const qint64 f2 = (px - 6 * unit) * (px - 6 * unit) + (py - 4 * unit) * (py - 4 * unit);
+                        const qint64 f2
+                            = (px - 6 * unit) * (px - 6 * unit) + (py - 4 * unit) * (py - 4 * unit);
                         int i = 0;
                         while (i < 256 && qint64(i + 1) * (i + 1) * 49 * unit * unit <= 65536 * f2)
                             ++i;
@@ -121,8 +123,8 @@ void drawDisc(QImage* image, int scale)
                 continue;
             const int samples = kGrid * kGrid;
             const auto mean = [covered](qint64 total) { return int((total + covered / 2) / covered); };
-            image->setPixel(x, y, qRgba(mean(sum[0]), mean(sum[1]), mean(sum[2]),
-                                        (255 * covered + samples / 2) / samples));
+            image->setPixel(x, y,
+                qRgba(mean(sum[0]), mean(sum[1]), mean(sum[2]), (255 * covered + samples / 2) / samples));
         }
     }
 }
@@ -176,10 +178,12 @@ QImage ramDrive(int scale)
     p.setBrush(board);
     p.drawPolygon(diamond);
     // two gold pins on each edge, running outwards
-    struct Pin { QPoint at; QPoint out; };
-    const Pin pins[] = {{{5, 3}, {-1, -1}}, {{3, 5}, {-1, -1}}, {{10, 4}, {1, -1}},
-                        {{12, 6}, {1, -1}}, {{12, 10}, {1, 1}}, {{10, 12}, {1, 1}},
-                        {{2, 10}, {-1, 1}}, {{4, 12}, {-1, 1}}};
+    struct Pin {
+        QPoint at;
+        QPoint out;
+    };
+    const Pin pins[] = {{{5, 3}, {-1, -1}}, {{3, 5}, {-1, -1}}, {{10, 4}, {1, -1}}, {{12, 6}, {1, -1}},
+        {{12, 10}, {1, 1}}, {{10, 12}, {1, 1}}, {{2, 10}, {-1, 1}}, {{4, 12}, {-1, 1}}};
     for (const Pin& pinAt : pins) {
         p.px(pinAt.at.x(), pinAt.at.y(), pin);
         p.px(pinAt.at.x() + pinAt.out.x(), pinAt.at.y() + pinAt.out.y(), pin);
@@ -206,9 +210,9 @@ QImage removableDrive(int scale)
     p.box(3, 0, 10, 10, kOutline);
     p.box(4, 1, 8, 9, disk);
     p.vline(4, 1, 9, diskLight);
-    p.box(6, 1, 4, 3, shutter);       // the metal shutter
+    p.box(6, 1, 4, 3, shutter); // the metal shutter
     p.vline(8, 1, 3, kDriveDark);
-    p.box(5, 6, 6, 3, label);          // the paper label
+    p.box(5, 6, 6, 3, label); // the paper label
     driveSlab(p, 0, 9, 16, 6, QColor(230, 160, 30));
     return image;
 }
@@ -228,7 +232,7 @@ QImage closedFolder(int scale)
     QImage image = blank(scale);
     Pixels p(&image);
     folderBack(p);
-    p.hline(1, 14, 6, kFolderLight);       // the front's upper edge
+    p.hline(1, 14, 6, kFolderLight); // the front's upper edge
     p.hline(1, 14, 5, kOutline);
     p.box(1, 7, 14, 7, kFolderMid);
     p.vline(1, 7, 13, kFolderLight);
@@ -243,7 +247,7 @@ QImage openFolder(int scale)
     QImage image = blank(scale);
     Pixels p(&image);
     folderBack(p);
-    p.box(1, 5, 13, 8, kFolderDark);       // the inside, in shadow
+    p.box(1, 5, 13, 8, kFolderDark);          // the inside, in shadow
     p.hline(2, 11, 6, QColor(250, 250, 250)); // a sheet of paper inside
     p.hline(2, 11, 7, QColor(220, 220, 220));
     QPolygon flap;
@@ -269,7 +273,7 @@ QImage remoteDrive(int scale)
     p.hline(1, 14, 13, kOutline);
     p.hline(1, 14, 14, cable);
     p.hline(1, 14, 15, kOutline);
-    p.box(6, 12, 4, 4, kOutline);          // the plug where the cable meets the line
+    p.box(6, 12, 4, 4, kOutline); // the plug where the cable meets the line
     p.box(7, 13, 2, 2, QColor(230, 230, 235));
     return image;
 }

@@ -26,7 +26,8 @@ const std::vector<Glyph>& alphabet()
 {
     static const std::vector<Glyph> glyphs = {
         {u'A', 0.80, {{{0, 1}, {0.4, 0}, {0.8, 1}}, {{0.16, 0.64}, {0.64, 0.64}}}},
-        {u'C', 0.70, {{{0.70, 0.12}, {0.56, 0}, {0.16, 0}, {0, 0.2}, {0, 0.8}, {0.16, 1}, {0.56, 1}, {0.70, 0.88}}}},
+        {u'C', 0.70,
+            {{{0.70, 0.12}, {0.56, 0}, {0.16, 0}, {0, 0.2}, {0, 0.8}, {0.16, 1}, {0.56, 1}, {0.70, 0.88}}}},
         {u'E', 0.60, {{{0.6, 0}, {0, 0}, {0, 1}, {0.6, 1}}, {{0, 0.5}, {0.48, 0.5}}}},
         {u'F', 0.60, {{{0.6, 0}, {0, 0}, {0, 1}}, {{0, 0.5}, {0.48, 0.5}}}},
         {u'I', 0.00, {{{0, 0}, {0, 1}}}},
@@ -34,16 +35,24 @@ const std::vector<Glyph>& alphabet()
         {u'L', 0.55, {{{0, 0}, {0, 1}, {0.55, 1}}}},
         {u'M', 0.85, {{{0, 1}, {0, 0}, {0.425, 0.62}, {0.85, 0}, {0.85, 1}}}},
         {u'N', 0.70, {{{0, 1}, {0, 0}, {0.7, 1}, {0.7, 0}}}},
-        {u'O', 0.75, {{{0.16, 0}, {0.59, 0}, {0.75, 0.2}, {0.75, 0.8}, {0.59, 1}, {0.16, 1}, {0, 0.8}, {0, 0.2}, {0.16, 0}}}},
+        {u'O', 0.75,
+            {{{0.16, 0}, {0.59, 0}, {0.75, 0.2}, {0.75, 0.8}, {0.59, 1}, {0.16, 1}, {0, 0.8}, {0, 0.2},
+                {0.16, 0}}}},
         {u'P', 0.62, {{{0, 1}, {0, 0}, {0.48, 0}, {0.62, 0.12}, {0.62, 0.42}, {0.48, 0.54}, {0, 0.54}}}},
-        {u'R', 0.65, {{{0, 1}, {0, 0}, {0.5, 0}, {0.65, 0.12}, {0.65, 0.38}, {0.5, 0.5}, {0, 0.5}}, {{0.34, 0.5}, {0.65, 1}}}},
-        {u'S', 0.62, {{{0.62, 0.12}, {0.5, 0}, {0.12, 0}, {0, 0.12}, {0, 0.38}, {0.12, 0.5}, {0.5, 0.5}, {0.62, 0.62}, {0.62, 0.88}, {0.5, 1}, {0.12, 1}, {0, 0.88}}}},
+        {u'R', 0.65,
+            {{{0, 1}, {0, 0}, {0.5, 0}, {0.65, 0.12}, {0.65, 0.38}, {0.5, 0.5}, {0, 0.5}},
+                {{0.34, 0.5}, {0.65, 1}}}},
+        {u'S', 0.62,
+            {{{0.62, 0.12}, {0.5, 0}, {0.12, 0}, {0, 0.12}, {0, 0.38}, {0.12, 0.5}, {0.5, 0.5}, {0.62, 0.62},
+                {0.62, 0.88}, {0.5, 1}, {0.12, 1}, {0, 0.88}}}},
         {u'T', 0.70, {{{0, 0}, {0.7, 0}}, {{0.35, 0}, {0.35, 1}}}},
         {u'U', 0.65, {{{0, 0}, {0, 0.82}, {0.14, 1}, {0.51, 1}, {0.65, 0.82}, {0.65, 0}}}},
         {u'V', 0.75, {{{0, 0}, {0.375, 1}, {0.75, 0}}}},
         {u'X', 0.70, {{{0, 0}, {0.7, 1}}, {{0.7, 0}, {0, 1}}}},
         {u'Y', 0.70, {{{0, 0}, {0.35, 0.52}, {0.7, 0}}, {{0.35, 0.52}, {0.35, 1}}}},
-        {u'3', 0.60, {{{0, 0.1}, {0.12, 0}, {0.48, 0}, {0.6, 0.12}, {0.6, 0.38}, {0.48, 0.5}, {0.18, 0.5}}, {{0.48, 0.5}, {0.6, 0.62}, {0.6, 0.88}, {0.48, 1}, {0.12, 1}, {0, 0.9}}}},
+        {u'3', 0.60,
+            {{{0, 0.1}, {0.12, 0}, {0.48, 0}, {0.6, 0.12}, {0.6, 0.38}, {0.48, 0.5}, {0.18, 0.5}},
+                {{0.48, 0.5}, {0.6, 0.62}, {0.6, 0.88}, {0.48, 1}, {0.12, 1}, {0, 0.9}}}},
         {u' ', 0.35, {}},
     };
     return glyphs;
@@ -74,10 +83,7 @@ std::uint32_t hash(int x, int y, std::uint32_t seed)
     return h;
 }
 
-double unit(int x, int y, std::uint32_t seed)
-{
-    return (hash(x, y, seed) & 0xFFFFFF) / double(0x1000000);
-}
+double unit(int x, int y, std::uint32_t seed) { return (hash(x, y, seed) & 0xFFFFFF) / double(0x1000000); }
 
 // Smooth value noise with cells of `cell` pixels, in [0, 1).
 double valueNoise(double x, double y, double cell, std::uint32_t seed)
@@ -96,13 +102,10 @@ double valueNoise(double x, double y, double cell, std::uint32_t seed)
 
 } // namespace
 
-bool RoughLettering::supports(QChar c)
-{
-    return glyphFor(c) != nullptr;
-}
+bool RoughLettering::supports(QChar c) { return glyphFor(c) != nullptr; }
 
-void RoughLettering::paint(QImage& target, const QString& text, const QRect& box,
-                           const Style& style, std::uint32_t seed)
+void RoughLettering::paint(
+    QImage& target, const QString& text, const QRect& box, const Style& style, std::uint32_t seed)
 {
     std::vector<const Glyph*> glyphs;
     double designWidth = 0.0;
@@ -150,8 +153,8 @@ void RoughLettering::paint(QImage& target, const QString& text, const QRect& box
                     const double jx = (unit(pointNo, 1, seed) - 0.5) * 0.5;
                     const double jy = (unit(pointNo, 2, seed) - 0.5) * 0.5;
                     ++pointNo;
-                    const QPointF at(x + stroke[i].x() * scaleX + jx,
-                                     box.top() + pen / 2.0 + stroke[i].y() * scaleY + jy);
+                    const QPointF at(
+                        x + stroke[i].x() * scaleX + jx, box.top() + pen / 2.0 + stroke[i].y() * scaleY + jy);
                     if (i == 0)
                         path.moveTo(at);
                     else
@@ -164,11 +167,13 @@ void RoughLettering::paint(QImage& target, const QString& text, const QRect& box
     }
 
     // Scratches: thin lines across the box along which the ink is rubbed off.
-    struct Scratch { double x0, y0, x1, y1; };
+    struct Scratch {
+        double x0, y0, x1, y1;
+    };
     std::vector<Scratch> scratches;
     for (int i = 0; i < style.scratches; ++i) {
         scratches.push_back({box.left() + unit(i, 11, seed) * box.width(), double(box.top()),
-                             box.left() + unit(i, 12, seed) * box.width(), double(box.bottom() + 1)});
+            box.left() + unit(i, 12, seed) * box.width(), double(box.bottom() + 1)});
     }
     auto scratchDistance = [](const Scratch& s, double px, double py) {
         const double dx = s.x1 - s.x0, dy = s.y1 - s.y0;
@@ -207,9 +212,9 @@ void RoughLettering::paint(QImage& target, const QString& text, const QRect& box
             auto mix = [&](int inkChannel, int underChannel) {
                 return static_cast<int>(std::lround(underChannel * (1.0 - a) + inkChannel * shade * a));
             };
-            target.setPixelColor(x, y, QColor(mix(style.ink.red(), under.red()),
-                                              mix(style.ink.green(), under.green()),
-                                              mix(style.ink.blue(), under.blue())));
+            target.setPixelColor(x, y,
+                QColor(mix(style.ink.red(), under.red()), mix(style.ink.green(), under.green()),
+                    mix(style.ink.blue(), under.blue())));
         }
     }
 }

@@ -20,10 +20,10 @@ class RoughLettering
 public:
     struct Style {
         QColor ink = QColor(236, 232, 220);
-        double penWidth = 2.0;    // in pixels
-        double wear = 0.22;       // share of the ink that patches of wear take away
-        double maxStretch = 1.2;  // widest a letter may be drawn, relative to its design
-        int scratches = 1;        // thin scratches across the word
+        double penWidth = 2.0;   // in pixels
+        double wear = 0.22;      // share of the ink that patches of wear take away
+        double maxStretch = 1.2; // widest a letter may be drawn, relative to its design
+        int scratches = 1;       // thin scratches across the word
     };
 
     // Letters supported: A C E F I K L M N O P R S T U V X Y, 3 and the space.
@@ -33,6 +33,6 @@ public:
     // logical pixels) from the left edge to the right edge and from the top row to the
     // bottom row, spreading the letters apart when the box is wider than they need. A
     // target with a device pixel ratio of 2 gets the same lettering at twice the detail.
-    static void paint(QImage& target, const QString& text, const QRect& box, const Style& style,
-                      std::uint32_t seed);
+    static void paint(
+        QImage& target, const QString& text, const QRect& box, const Style& style, std::uint32_t seed);
 };

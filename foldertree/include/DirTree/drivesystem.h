@@ -62,8 +62,7 @@ public:
     };
 
     /// The attributes of one entry of a folder.
-    struct Attributes
-    {
+    struct Attributes {
         bool directory = false; ///< the entry is a folder (or a link to one)
         bool hidden = false;    ///< the entry is hidden
         bool system = false;    ///< the entry belongs to the system (or is a device, pipe, socket)

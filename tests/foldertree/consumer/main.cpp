@@ -36,8 +36,7 @@ namespace {
 
 // Runs the event loop until `done` holds, for at most ten seconds: the control reads the
 // disk on a thread of its own, and what a slow disk answers comes later.
-template <typename Done>
-bool waitUntil(Done done)
+template <typename Done> bool waitUntil(Done done)
 {
     QElapsedTimer waited;
     waited.start();
@@ -61,7 +60,8 @@ void sendClick(QWidget* to, QPoint at)
     QApplication::sendEvent(to, &press);
     if (!alive)
         return;
-    QMouseEvent release(QEvent::MouseButtonRelease, at, to->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, {});
+    QMouseEvent release(
+        QEvent::MouseButtonRelease, at, to->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, {});
     QApplication::sendEvent(to, &release);
 }
 
@@ -69,10 +69,11 @@ void sendClick(QWidget* to, QPoint at)
 bool deletesCleanly()
 {
     const std::pair<const char*, std::function<void(DirTree*)>> actions[] = {
-        {"left click", [](DirTree* t) {
-             QTreeView* view = t->tree();
-             sendClick(view->viewport(), view->visualRect(view->model()->index(0, 0)).center());
-         }},
+        {"left click",
+            [](DirTree* t) {
+                QTreeView* view = t->tree();
+                sendClick(view->viewport(), view->visualRect(view->model()->index(0, 0)).center());
+            }},
         {"Return", [](DirTree* t) { sendKey(t->tree(), Qt::Key_Return); }},
         {"Right", [](DirTree* t) { sendKey(t->tree(), Qt::Key_Right); }},
         {"'*'", [](DirTree* t) { sendKey(t->tree(), Qt::Key_Asterisk, Qt::KeypadModifier); }},
@@ -150,14 +151,17 @@ int main(int argc, char** argv)
     DirTree restored;
     QString changed;
     QString unreachable;
-    QObject::connect(&restored, &DirTree::currentPathChanged, &restored, [&changed](const QString& p) { changed = p; });
+    QObject::connect(
+        &restored, &DirTree::currentPathChanged, &restored, [&changed](const QString& p) { changed = p; });
     QObject::connect(&restored, &DirTree::currentPathUnreachable, &restored,
-                     [&unreachable](const QString& p) { unreachable = p; });
+        [&unreachable](const QString& p) { unreachable = p; });
     bool pathApi = restored.setCurrentPath(QStringLiteral("/"));
-    pathApi = pathApi && waitUntil([&changed] { return !changed.isEmpty(); }) && changed == QStringLiteral("/")
-        && restored.currentPath() == QStringLiteral("/") && restored.setCurrentPath(QStringLiteral("/no such folder"))
+    pathApi = pathApi && waitUntil([&changed] { return !changed.isEmpty(); })
+        && changed == QStringLiteral("/") && restored.currentPath() == QStringLiteral("/")
+        && restored.setCurrentPath(QStringLiteral("/no such folder"))
         && waitUntil([&unreachable] { return !unreachable.isEmpty(); })
-        && unreachable == QStringLiteral("/no such folder") && !restored.setCurrentPath(QStringLiteral("relative"));
+        && unreachable == QStringLiteral("/no such folder")
+        && !restored.setCurrentPath(QStringLiteral("relative"));
     std::printf("path API %s, platform separator %c\n", pathApi ? "ok" : "broken", platform->separator());
 
     bool ok = clicks > 0 && ownItem->data(0, Qt::UserRole).toInt() == 7 && ownImages.count() == 1

@@ -11,7 +11,7 @@
 class TreeNode : public QTreeWidgetItem
 {
 public:
-    explicit TreeNode(int weight) : m_weight(weight) {}
+    explicit TreeNode(int weight) : m_weight(weight) { }
     QVariant data(int column, int role) const override
     {
         return role == Qt::UserRole ? QVariant(m_weight) : QTreeWidgetItem::data(column, role);

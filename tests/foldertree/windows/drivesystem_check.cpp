@@ -65,7 +65,7 @@ int main()
         }
         const auto label = drives->volumeLabel(letter);
         std::printf("     drive %c: type %d, label %s, root %s\n", letter, type,
-                    label ? ("'" + *label + "'").c_str() : "(unreadable)", drives->rootPath(letter).c_str());
+            label ? ("'" + *label + "'").c_str() : "(unreadable)", drives->rootPath(letter).c_str());
     }
     check(strayLetters.empty(), "letters without a drive have no label and no root", strayLetters);
     check(drives->driveType('C') == DriveSystem::Fixed, "C: is a fixed drive");
@@ -74,7 +74,8 @@ int main()
     // A folder of our own below the temporary folder.
     wchar_t temp[MAX_PATH + 1] = {};
     ::GetTempPathW(MAX_PATH + 1, temp);
-    const std::wstring base = std::wstring(temp) + L"cantorel-check-" + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring base
+        = std::wstring(temp) + L"cantorel-check-" + std::to_wstring(::GetCurrentProcessId());
     const std::wstring unicodeName = L"Gr\u00f6\u00dfe \u65e5\u672c \u0416";
     ::CreateDirectoryW(base.c_str(), nullptr);
     for (const wchar_t* name : {L"Alpha", L"with blank", L"Hidden", L"System"})
@@ -83,7 +84,7 @@ int main()
     ::SetFileAttributesW((base + L"\\Hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
     ::SetFileAttributesW((base + L"\\System").c_str(), FILE_ATTRIBUTE_SYSTEM);
     HANDLE file = ::CreateFileW((base + L"\\notes.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+        FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE)
         ::CloseHandle(file);
 
@@ -97,7 +98,7 @@ int main()
     } else {
         check(false, "the folder can be listed", folder);
     }
-    const std::set<std::string> expected{".", "..", "Alpha", "with blank", "notes.txt", utf8(unicodeName)};
+    const std::set<std::string> expected {".", "..", "Alpha", "with blank", "notes.txt", utf8(unicodeName)};
     check(names == expected, "the listing yields files and folders, not hidden or system ones", join(names));
 
     const auto alpha = drives->attributes(folder + "Alpha");
@@ -108,7 +109,8 @@ int main()
     check(notes && !notes->directory, "a file's attributes");
     const auto hidden = drives->attributes(folder + "Hidden");
     check(hidden && hidden->directory && hidden->hidden, "a hidden folder's attributes");
-    check(!drives->attributes(folder + "missing"), "a missing entry's attributes are a failure, not a folder");
+    check(
+        !drives->attributes(folder + "missing"), "a missing entry's attributes are a failure, not a folder");
     check(!drives->attributes(folder + "notes.txt\\inner"), "a path through a file is a failure");
     check(!drives->enumerate(folder + "missing\\"), "a missing folder cannot be listed");
     check(!drives->enumerate(folder + "notes.txt\\"), "a file cannot be listed");
@@ -130,8 +132,8 @@ int main()
     ::DeleteFileW((base + L"\\notes.txt").c_str());
     ::SetFileAttributesW((base + L"\\Hidden").c_str(), FILE_ATTRIBUTE_NORMAL);
     ::SetFileAttributesW((base + L"\\System").c_str(), FILE_ATTRIBUTE_NORMAL);
-    for (const std::wstring& name : {std::wstring(L"Alpha"), std::wstring(L"with blank"), std::wstring(L"Hidden"),
-                                     std::wstring(L"System"), unicodeName})
+    for (const std::wstring& name : {std::wstring(L"Alpha"), std::wstring(L"with blank"),
+             std::wstring(L"Hidden"), std::wstring(L"System"), unicodeName})
         ::RemoveDirectoryW((base + L"\\" + name).c_str());
     ::RemoveDirectoryW(base.c_str());
 

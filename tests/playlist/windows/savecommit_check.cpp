@@ -40,14 +40,13 @@ const char kNew[] = "#EXTM3U\r\nnew one.mp3\r\nCaf\xC3\xA9.mp3\r\n";
 const Row kRows[] = {
     {"replaces an existing file", false, Before::OldFile, {}, Step::None, 0},
     {"makes a new file", false, Before::Nothing, {}, Step::None, 0},
-    {"failed flush: not done, old content kept", false, Before::OldFile,
-     {Step::Flush, ERROR_IO_DEVICE}, Step::Flush, ERROR_IO_DEVICE},
-    {"failed write: not done, old content kept", false, Before::OldFile,
-     {Step::Write, ERROR_DISK_FULL}, Step::Write, ERROR_DISK_FULL},
+    {"failed flush: not done, old content kept", false, Before::OldFile, {Step::Flush, ERROR_IO_DEVICE},
+        Step::Flush, ERROR_IO_DEVICE},
+    {"failed write: not done, old content kept", false, Before::OldFile, {Step::Write, ERROR_DISK_FULL},
+        Step::Write, ERROR_DISK_FULL},
     {"a folder under the name is not replaced", false, Before::Folder, {}, Step::Place, 0},
     {"a folder that is gone: nothing made", false, Before::NoParent, {}, Step::Create, 0},
-    {"the disk fails the flush: not done, old content kept", true, Before::OldFile, {},
-     Step::Flush, 0},
+    {"the disk fails the flush: not done, old content kept", true, Before::OldFile, {}, Step::Flush, 0},
 };
 
 const char* stepName(Step step)
@@ -67,12 +66,11 @@ std::string utf8(const std::wstring& wide)
 
 bool writeFile(const std::wstring& path, const std::string& bytes)
 {
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileW(
+        path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     const bool ok = file != INVALID_HANDLE_VALUE
-        && ::WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr)
-        && written == bytes.size();
+        && ::WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
     if (file != INVALID_HANDLE_VALUE)
         ::CloseHandle(file);
     return ok;
@@ -81,8 +79,8 @@ bool writeFile(const std::wstring& path, const std::string& bytes)
 // The file's bytes, or "<none>" when it cannot be read as a file.
 std::string readFile(const std::wstring& path)
 {
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return "<none>";
     std::string bytes;
@@ -135,16 +133,15 @@ void removeTree(const std::wstring& path)
 // step and the system's words for its error.
 std::string runRow(const Row& row, const std::wstring& folder, std::string& said)
 {
-    const std::wstring target =
-        (row.before == Before::NoParent ? folder + L"\\gone" : folder) + L"\\Mix \u00e9t\u00e9.m3u";
+    const std::wstring target
+        = (row.before == Before::NoParent ? folder + L"\\gone" : folder) + L"\\Mix \u00e9t\u00e9.m3u";
     if (row.before == Before::OldFile && !writeFile(target, kOld))
         return "cannot set the row up";
     if (row.before == Before::Folder && !::CreateDirectoryW(target.c_str(), nullptr))
         return "cannot set the row up";
 
     const std::string bytes = kNew;
-    const SaveCommit::Outcome outcome =
-        SaveCommit::replace(target, bytes.data(), bytes.size(), row.fault);
+    const SaveCommit::Outcome outcome = SaveCommit::replace(target, bytes.data(), bytes.size(), row.fault);
 
     std::string wrong;
     if (outcome.failed != row.failed || (row.error != 0 && outcome.error != row.error))
@@ -192,8 +189,7 @@ int wmain(int argc, wchar_t** argv)
             std::printf("skip %s -- no disk that fails its syncs was given\n", row.label);
             continue;
         }
-        const std::wstring folder =
-            (row.failingDisk ? failingBase : base) + L"-" + std::to_wstring(index++);
+        const std::wstring folder = (row.failingDisk ? failingBase : base) + L"-" + std::to_wstring(index++);
         removeTree(folder);
         std::string said;
         const std::string wrong = ::CreateDirectoryW(folder.c_str(), nullptr)
@@ -201,8 +197,8 @@ int wmain(int argc, wchar_t** argv)
             : "cannot make the folder " + utf8(folder);
         removeTree(folder);
         const std::string detail = wrong.empty() ? said : wrong;
-        std::printf("%s %s%s%s\n", wrong.empty() ? "ok  " : "FAIL", row.label,
-                    detail.empty() ? "" : " -- ", detail.c_str());
+        std::printf("%s %s%s%s\n", wrong.empty() ? "ok  " : "FAIL", row.label, detail.empty() ? "" : " -- ",
+            detail.c_str());
         if (!wrong.empty())
             ++failures;
     }
