@@ -3,8 +3,12 @@
 // SPDX-License-Identifier: MIT
 
 #include "builderfixture.h"
-#include "playlistformat.h"
+#include "saveresulttext.h"
+#include "scratchfolder.h"
 
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
 #include <QTextCursor>
 
 using namespace Qt::Literals::StringLiterals;
@@ -20,16 +24,6 @@ TEST_F(PlaylistBuilderTest, StartsWithTheM3UHead)
     EXPECT_TRUE(builder.PlaylistName().isEmpty());
     EXPECT_EQ(builder.PlaylistExt(), u".m3u"_s);
     EXPECT_EQ(check4.toolTip(), u"Save as m3u file"_s);
-}
-
-// Picks append one entry each, in order, duplicates included.
-TEST_F(PlaylistBuilderTest, PicksAppendEntriesInOrder)
-{
-    builder.AddFile(u"a.mp3"_s);
-    builder.AddFile(u"b.wma"_s);
-    builder.AddFile(u"a.mp3"_s);
-    EXPECT_EQ(builder.PlaylistText(), u"#EXTM3U\r\na.mp3\r\nb.wma\r\na.mp3"_s);
-    EXPECT_EQ(text1.document()->blockCount(), 4);
 }
 
 // What the user typed into the box stays, and later picks follow it.
@@ -65,7 +59,7 @@ TEST_F(PlaylistBuilderTest, SavedBytesFollowTheBox)
     end.movePosition(QTextCursor::End);
     end.insertText(u"\u2028x.mp3"_s);
     builder.AddFile(u"b.wma"_s);
-    EXPECT_EQ(builder.playlistBytes(),
+    EXPECT_EQ(builder.playlist().bytes(),
         "#EXTM3U\r\nno\xC2\xA0"
         "break.mp3\r\nx.mp3\r\nb.wma\r\n"_ba);
 }
@@ -99,44 +93,23 @@ INSTANTIATE_TEST_SUITE_P(CheckState, ResetTest,
         ResetCase {"unchecked", false, QString(), u"\r\na.mp3"_s}),
     [](const auto& info) { return std::string(info.param.label); });
 
-struct RenameCase {
-    const char* label;
-    QString before;
-    QString after;
-};
-
-class CheckRenameTest : public BuilderFixture, public ::testing::WithParamInterface<RenameCase>
-{ };
-
-// Checking the box replaces every occurrence of the name's last four characters by
-// ".m3u", updates the name through Text2's change, then restarts the playlist.
-TEST_P(CheckRenameTest, RenamesThenRestarts)
+// Checking the box renames the playlist and restarts it; the name box shows the new name,
+// which does not come back through the box's change.
+TEST_F(PlaylistBuilderTest, CheckingShowsTheRenamedName)
 {
-    text2.setText(GetParam().before);
+    text2.setText(u"a.wma b.wma"_s);
     builder.AddFile(u"a.mp3"_s);
-
-    QStringList playlistWhenRenamed;
-    QObject::connect(&text2, &QLineEdit::textChanged, [&] { playlistWhenRenamed << builder.PlaylistText(); });
+    QSignalSpy typed(&text2, &QLineEdit::textChanged);
     check4.setChecked(true);
     builder.FormatCheckClicked();
 
-    EXPECT_EQ(text2.text(), GetParam().after);
-    EXPECT_EQ(builder.PlaylistName(), GetParam().after);
-    EXPECT_EQ(text2.toolTip(), GetParam().after);
+    EXPECT_EQ(text2.text(), u"a.m3u b.m3u"_s);
+    EXPECT_EQ(text2.toolTip(), u"a.m3u b.m3u"_s);
+    EXPECT_EQ(builder.PlaylistName(), u"a.m3u b.m3u"_s);
     EXPECT_EQ(builder.PlaylistText(), u"#EXTM3U"_s);
     EXPECT_EQ(check4.toolTip(), u"Save as m3u file"_s);
-    for (const QString& text : playlistWhenRenamed)
-        EXPECT_EQ(text, u"#EXTM3U\r\na.mp3"_s) << "the name must follow before the restart";
+    EXPECT_EQ(typed.count(), 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(Names, CheckRenameTest,
-    ::testing::Values(RenameCase {"extension", u"mix.wma"_s, u"mix.m3u"_s},
-        RenameCase {"no_extension", u"mylist"_s, u"my.m3u"_s}, RenameCase {"short", u"ab"_s, u".m3u"_s},
-        RenameCase {"every_occurrence", u"a.wma b.wma"_s, u"a.m3u b.m3u"_s},
-        RenameCase {"already_m3u", u"party.m3u"_s, u"party.m3u"_s},
-        RenameCase {"case_sensitive", u"A.WMA a.wma"_s, u"A.WMA a.m3u"_s},
-        RenameCase {"empty", QString(), QString()}),
-    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(PlaylistBuilderTest, UncheckingOnlyClearsTheTooltip)
 {
@@ -163,49 +136,72 @@ TEST_F(PlaylistBuilderTest, TypingFollowsTheName)
     EXPECT_EQ(text2.toolTip(), u"party.m3u"_s);
 }
 
-struct SplitCase {
+TEST_F(PlaylistBuilderTest, PathAddsTheSeparatorEvenAfterOne)
+{
+    text2.setText(u"a.m3u"_s);
+    EXPECT_EQ(builder.savePath(u"/music"_s), QDir::toNativeSeparators(u"/music/a.m3u"_s));
+    EXPECT_EQ(builder.savePath(u"/"_s), QDir::toNativeSeparators(u"//a.m3u"_s));
+}
+
+struct MessageCase {
     const char* label;
-    QString folder;
-    QString artist;
-    QString album;
+    QString name;
+    bool olderCopy; // an older copy of the file, left by a save that was cut off, lies beside it
+    PlaylistBuilder::SaveOutcome outcome;
+    // What the message holds besides (the path and the reason of a failure are checked always).
+    QString holds;
 };
 
-class AsxSplitTest : public BuilderFixture, public ::testing::WithParamInterface<SplitCase>
+class SaveMessageTest : public BuilderFixture, public ::testing::WithParamInterface<MessageCase>
 { };
 
-// The ASX head takes artist and album from the source folder's "Artist-Album" name.
-TEST_P(AsxSplitTest, DerivesArtistAndAlbum)
+// A save ends in one message: exactly "Saved", or with what the user must know on a line of
+// its own under it; a request for a name; or the failure with the path, shown without raw
+// controls, and the reason.
+TEST_P(SaveMessageTest, TellsHowTheSaveEnded)
 {
-    builder.setSourceFolder(GetParam().folder);
-    builder.StartASX();
-    EXPECT_EQ(builder.ArtistName(), GetParam().artist);
-    EXPECT_EQ(builder.AlbumName(), GetParam().album);
-    EXPECT_TRUE(builder.PlaylistText().startsWith(u"<ASX Version=\"3.0\">\r\n"_s));
-    EXPECT_TRUE(builder.PlaylistText().contains(
-        u"<TITLE>"_s + GetParam().artist + u':' + GetParam().album + u"</TITLE>"_s));
+    const MessageCase& c = GetParam();
+    ScratchFolder dir;
+    if (c.olderCopy) {
+        for (const char* name : {"/keep.m3u", "/.keep.m3u.cantorel-backup"}) {
+            QFile file(dir.path() + QString::fromLatin1(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("#EXTM3U\r\n") > 0);
+        }
+    }
+    QDir(dir.path()).mkdir(u"sub"_s);
+    std::optional<SaveTypes::Result> ended;
+    QObject::connect(&builder, &PlaylistBuilder::saveEnded, [&](const SaveTypes::Result& r) { ended = r; });
+    builder.AddFile(u"a.mp3"_s);
+    text2.setText(c.name);
+    builder.SavePlaylist(FolderHandle::open(dir.path()));
+
+    ASSERT_EQ(messages.size(), 1u);
+    const QString& text = messages[0].text;
+    EXPECT_EQ(messages[0].outcome, c.outcome) << text.toStdString();
+    EXPECT_TRUE(text.contains(c.holds)) << text.toStdString();
+    EXPECT_FALSE(text.contains(QChar(0))) << "the message shows no raw control";
+    switch (c.outcome) {
+    case PlaylistBuilder::SaveOutcome::Saved:
+        ASSERT_TRUE(ended);
+        EXPECT_EQ(text, c.olderCopy ? u"Saved\n"_s + SaveResultText::notice(*ended) : u"Saved"_s);
+        break;
+    case PlaylistBuilder::SaveOutcome::NeedsName: EXPECT_FALSE(ended) << "nothing was written"; break;
+    case PlaylistBuilder::SaveOutcome::Failed:
+        ASSERT_TRUE(ended);
+        EXPECT_TRUE(text.contains(builder.savePath(dir.path()))) << text.toStdString();
+        EXPECT_TRUE(text.contains(SaveResultText::reason(*ended))) << text.toStdString();
+        break;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Folders, AsxSplitTest,
-    ::testing::Values(SplitCase {"simple", u"Ann-Best"_s, u"Ann"_s, u"Best"_s},
-        SplitCase {"second_dash_kept", u"Ann-Best-Of"_s, u"Ann"_s, u"Best-Of"_s},
-        SplitCase {"artist_repeated", u"Ann-Ann-Live"_s, u"Ann"_s, u"Live"_s},
-        SplitCase {"leading_dash", u"-Live"_s, QString(), u"Live"_s},
-        SplitCase {"no_dash", u"Live"_s, QString(), u"Live"_s}),
+INSTANTIATE_TEST_SUITE_P(Ends, SaveMessageTest,
+    ::testing::Values(MessageCase {"saved", u"party.m3u"_s, false, PlaylistBuilder::SaveOutcome::Saved},
+        MessageCase {"saved_beside_an_older_copy", u"keep.m3u"_s, true, PlaylistBuilder::SaveOutcome::Saved,
+            u".keep.m3u.cantorel-backup"_s},
+        MessageCase {"no_name", QString(), false, PlaylistBuilder::SaveOutcome::NeedsName, u"file name"_s},
+        MessageCase {"name_is_a_folder", u"sub"_s, false, PlaylistBuilder::SaveOutcome::Failed},
+        MessageCase {"nul_in_the_name", u"song.wav"_s + QChar(0) + u".m3u"_s, false,
+            PlaylistBuilder::SaveOutcome::Failed, u"\u2400"_s}),
     [](const auto& info) { return std::string(info.param.label); });
-
-TEST_F(PlaylistBuilderTest, HeldFormatsAppendTheirEntries)
-{
-    builder.setPlaylistExt(u".asx"_s);
-    builder.setSourceFolder(u"Ann-Best"_s);
-    builder.StartASX();
-    const QString head = builder.PlaylistText();
-    builder.AddFile(u"a.mp3"_s);
-    EXPECT_EQ(builder.PlaylistText(), head + PlaylistFormat::asxEntry(u"a.mp3"_s, u"Ann"_s, u"Best"_s));
-
-    builder.setPlaylistExt(u".htm"_s);
-    builder.StartHTML();
-    builder.AddFile(u"a.mp3"_s);
-    EXPECT_EQ(builder.PlaylistText(), u"<html>\r\n<head></head>\r\n<body>"_s);
-}
 
 } // namespace
