@@ -48,7 +48,7 @@ public:
     // The operations the main window's events run.
     void InitPlaylist(); // Form_Load
     // File1_Click: the bare file name. One pick adds at most one line: a name holding a
-    // character at which the box starts a new line (FileNameText::breaksLine) adds nothing.
+    // line break (PlaylistFormat::isLineBreak) adds nothing.
     void AddFile(const QString& name);
     // The same, given the name as stored on disk. A name that is not UTF-8 is shown in
     // Windows-1252 and saved as these very bytes (LegacyEntries).

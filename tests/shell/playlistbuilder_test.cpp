@@ -134,7 +134,7 @@ struct MessageCase {
     bool olderCopy; // an older copy of the file, left by a save that was cut off, lies beside it
     PlaylistBuilder::SaveOutcome outcome;
     // What the message holds besides (the path and the reason of a failure are checked always).
-    QString holds;
+    QString holds = {};
 };
 
 class SaveMessageTest : public BuilderFixture, public ::testing::WithParamInterface<MessageCase>
