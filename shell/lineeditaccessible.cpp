@@ -41,8 +41,7 @@ protected:
 
 } // namespace
 
-LineEditAccessible::LineEditAccessible(QLineEdit* lineEdit)
-    : QAccessibleWidget(lineEdit, QAccessible::EditableText)
+LineEditAccessible::LineEditAccessible(QLineEdit* lineEdit) : TextBoxAccessible(lineEdit)
 {
     addControllingSignal(u"textChanged(const QString&)"_s);
     addControllingSignal(u"returnPressed()"_s);
@@ -58,15 +57,6 @@ LineEditAccessible::LineEditAccessible(QLineEdit* lineEdit)
 QLineEdit* LineEditAccessible::lineEdit() const { return static_cast<QLineEdit*>(widget()); }
 
 bool LineEditAccessible::readable() const { return lineEdit()->echoMode() == QLineEdit::Normal; }
-
-int LineEditAccessible::resolved(int offset) const
-{
-    if (offset == -2)
-        return cursorPosition();
-    if (offset == -1)
-        return characterCount();
-    return offset;
-}
 
 QString LineEditAccessible::text(QAccessible::Text t) const
 {
@@ -84,25 +74,18 @@ QString LineEditAccessible::text(QAccessible::Text t) const
     return str;
 }
 
-void LineEditAccessible::setText(QAccessible::Text t, const QString& text)
-{
-    if (t != QAccessible::Value) {
-        QAccessibleWidget::setText(t, text);
-        return;
-    }
-    edit(text);
-}
-
-void LineEditAccessible::edit(const QString& text)
+void LineEditAccessible::change(int startOffset, int endOffset, const QString& text)
 {
     if (lineEdit()->isReadOnly())
         return;
-    QString checked = text;
+    const int start = clamped(startOffset);
+    QString changed
+        = lineEdit()->text().replace(start, std::clamp(endOffset, start, characterCount()) - start, text);
     int position = 0;
     if (const QValidator* validator = lineEdit()->validator();
-        validator && validator->validate(checked, position) == QValidator::Invalid)
+        validator && validator->validate(changed, position) == QValidator::Invalid)
         return;
-    lineEdit()->setText(checked);
+    lineEdit()->setText(changed);
 }
 
 QAccessible::State LineEditAccessible::state() const
@@ -115,15 +98,6 @@ QAccessible::State LineEditAccessible::state() const
     return state;
 }
 
-void* LineEditAccessible::interface_cast(QAccessible::InterfaceType t)
-{
-    if (t == QAccessible::TextInterface)
-        return static_cast<QAccessibleTextInterface*>(this);
-    if (t == QAccessible::EditableTextInterface)
-        return static_cast<QAccessibleEditableTextInterface*>(this);
-    return QAccessibleWidget::interface_cast(t);
-}
-
 void LineEditAccessible::selection(int selectionIndex, int* startOffset, int* endOffset) const
 {
     *startOffset = *endOffset = 0;
@@ -134,11 +108,6 @@ void LineEditAccessible::selection(int selectionIndex, int* startOffset, int* en
 }
 
 int LineEditAccessible::selectionCount() const { return lineEdit()->hasSelectedText() ? 1 : 0; }
-
-void LineEditAccessible::addSelection(int startOffset, int endOffset)
-{
-    setSelection(0, startOffset, endOffset);
-}
 
 void LineEditAccessible::removeSelection(int selectionIndex)
 {
@@ -166,29 +135,6 @@ QString LineEditAccessible::text(int startOffset, int endOffset) const
 int LineEditAccessible::characterCount() const { return int(lineEdit()->text().size()); }
 
 TextBoundaries LineEditAccessible::boundaries() const { return TextBoundaries(lineEdit()->text(), {0}); }
-
-QString LineEditAccessible::textBeforeOffset(
-    int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
-{
-    *startOffset = *endOffset = -1;
-    return readable() ? boundaries().before(resolved(offset), boundaryType, startOffset, endOffset)
-                      : QString();
-}
-
-QString LineEditAccessible::textAfterOffset(
-    int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
-{
-    *startOffset = *endOffset = -1;
-    return readable() ? boundaries().after(resolved(offset), boundaryType, startOffset, endOffset)
-                      : QString();
-}
-
-QString LineEditAccessible::textAtOffset(
-    int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
-{
-    *startOffset = *endOffset = -1;
-    return readable() ? boundaries().at(resolved(offset), boundaryType, startOffset, endOffset) : QString();
-}
 
 QRect LineEditAccessible::characterRect(int offset) const
 {
@@ -220,32 +166,4 @@ void LineEditAccessible::scrollToSubstring(int startIndex, int endIndex)
 {
     lineEdit()->setCursorPosition(endIndex);
     lineEdit()->setCursorPosition(startIndex);
-}
-
-QString LineEditAccessible::attributes(int offset, int* startOffset, int* endOffset) const
-{
-    // One font for the whole text. The range must hold every character: a screen reader
-    // reads a text run by run, and an empty run loses the character it was asked for.
-    Q_UNUSED(offset);
-    *startOffset = 0;
-    *endOffset = characterCount();
-    return TextBoundaries::fontAttributes(lineEdit()->font());
-}
-
-void LineEditAccessible::deleteText(int startOffset, int endOffset)
-{
-    const int start = std::clamp(startOffset, 0, characterCount());
-    edit(lineEdit()->text().remove(start, std::clamp(endOffset, start, characterCount()) - start));
-}
-
-void LineEditAccessible::insertText(int offset, const QString& text)
-{
-    // An offset past the end would pad the text with blanks.
-    edit(lineEdit()->text().insert(std::clamp(offset, 0, characterCount()), text));
-}
-
-void LineEditAccessible::replaceText(int startOffset, int endOffset, const QString& text)
-{
-    const int start = std::clamp(startOffset, 0, characterCount());
-    edit(lineEdit()->text().replace(start, std::clamp(endOffset, start, characterCount()) - start, text));
 }

@@ -15,37 +15,15 @@
 #include <algorithm>
 #include <vector>
 
-PlaylistTextAccessible::PlaylistTextAccessible(QPlainTextEdit* edit)
-    : QAccessibleWidget(edit, QAccessible::EditableText)
-{ }
+PlaylistTextAccessible::PlaylistTextAccessible(QPlainTextEdit* edit) : TextBoxAccessible(edit) { }
 
 QPlainTextEdit* PlaylistTextAccessible::edit() const { return static_cast<QPlainTextEdit*>(widget()); }
-
-int PlaylistTextAccessible::resolved(int offset) const
-{
-    if (offset == -2)
-        return cursorPosition();
-    if (offset == -1)
-        return characterCount();
-    return offset;
-}
-
-int PlaylistTextAccessible::clamped(int offset) const { return std::clamp(offset, 0, characterCount()); }
 
 QString PlaylistTextAccessible::text(QAccessible::Text t) const
 {
     if (t == QAccessible::Value)
         return edit()->toPlainText();
     return QAccessibleWidget::text(t);
-}
-
-void PlaylistTextAccessible::setText(QAccessible::Text t, const QString& text)
-{
-    if (t != QAccessible::Value) {
-        QAccessibleWidget::setText(t, text);
-        return;
-    }
-    change(0, characterCount(), text);
 }
 
 QAccessible::State PlaylistTextAccessible::state() const
@@ -56,15 +34,6 @@ QAccessible::State PlaylistTextAccessible::state() const
     state.multiLine = true;
     state.selectableText = true;
     return state;
-}
-
-void* PlaylistTextAccessible::interface_cast(QAccessible::InterfaceType t)
-{
-    if (t == QAccessible::TextInterface)
-        return static_cast<QAccessibleTextInterface*>(this);
-    if (t == QAccessible::EditableTextInterface)
-        return static_cast<QAccessibleEditableTextInterface*>(this);
-    return QAccessibleWidget::interface_cast(t);
 }
 
 void PlaylistTextAccessible::selection(int selectionIndex, int* startOffset, int* endOffset) const
@@ -78,11 +47,6 @@ void PlaylistTextAccessible::selection(int selectionIndex, int* startOffset, int
 }
 
 int PlaylistTextAccessible::selectionCount() const { return edit()->textCursor().hasSelection() ? 1 : 0; }
-
-void PlaylistTextAccessible::addSelection(int startOffset, int endOffset)
-{
-    setSelection(0, startOffset, endOffset);
-}
 
 void PlaylistTextAccessible::removeSelection(int selectionIndex)
 {
@@ -140,24 +104,6 @@ TextBoundaries PlaylistTextAccessible::boundaries() const
     return TextBoundaries(edit()->toPlainText(), std::move(lineStarts));
 }
 
-QString PlaylistTextAccessible::textBeforeOffset(
-    int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
-{
-    return boundaries().before(resolved(offset), boundaryType, startOffset, endOffset);
-}
-
-QString PlaylistTextAccessible::textAfterOffset(
-    int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
-{
-    return boundaries().after(resolved(offset), boundaryType, startOffset, endOffset);
-}
-
-QString PlaylistTextAccessible::textAtOffset(
-    int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
-{
-    return boundaries().at(resolved(offset), boundaryType, startOffset, endOffset);
-}
-
 QRect PlaylistTextAccessible::characterRect(int offset) const
 {
     const QString character = text(offset, offset + 1);
@@ -190,15 +136,6 @@ void PlaylistTextAccessible::scrollToSubstring(int startIndex, int endIndex)
     edit()->ensureCursorVisible();
 }
 
-QString PlaylistTextAccessible::attributes(int offset, int* startOffset, int* endOffset) const
-{
-    // One font for the whole text, as one run holding every character.
-    Q_UNUSED(offset);
-    *startOffset = 0;
-    *endOffset = characterCount();
-    return TextBoundaries::fontAttributes(edit()->font());
-}
-
 void PlaylistTextAccessible::change(int startOffset, int endOffset, const QString& text)
 {
     if (edit()->isReadOnly())
@@ -209,16 +146,4 @@ void PlaylistTextAccessible::change(int startOffset, int endOffset, const QStrin
     cursor.setPosition(std::max(start, clamped(endOffset)), QTextCursor::KeepAnchor);
     // What assistive technology types is text of its own, not part of a marked name.
     cursor.insertText(text, QTextCharFormat());
-}
-
-void PlaylistTextAccessible::deleteText(int startOffset, int endOffset)
-{
-    change(startOffset, endOffset, QString());
-}
-
-void PlaylistTextAccessible::insertText(int offset, const QString& text) { change(offset, offset, text); }
-
-void PlaylistTextAccessible::replaceText(int startOffset, int endOffset, const QString& text)
-{
-    change(startOffset, endOffset, text);
 }

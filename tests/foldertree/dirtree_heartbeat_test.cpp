@@ -9,113 +9,24 @@
 #include "DirTree/dirtree.h"
 #include "dirtreeprivate.h"
 #include "rooteddrivesystem.h"
+#include "testfsmount.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 
 using namespace Cantorel;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// The test file system over a backing folder: fast/x, slow/a/deep, slow/b.
-class HoldingFs
-{
-public:
-    QString skipReason;
-
-    bool mount()
-    {
-        if (::access("/dev/fuse", R_OK | W_OK) != 0) {
-            skipReason = u"no usable /dev/fuse: "_s + QString::fromLocal8Bit(std::strerror(errno));
-            return false;
-        }
-        for (const QString folder : {u"fast/x"_s, u"slow/a/deep"_s, u"slow/b"_s})
-            QDir().mkpath(m_dir.path() + u"/backing/"_s + folder);
-        QDir().mkpath(mounted());
-        m_daemon.start(QStringLiteral(CANTOREL_TESTFS), {m_dir.path() + u"/backing"_s, mounted()});
-        if (!m_daemon.waitForStarted() || nextLine() != "ready") {
-            skipReason = u"the machine refuses the FUSE mount"_s;
-            return false;
-        }
-        m_mounted = true;
-        return true;
-    }
-
-    ~HoldingFs()
-    {
-        if (m_mounted) {
-            m_daemon.closeWriteChannel(); // releases every read, unmounts and ends
-            m_daemon.waitForFinished(30000);
-        }
-    }
-
-    QString mounted() const { return m_dir.path() + u"/mnt"_s; }
-
-    void command(const QByteArray& line)
-    {
-        m_daemon.write(line + '\n');
-        EXPECT_TRUE(waitFor("ok")) << line.constData();
-    }
-
-    // Waits for the line `wanted`, keeping what came before it.
-    bool waitFor(const QByteArray& wanted)
-    {
-        for (;;) {
-            const qsizetype at = m_lines.indexOf(wanted);
-            if (at >= 0) {
-                m_lines.remove(at);
-                return true;
-            }
-            const QByteArray line = nextLine();
-            if (line.isNull())
-                return false;
-            m_lines << line;
-        }
-    }
-
-    // Whether the file system has said that it gave up holding a read.
-    bool gaveUp()
-    {
-        while (m_daemon.canReadLine())
-            m_lines << m_daemon.readLine().trimmed();
-        for (const QByteArray& line : std::as_const(m_lines)) {
-            if (line.startsWith("gave up"))
-                return true;
-        }
-        return false;
-    }
-
-private:
-    QByteArray nextLine()
-    {
-        while (!m_daemon.canReadLine()) {
-            if (!m_daemon.waitForReadyRead(40000))
-                return {};
-        }
-        return m_daemon.readLine().trimmed();
-    }
-
-    QTemporaryDir m_dir;
-    QProcess m_daemon;
-    QList<QByteArray> m_lines;
-    bool m_mounted = false;
-};
 
 enum class Step { GoList, F5, ExpandStalled, Star, SetCurrentPathBeside };
 
@@ -140,9 +51,12 @@ QTreeWidgetItem* childNamed(QTreeWidgetItem* parent, const QString& text)
 TEST_P(Heartbeat, BeatsWhileTheReadIsHeld)
 {
     const StallCase& c = GetParam();
-    HoldingFs fs;
+    // fast/x, slow/a/deep, slow/b
+    TestFsMount fs;
+    for (const QString folder : {u"fast/x"_s, u"slow/a/deep"_s, u"slow/b"_s})
+        QDir().mkpath(fs.backing(folder));
     if (!fs.mount())
-        GTEST_SKIP() << fs.skipReason.toStdString();
+        GTEST_SKIP() << fs.skipReason().toStdString();
     DirTree tree(std::make_unique<RootedDriveSystem>(QFile::encodeName(fs.mounted()).toStdString()));
     tree.resize(300, 300);
     tree.show();
@@ -177,20 +91,20 @@ TEST_P(Heartbeat, BeatsWhileTheReadIsHeld)
     case Step::F5: QTest::keyClick(tree.tree(), Qt::Key_F5); break;
     case Step::ExpandStalled: childNamed(drive, u"Slow"_s)->setExpanded(true); break;
     case Step::Star: QTest::keyClick(tree.tree(), Qt::Key_Asterisk, Qt::KeypadModifier); break;
-    case Step::SetCurrentPathBeside: EXPECT_TRUE(tree.setCurrentPath(fs.mounted() + u"/fast/x"_s)); break;
+    case Step::SetCurrentPathBeside: EXPECT_TRUE(tree.setCurrentPath(fs.mounted(u"fast/x"_s))); break;
     }
     const QByteArray hold(c.hold);
-    ASSERT_TRUE(fs.waitFor("held " + hold.mid(4)));
+    ASSERT_FALSE(fs.waitFor("held " + hold.mid(4)).isEmpty());
     // The heartbeat beats on while the read is held: the step did not wait for it.
     const int before = beats;
     const QDeadlineTimer patience(20000);
     while (beats < before + 3 && !patience.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     EXPECT_GE(beats, before + 3);
-    EXPECT_FALSE(fs.gaveUp()) << "the step waited for the held read";
+    EXPECT_FALSE(fs.hasSaid("gave up")) << "the step waited for the held read";
     if (c.step == Step::SetCurrentPathBeside) {
         // The folder beside the held one is reached meanwhile.
-        EXPECT_EQ(clicks, QStringList {fs.mounted() + u"/fast/x/"_s});
+        EXPECT_EQ(clicks, QStringList {fs.mounted(u"fast/x/"_s)});
     }
     std::cout << "longest stall of " << c.name << ": " << longest << " ms\n";
 

@@ -8,7 +8,6 @@
 // first and on the last Click the trigger raises: no crash (ASan sees every use of the
 // freed control or view), and no Click once the control is gone.
 #include "dirtreefixture.h"
-#include "treetrigger.h"
 
 #include <QDialog>
 #include <QEventLoop>
@@ -29,26 +28,6 @@ enum class Host {
     F5InLoop,          // an event loop that delivers an F5 press: the tree is listed afresh
 };
 
-struct TriggerInfo {
-    const char* name;
-    Trigger trigger;
-    int clicks; // what the trigger raises when the host does nothing
-};
-
-constexpr TriggerInfo kTriggers[] = {
-    {"LeftClick", Trigger::LeftClick, 1},
-    {"ExpandMark", Trigger::ExpandMark, 4},
-    {"DoubleClick", Trigger::DoubleClick, 5},
-    {"KeyDown", Trigger::KeyDown, 1},
-    {"Return", Trigger::Return, 1},
-    {"Right", Trigger::Right, 4},
-    {"Plus", Trigger::Plus, 4},
-    {"StarCollapsed", Trigger::StarCollapsed, 8},
-    {"StarExpanded", Trigger::StarExpanded, 5},
-    {"SetExpanded", Trigger::SetExpanded, 4},
-    {"ExpandItem", Trigger::ExpandItem, 4},
-};
-
 constexpr std::pair<const char*, Host> kHosts[] = {
     {"ModalBox", Host::ModalBox},
     {"ProcessEvents", Host::ProcessEvents},
@@ -61,7 +40,7 @@ constexpr std::pair<const char*, Host> kHosts[] = {
 
 struct NestedCase {
     std::string name;
-    TriggerInfo trigger;
+    TriggerClicks trigger;
     Host host;
     int onClick; // the Click whose handler acts
 };
@@ -79,28 +58,12 @@ protected:
         control = new DirTree(std::move(fake), window);
         awaitEveryRead(*control);
         control->resize(300, 300);
-        control->GoList();
-        QTreeWidgetItem* drive = find(u"System (C:)"_s);
-        const Trigger t = GetParam().trigger.trigger;
-        if (t == Trigger::StarCollapsed || t == Trigger::StarExpanded) {
-            drive->setExpanded(true);
-            drive->setExpanded(t == Trigger::StarExpanded);
-        }
-        window->show();
-        control->tree()->setFocus();
-        control->tree()->setCurrentItem(t == Trigger::KeyDown ? find(u"(A:)"_s) : drive);
+        readyForTrigger(*control, GetParam().trigger.trigger);
     }
 
     void TearDown() override { delete window.data(); }
 
-    QTreeWidgetItem* find(const QString& fullPath) const
-    {
-        for (int i = 1; QTreeWidgetItem* node = control->node(i); ++i) {
-            if (DirTree::fullPath(node) == fullPath)
-                return node;
-        }
-        return nullptr;
-    }
+    QTreeWidgetItem* find(const QString& fullPath) const { return findNode(*control, fullPath); }
 
     // What the host does inside the Click it acts on.
     void actInClick()
@@ -206,7 +169,7 @@ TEST_P(NestedLoopInClick, NoCrashAndNoClickOnceGone)
 std::vector<NestedCase> nestedCases()
 {
     std::vector<NestedCase> cases;
-    for (const TriggerInfo& t : kTriggers) {
+    for (const TriggerClicks& t : kTriggerClicks) {
         for (const auto& [hostName, host] : kHosts) {
             for (const int at : {1, t.clicks}) {
                 if (at == 1 && t.clicks == 1 && !cases.empty() && cases.back().trigger.trigger == t.trigger

@@ -6,7 +6,6 @@
 // delete the control from any Click of any action (ASan and valgrind see every read of
 // the freed control).
 #include "dirtreefixture.h"
-#include "treetrigger.h"
 
 #include <QPointer>
 
@@ -21,16 +20,8 @@ protected:
     void start(Trigger action)
     {
         make(standardMachine);
-        tree->GoList();
-        QTreeWidgetItem* drive = find(u"System (C:)"_s);
-        if (action == Trigger::StarCollapsed || action == Trigger::StarExpanded) {
-            drive->setExpanded(true);
-            drive->setExpanded(action == Trigger::StarExpanded);
-        }
         tree->resize(300, 300);
-        tree->show();
-        tree->tree()->setFocus();
-        tree->tree()->setCurrentItem(action == Trigger::KeyDown ? find(u"(A:)"_s) : drive);
+        readyForTrigger(*tree, action);
         clicks.clear();
     }
 
@@ -76,29 +67,12 @@ TEST_P(DeleteFromClick, EndsTheHandlingCleanly)
 
 std::vector<DeleteCase> deleteCases()
 {
-    struct Counted {
-        const char* name;
-        Trigger action;
-        int clicks; // what the action raises when nobody deletes
-    };
-    const Counted actions[] = {
-        {"LeftClick", Trigger::LeftClick, 1},
-        {"ExpandMark", Trigger::ExpandMark, 4},
-        {"DoubleClick", Trigger::DoubleClick, 5},
-        {"KeyDown", Trigger::KeyDown, 1},
-        {"Return", Trigger::Return, 1},
-        {"Right", Trigger::Right, 4},
-        {"Plus", Trigger::Plus, 4},
-        {"StarCollapsed", Trigger::StarCollapsed, 8},
-        {"StarExpanded", Trigger::StarExpanded, 5},
-        {"SetExpanded", Trigger::SetExpanded, 4},
-    };
     std::vector<DeleteCase> cases;
-    for (const Counted& a : actions) {
+    for (const TriggerClicks& a : kTriggerClicks) {
         for (int at = 1; at <= a.clicks; ++at)
-            cases.push_back({std::string(a.name) + "OnClick" + std::to_string(at), a.action, at, false, at});
+            cases.push_back({std::string(a.name) + "OnClick" + std::to_string(at), a.trigger, at, false, at});
         // deleteLater: the action runs to its end, and the control goes afterwards.
-        cases.push_back({std::string(a.name) + "LaterOnClick1", a.action, 1, true, a.clicks});
+        cases.push_back({std::string(a.name) + "LaterOnClick1", a.trigger, 1, true, a.clicks});
     }
     return cases;
 }

@@ -9,6 +9,7 @@
 #include "DirTree/dirtree.h"
 #include "dirtreeprivate.h"
 #include "fakedrivesystem.h"
+#include "treetrigger.h"
 
 #include <QTest>
 #include <QTreeWidget>
@@ -69,6 +70,54 @@ inline void standardMachine(FakeDriveSystem& fs)
     fs.addFile("C:\\pagefile.txt");
 }
 
+// A trigger on the usual machine's drive C: with the Clicks it raises when the host does
+// nothing: the drive node's, and one for each of its folders where it opens the node.
+struct TriggerClicks {
+    const char* name;
+    Trigger trigger;
+    int clicks;
+};
+
+inline constexpr TriggerClicks kTriggerClicks[] = {
+    {"LeftClick", Trigger::LeftClick, 1},
+    {"ExpandMark", Trigger::ExpandMark, 4},
+    {"DoubleClick", Trigger::DoubleClick, 5},
+    {"KeyDown", Trigger::KeyDown, 1},
+    {"Return", Trigger::Return, 1},
+    {"Right", Trigger::Right, 4},
+    {"Plus", Trigger::Plus, 4},
+    {"StarCollapsed", Trigger::StarCollapsed, 8},
+    {"StarExpanded", Trigger::StarExpanded, 5},
+    {"SetExpanded", Trigger::SetExpanded, 4},
+    {"ExpandItem", Trigger::ExpandItem, 4},
+};
+
+// The node with the given full path ('System (C:)\Windows'); null when there is none.
+inline QTreeWidgetItem* findNode(const DirTree& tree, const QString& fullPath)
+{
+    for (int i = 1; QTreeWidgetItem* node = tree.node(i); ++i) {
+        if (DirTree::fullPath(node) == fullPath)
+            return node;
+    }
+    return nullptr;
+}
+
+// Readies the usual machine's tree, listed, on view and with the focus, for `trigger` on
+// drive C:: the drive is the current node (for KeyDown the node above it), open or closed
+// as '*' wants it.
+inline void readyForTrigger(DirTree& tree, Trigger trigger)
+{
+    tree.GoList();
+    QTreeWidgetItem* drive = findNode(tree, QStringLiteral("System (C:)"));
+    if (trigger == Trigger::StarCollapsed || trigger == Trigger::StarExpanded) {
+        drive->setExpanded(true);
+        drive->setExpanded(trigger == Trigger::StarExpanded);
+    }
+    tree.window()->show();
+    tree.tree()->setFocus();
+    tree.tree()->setCurrentItem(trigger == Trigger::KeyDown ? findNode(tree, QStringLiteral("(A:)")) : drive);
+}
+
 class DirTreeTest : public ::testing::Test
 {
 protected:
@@ -86,12 +135,10 @@ protected:
     // The node with the given full path ('System (C:)\Windows').
     QTreeWidgetItem* find(const QString& fullPath) const
     {
-        for (int i = 1; QTreeWidgetItem* node = tree->node(i); ++i) {
-            if (DirTree::fullPath(node) == fullPath)
-                return node;
-        }
-        ADD_FAILURE() << "no node " << fullPath.toStdString();
-        return nullptr;
+        QTreeWidgetItem* node = findNode(*tree, fullPath);
+        if (!node)
+            ADD_FAILURE() << "no node " << fullPath.toStdString();
+        return node;
     }
 
     // A click on a node, as the tree view reports it; the node need not be on view.

@@ -8,7 +8,7 @@
 // its write is held. Mounting needs /dev/fuse; where the machine has none, the tests are
 // skipped with the reason. A process of its own also lets a save run as another user.
 #include "playlistwriter.h"
-#include "scratchfolder.h"
+#include "testfsmount.h"
 
 #include <QDir>
 #include <QProcess>
@@ -94,21 +94,18 @@ bool writeBytes(const QByteArray& path, const QByteArray& bytes)
     return done;
 }
 
-// A process of the test's own with its standard output (and input, when asked) on pipes.
+// A process of the test's own with its standard output on a pipe.
 class Process
 {
 public:
-    bool start(const QList<QByteArray>& args, bool withInput)
+    bool start(const QList<QByteArray>& args)
     {
         int out[2];
-        int in[2] = {-1, -1};
-        if (::pipe2(out, O_CLOEXEC) != 0 || (withInput && ::pipe2(in, O_CLOEXEC) != 0))
+        if (::pipe2(out, O_CLOEXEC) != 0)
             return false;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        if (withInput)
-            posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
         std::vector<char*> argv;
         for (const QByteArray& arg : args)
             argv.push_back(const_cast<char*>(arg.constData()));
@@ -117,10 +114,6 @@ public:
         posix_spawn_file_actions_destroy(&actions);
         ::close(out[1]);
         m_out = out[0];
-        if (withInput) {
-            ::close(in[0]);
-            m_in = in[1];
-        }
         if (error != 0)
             m_pid = -1;
         return error == 0;
@@ -128,7 +121,6 @@ public:
 
     ~Process()
     {
-        closeInput();
         if (m_pid > 0) {
             ::kill(m_pid, SIGKILL);
             ::waitpid(m_pid, nullptr, 0);
@@ -139,46 +131,10 @@ public:
 
     pid_t pid() const { return m_pid; }
 
-    void send(const QByteArray& line)
-    {
-        const QByteArray bytes = line + '\n';
-        if (::write(m_in, bytes.constData(), size_t(bytes.size())) != bytes.size())
-            ADD_FAILURE() << "cannot write to the file system's control";
-    }
-
-    void closeInput()
-    {
-        if (m_in >= 0)
-            ::close(m_in);
-        m_in = -1;
-    }
-
-    // The next line of output; empty at its end or when none came in time.
-    QByteArray readLine()
-    {
-        for (;;) {
-            const qsizetype end = m_buffer.indexOf('\n');
-            if (end >= 0) {
-                const QByteArray line = m_buffer.left(end);
-                m_buffer.remove(0, end + 1);
-                return line;
-            }
-            pollfd p {m_out, POLLIN, 0};
-            if (::poll(&p, 1, kHangMs) <= 0)
-                return {};
-            char chunk[4096];
-            const ssize_t n = ::read(m_out, chunk, sizeof chunk);
-            if (n <= 0)
-                return {};
-            m_buffer.append(chunk, n);
-        }
-    }
-
     // Waits for the end; returns the exit status (-1 when killed) and the whole output.
     int finish(QByteArray* output = nullptr)
     {
-        QByteArray all = m_buffer;
-        m_buffer.clear();
+        QByteArray all;
         for (;;) {
             pollfd p {m_out, POLLIN, 0};
             if (::poll(&p, 1, kHangMs) <= 0)
@@ -200,76 +156,14 @@ public:
 private:
     pid_t m_pid = -1;
     int m_out = -1;
-    int m_in = -1;
-    QByteArray m_buffer;
 };
 
-// The FUSE mount over a backing folder, both in a temporary folder of the test's own.
-class TestFs
+// The test file system with the saves' own helpers.
+class TestFs : public TestFsMount
 {
 public:
-    QString skipReason;
-
-    bool mount()
-    {
-        if (::access("/dev/fuse", R_OK | W_OK) != 0) {
-            skipReason = u"no usable /dev/fuse: "_s + QString::fromLocal8Bit(std::strerror(errno));
-            return false;
-        }
-        QDir().mkpath(backing());
-        QDir().mkpath(mounted());
-        // Copies of old content that cannot go beside a file go to the state folder: the
-        // test's own, inherited by the saves it starts.
-        qputenv("XDG_STATE_HOME", QFile::encodeName(outside(u"state"_s)));
-        if (!m_daemon.start(
-                {CANTOREL_TESTFS, QFile::encodeName(backing()), QFile::encodeName(mounted())}, true)) {
-            skipReason = u"cannot start the test file system"_s;
-            return false;
-        }
-        const QByteArray ready = m_daemon.readLine();
-        if (ready != "ready") {
-            skipReason = u"the machine refuses the FUSE mount"_s;
-            return false;
-        }
-        m_mounted = true;
-        return true;
-    }
-
-    ~TestFs()
-    {
-        qunsetenv("XDG_STATE_HOME");
-        if (m_mounted) {
-            m_daemon.closeInput(); // the daemon lets held writes fail, unmounts and ends
-            m_daemon.finish();
-        }
-    }
-
-    QString backing(const QString& rel = {}) const { return m_dir.path() + u"/backing/"_s + rel; }
-    QString mounted(const QString& rel = {}) const { return m_dir.path() + u"/mnt/"_s + rel; }
-    QString outside(const QString& rel) const { return m_dir.path() + u'/' + rel; }
-
-    // Sends a command; returns the lines the file system printed before its "ok".
-    QList<QByteArray> command(const QByteArray& line)
-    {
-        m_daemon.send(line);
-        QList<QByteArray> said;
-        QByteArray answer;
-        while (!(answer = m_daemon.readLine()).isEmpty() && answer != "ok")
-            said << answer;
-        EXPECT_EQ(answer, "ok"_ba) << "the file system did not take: " << line.constData();
-        return said;
-    }
-
     // Waits until a write is held; returns what the file system says about it.
     QByteArray waitUntilStalled() { return waitFor("stalled "); }
-
-    // Waits for the file system's line starting with `prefix`; empty when none came.
-    QByteArray waitFor(const QByteArray& prefix)
-    {
-        QByteArray line;
-        while (!(line = m_daemon.readLine()).isEmpty() && !line.startsWith(prefix)) { }
-        return line;
-    }
 
     // A save in a process of its own, writing `content` under `name` in the mount.
     bool startSave(Process& save, const QString& name, const QByteArray& content, int lockWaitMs = 3000)
@@ -277,8 +171,7 @@ public:
         const QString source = outside(u"content-%1"_s.arg(++m_contents));
         return writeFile(source, content)
             && save.start({CANTOREL_SAVEHELPER, QFile::encodeName(mounted()), QFile::encodeName(name),
-                              QFile::encodeName(source), QByteArray::number(lockWaitMs)},
-                false);
+                QFile::encodeName(source), QByteArray::number(lockWaitMs)});
     }
 
     // The copies of old content in the state folder, each as its content.
@@ -332,9 +225,6 @@ public:
     }
 
 private:
-    ScratchFolder m_dir; // removed whatever the bytes of the names the saves left in it
-    Process m_daemon;
-    bool m_mounted = false;
     int m_contents = 0;
 };
 
@@ -395,7 +285,7 @@ TEST_P(SaveKilledTest, LeavesTheOldOrTheNewContent)
     const KillCase& c = GetParam();
     TestFs fs;
     if (!fs.mount()) {
-        GTEST_SKIP() << fs.skipReason.toStdString();
+        GTEST_SKIP() << fs.skipReason().toStdString();
     }
     ASSERT_TRUE(prepareKill(fs, c));
     const QByteArray folder = QFile::encodeName(fs.backing());
@@ -482,7 +372,7 @@ TEST_P(TwoSavesTest, OneWriterAtATime)
     const TwoSavesCase& c = GetParam();
     TestFs fs;
     if (!fs.mount()) {
-        GTEST_SKIP() << fs.skipReason.toStdString();
+        GTEST_SKIP() << fs.skipReason().toStdString();
     }
     ASSERT_TRUE(fs.holdPlaylist(c.hardLinked));
 
@@ -531,7 +421,7 @@ TEST_P(AppearTest, NeverReplacesWhatAppeared)
     const AppearCase& c = GetParam();
     TestFs fs;
     if (!fs.mount()) {
-        GTEST_SKIP() << fs.skipReason.toStdString();
+        GTEST_SKIP() << fs.skipReason().toStdString();
     }
     if (c.exists) {
         ASSERT_TRUE(writeFile(fs.backing(c.name), kOld));
@@ -578,7 +468,7 @@ TEST(ReplaceTest, FileSwappedInDuringTheRenameIsKept)
 {
     TestFs fs;
     if (!fs.mount()) {
-        GTEST_SKIP() << fs.skipReason.toStdString();
+        GTEST_SKIP() << fs.skipReason().toStdString();
     }
     ASSERT_TRUE(fs.holdPlaylist(false));
     fs.command("holdrename");
@@ -617,7 +507,7 @@ TEST_P(RefusingFsTest, SecondSaveSucceedsAndKeepsWhatTheOwnerSet)
     const RefusingCase& c = GetParam();
     TestFs fs;
     if (!fs.mount()) {
-        GTEST_SKIP() << fs.skipReason.toStdString();
+        GTEST_SKIP() << fs.skipReason().toStdString();
     }
     Process first;
     QByteArray output;
@@ -672,7 +562,7 @@ TEST_P(FewAbilitiesTest, SavesTrulyAndPrivately)
     const FewAbilitiesCase& c = GetParam();
     TestFs fs;
     if (!fs.mount()) {
-        GTEST_SKIP() << fs.skipReason.toStdString();
+        GTEST_SKIP() << fs.skipReason().toStdString();
     }
     if (c.existing) {
         ASSERT_TRUE(writeFile(fs.backing(u"list.m3u"_s), kOld));
@@ -764,7 +654,7 @@ TEST_P(SearchOnlyFolderTest, SavesWithoutReadingTheFolder)
         Process process;
         QByteArray output;
         const bool ran = writeFile(source, content)
-            && ::chmod(QFile::encodeName(source).constData(), 0644) == 0 && process.start(args, false);
+            && ::chmod(QFile::encodeName(source).constData(), 0644) == 0 && process.start(args);
         const int status = ran ? process.finish(&output) : -1;
         return (status == 0 ? output : output + " (exit " + QByteArray::number(status) + ')').toStdString();
     };
@@ -918,9 +808,8 @@ TEST_P(PlantedLinkTest, OnlyLinksNoOneElseCouldPlantAreFollowed)
     Process save;
     QByteArray output;
     ASSERT_TRUE(save.start({"/usr/bin/setpriv", "--reuid=" + users.kSaver, "--regid=" + users.kGroup,
-                               "--init-groups", "/usr/bin/env", "XDG_STATE_HOME=" + path("state"),
-                               path("savehelper"), path("shared"), "party.m3u", path("content")},
-        false));
+        "--init-groups", "/usr/bin/env", "XDG_STATE_HOME=" + path("state"), path("savehelper"),
+        path("shared"), "party.m3u", path("content")}));
     const int status = save.finish(&output);
     if (c.followed) {
         EXPECT_EQ(status, 0) << output.constData();
@@ -1015,7 +904,7 @@ TEST_P(PowerCutTest, TheDiskHoldsWhatWasSaid)
     args << QFile::encodeName(helper) << QFile::encodeName(folder) << "list.m3u" << QFile::encodeName(source);
     Process save;
     QByteArray output;
-    ASSERT_TRUE(save.start(args, false));
+    ASSERT_TRUE(save.start(args));
     ASSERT_EQ(save.finish(&output), 0) << output.constData();
     ASSERT_TRUE(QFile::copy(image, copy)); // the power cut
 

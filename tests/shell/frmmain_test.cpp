@@ -13,6 +13,7 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QToolTip>
 #include <QTimer>
@@ -82,21 +83,57 @@ INSTANTIATE_TEST_SUITE_P(Controls, LayoutTest,
         Placement {"cmdExit", QRect(376, 0, 25, 17)}), // 5 px past the right edge
     [](const auto& info) { return std::string(info.param.control); });
 
-// Controls as designed: the text boxes frameless, Text1 multi-line without scroll bars,
-// Check4 checked and captioned "m3u", the click areas out of the keyboard's reach.
-TEST_F(MainWindowTest, ControlsAreSetUpAsDesigned)
+// A folder with a file for each of the media patterns, some in capitals, beside names that
+// only look like them and a hidden media file.
+class DesignedControlsTest : public MainWindowFixture
 {
-    EXPECT_EQ(window->Text1()->frameShape(), QFrame::NoFrame);
-    EXPECT_EQ(window->Text1()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-    EXPECT_EQ(window->Text1()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    EXPECT_EQ(window->Text1()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+protected:
+    QStringList files() const override
+    {
+        return {u"a.avi"_s, u"b.MP3"_s, u"c.mpeg"_s, u"d.Mpg"_s, u"e.swf"_s, u"f.wav"_s, u"g.wma"_s,
+            u"h.WMV"_s, u"mp3"_s, u"i.mp3.txt"_s, u"j.mp4"_s, u"k.m3u"_s, u".l.mp3"_s};
+    }
+};
+
+// The controls as the window's design gives them, seen as a user sees them: File1 lists the
+// files of "*.avi;*.mp3;*.mpeg;*.mpg;*.swf;*.wav;*.wma;*.wmv" in any letter case, hidden
+// ones not; Text1 wraps long lines at its width and shows no scroll bar however long the
+// playlist; Text2 starts empty; Check4 is captioned "m3u", checked and enabled, yet lies
+// out of sight; a click on the painted words takes no focus.
+TEST_F(DesignedControlsTest, ControlsAreSetUpAsDesigned)
+{
+    QStringList listed;
+    for (int row = 0; row < window->File1()->model()->rowCount(); ++row)
+        listed << window->File1()->model()->index(row, 0).data().toString();
+    listed.sort();
+    EXPECT_EQ(listed,
+        QStringList({u"a.avi"_s, u"b.MP3"_s, u"c.mpeg"_s, u"d.Mpg"_s, u"e.swf"_s, u"f.wav"_s, u"g.wma"_s,
+            u"h.WMV"_s}));
+
+    QPlainTextEdit* text1 = window->Text1();
+    const QString longLine(300, u'x');
+    text1->setPlainText(longLine + QString(u"\nline"_s).repeated(40));
+    QTextCursor lineEnd(text1->document());
+    lineEnd.setPosition(int(longLine.size()));
+    EXPECT_GT(text1->cursorRect(lineEnd).top(), text1->cursorRect(QTextCursor(text1->document())).top())
+        << "a long line wraps";
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(text1->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(text1->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(text1->viewport()->geometry(), text1->rect()) << "the text fills the box: no frame";
     EXPECT_FALSE(window->Text2()->hasFrame());
-    EXPECT_EQ(window->File1()->selectionMode(), QAbstractItemView::SingleSelection);
-    EXPECT_TRUE(window->Check4()->isChecked());
+    EXPECT_EQ(window->Text2()->text(), QString());
+
     EXPECT_EQ(window->Check4()->text(), u"m3u"_s);
+    EXPECT_TRUE(window->Check4()->isChecked());
     EXPECT_TRUE(window->Check4()->isEnabled());
-    for (const ClickArea* area : {window->cmdSave(), window->cmdReset(), window->cmdExit()})
-        EXPECT_EQ(area->focusPolicy(), Qt::NoFocus) << area->objectName().toStdString();
+    EXPECT_TRUE(window->Check4()->visibleRegion().isEmpty());
+
+    window->Text2()->setFocus();
+    for (const QPoint paintedWord : {QPoint(300, 280), QPoint(360, 280)}) {
+        clickAt(paintedWord);
+        EXPECT_EQ(QApplication::focusWidget(), window->Text2()) << paintedWord.x();
+    }
 }
 
 // The window opens as InitPlaylist leaves it, with the focus in File1 and nothing picked.

@@ -13,18 +13,16 @@
 #include "mainwindowfixture.h"
 #include "playlistbuilder.h"
 #include "saveprogress.h"
+#include "testfsmount.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,76 +45,17 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// The FUSE mount over a backing folder, driven through its standard input and output.
-class TestFs
+QStringList temporaries(const TestFsMount& fs)
 {
-public:
-    QString skipReason;
-
-    bool mount()
-    {
-        if (::access("/dev/fuse", R_OK | W_OK) != 0) {
-            skipReason = u"no usable /dev/fuse: "_s + QString::fromLocal8Bit(std::strerror(errno));
-            return false;
-        }
-        QDir().mkpath(backing());
-        QDir().mkpath(mounted());
-        qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir.path() + u"/state"_s));
-        m_daemon.start(QStringLiteral(CANTOREL_TESTFS), {backing(), mounted()});
-        if (!m_daemon.waitForStarted() || waitFor("ready").isEmpty()) {
-            skipReason = u"the machine refuses the FUSE mount"_s;
-            return false;
-        }
-        return true;
-    }
-
-    ~TestFs()
-    {
-        qunsetenv("XDG_STATE_HOME");
-        m_daemon.closeWriteChannel(); // lets everything held go, unmounts and ends
-        m_daemon.waitForFinished();
-    }
-
-    QString backing(const QString& rel = {}) const { return m_dir.path() + u"/backing/"_s + rel; }
-    QString mounted(const QString& rel = {}) const { return m_dir.path() + u"/mnt/"_s + rel; }
-
-    void command(const QByteArray& line)
-    {
-        m_daemon.write(line + '\n');
-        EXPECT_FALSE(waitFor("ok").isEmpty()) << "the file system did not take: " << line.constData();
-    }
-
-    // The next line the file system printed that starts with `start` (lines before it are
-    // passed over); empty when it ends first.
-    QByteArray waitFor(const QByteArray& start)
-    {
-        for (;;) {
-            while (m_daemon.canReadLine()) {
-                const QByteArray line = m_daemon.readLine().trimmed();
-                if (line.startsWith(start))
-                    return line;
-            }
-            if (!m_daemon.waitForReadyRead(30000))
-                return {};
-        }
-    }
-
-    QStringList temporaries() const
-    {
-        return QDir(backing()).entryList({u".cantorel-*"_s}, QDir::Files | QDir::Hidden);
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_daemon;
-};
+    return QDir(fs.backing()).entryList({u".cantorel-*"_s}, QDir::Files | QDir::Hidden);
+}
 
 // The listing is held from before the window is made until the test lets it go.
 TEST(SlowFolderTest, WindowAnswersWhileTheListingIsHeld)
 {
-    TestFs fs;
+    TestFsMount fs;
     if (!fs.mount())
-        GTEST_SKIP() << fs.skipReason.toStdString();
+        GTEST_SKIP() << fs.skipReason().toStdString();
     ASSERT_TRUE(writeFile(fs.backing(u"b.mp3"_s), {}) && writeFile(fs.backing(u"a.mp3"_s), {}));
     fs.command("holdreaddir /");
 
@@ -168,9 +107,9 @@ class HeldSaveTest : public ::testing::TestWithParam<HeldSaveCase>
 TEST_P(HeldSaveTest, EndsAsAskedAndNeverHalfWay)
 {
     const HeldSaveCase& c = GetParam();
-    TestFs fs;
+    TestFsMount fs;
     if (!fs.mount())
-        GTEST_SKIP() << fs.skipReason.toStdString();
+        GTEST_SKIP() << fs.skipReason().toStdString();
     ASSERT_TRUE(writeFile(fs.backing(u"a.mp3"_s), {}) && writeFile(fs.backing(u"keep.m3u"_s), kOld));
     if (c.hardLinked) {
         ASSERT_EQ(::link(QFile::encodeName(fs.backing(u"keep.m3u"_s)).constData(),
@@ -224,7 +163,7 @@ TEST_P(HeldSaveTest, EndsAsAskedAndNeverHalfWay)
         EXPECT_EQ(readFile(fs.backing(u"other.m3u"_s)), readFile(fs.backing(u"keep.m3u"_s)));
     }
     EXPECT_EQ(window.isVisible(), c.meanwhile != HeldSaveCase::CloseThenRelease);
-    EXPECT_EQ(fs.temporaries(), QStringList());
+    EXPECT_EQ(temporaries(fs), QStringList());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, HeldSaveTest,

@@ -31,6 +31,7 @@ fi
 qt="$(pkg-config --variable=includedir Qt6Core)"
 for source in playlistwriter_win.cpp folderhandle_win.cpp folderfiles_win.cpp; do
   x86_64-w64-mingw32-g++ -std=c++20 -fsyntax-only -Wall -Wextra -Werror -Wno-attributes \
-    -D_WIN32_WINNT=0x0601 -I"$qt" -I"$qt/QtCore" -I"$top/playlist" "$top/playlist/$source"
+    -D_WIN32_WINNT=0x0601 -I"$qt" -I"$qt/QtCore" -I"$top/playlist/include" -I"$top/playlist" \
+    "$top/playlist/$source"
 done
 echo "check-windows: compiled the core's Windows files against Qt Core's headers (not linked)"
