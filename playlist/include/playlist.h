@@ -14,7 +14,8 @@ class FolderHandle;
 
 // One playlist, without a window: its text (in a PlaylistDocument), the one file name it is
 // saved under, its format, and the save. The window's PlaylistBuilder runs the design's
-// operations on it; everything here runs on any thread that owns the playlist.
+// operations on it. Used on one thread at a time, its document's (the window's: the GUI
+// thread); only a write of bytes and a name taken before may run on another.
 class Playlist
 {
 public:
@@ -57,8 +58,8 @@ public:
     // tail. Listed names that are not UTF-8 are written as their bytes.
     QByteArray bytes() const;
 
-    // Writes bytes() under name() into `folder` (PlaylistWriter::write). The writer may run
-    // on another thread with bytes and a name taken before (the window's save does).
+    // Writes bytes() under name() into `folder` (PlaylistWriter::write), here and now. The
+    // window's save takes bytes() and name() at the click and runs writer() on a worker.
     SaveTypes::Result save(const FolderHandle& folder) const;
     PlaylistWriter& writer() { return m_writer; }
     const PlaylistWriter& writer() const { return m_writer; }
