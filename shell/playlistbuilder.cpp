@@ -5,20 +5,17 @@
 #include "playlistbuilder.h"
 
 #include "filenametext.h"
+#include "savemessagebox.h"
 #include "saveprogress.h"
 #include "saveresulttext.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFutureWatcher>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
-#include <QFontMetrics>
-#include <QGridLayout>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QTextDocument>
@@ -27,10 +24,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString kApplicationTitle = u"Cantorel"_s;
-// Room beside a centred caption for a title bar's icon on one side and its three buttons
-// on the other, in pixels.
-constexpr int kTitleBarSideRoom = 96;
 const char* const kCheckTooltip = QT_TRANSLATE_NOOP("PlaylistBuilder", "Save as m3u file");
 
 } // namespace
@@ -195,17 +188,7 @@ void PlaylistBuilder::showMessage(SaveOutcome outcome, const QString& text)
         m_messenger(outcome, text);
         return;
     }
-    // A child of the main window: the window system knows it as that window's dialog (on X11
-    // a transient, on Wayland a toplevel with that parent) and places it accordingly.
-    QMessageBox box(outcome == SaveOutcome::Saved ? QMessageBox::NoIcon : QMessageBox::Warning,
-        kApplicationTitle, text, QMessageBox::Ok, m_text1->window());
-    // A title bar the program draws itself (Qt's, on Wayland) centres the caption between
-    // the window icon and three buttons; a box only as wide as "Saved" would cut it off.
-    // The box sizes itself to its layout when shown, so the room is a spacer in it.
-    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-        const QFontMetrics caption(QApplication::font("QMdiSubWindowTitleBar"));
-        const int width = caption.horizontalAdvance(kApplicationTitle) + 2 * kTitleBarSideRoom;
-        grid->addItem(new QSpacerItem(width, 0), grid->rowCount(), 0, 1, grid->columnCount());
-    }
+    SaveMessageBox box(
+        outcome == SaveOutcome::Saved ? QMessageBox::NoIcon : QMessageBox::Warning, text, m_text1->window());
     box.exec();
 }

@@ -34,8 +34,8 @@ public:
     // How a save ended, for the message shown to the user.
     enum class SaveOutcome { Saved, NeedsName, Failed };
 
-    // Shows one modal message. The default shows a QMessageBox captioned "Cantorel"
-    // (no icon for "Saved", a warning icon otherwise) over `Text1`'s window.
+    // Shows one modal message. The default shows a SaveMessageBox over `Text1`'s window (no
+    // icon for "Saved", a warning icon otherwise).
     using Messenger = std::function<void(SaveOutcome, const QString& text)>;
 
     PlaylistBuilder(QPlainTextEdit* text1, QLineEdit* text2, QCheckBox* check4, QObject* parent = nullptr);
