@@ -15,8 +15,8 @@ class QTextCharFormat;
 // marked by a property of their text format. The mark travels with the characters through
 // the user's edits around them, undo included (and copy and paste within a
 // PlaylistTextEdit), and the save writes marked characters as the bytes they stand for
-// (PlaylistBoxDocument hands them to the playlist as listed names). Text the user types is never marked, wherever it goes: it is written as typed, like
-// the rest of the box.
+// (PlaylistBoxDocument hands them to the playlist as listed names). Text the user types is
+// never marked, wherever it goes: it is written as typed, like the rest of the box.
 class LegacyEntries : public QObject
 {
     Q_OBJECT

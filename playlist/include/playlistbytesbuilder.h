@@ -9,10 +9,11 @@
 #include <QStringEncoder>
 #include <QStringView>
 
-// Builds the bytes of a saved playlist from its text, fragment by fragment in order, straight
-// into one buffer: typed text in the local 8-bit encoding, listed names that are not UTF-8 as
-// the bytes they stand for (FileNameText::legacyBytes). A long playlist is thus copied once on its way to the
-// disk instead of once per conversion step, which is most of what a large save costs.
+// Builds the bytes of a saved playlist from its text, fragment by fragment in order,
+// straight into one buffer: typed text in the local 8-bit encoding, listed names that are
+// not UTF-8 as the bytes they stand for (FileNameText::legacyBytes). A long playlist is thus
+// copied once on its way to the disk instead of once per conversion step, which is most of
+// what a large save costs.
 // Printable ASCII, nearly all of a playlist, is copied without the encoder, and UTF-8 is
 // written without it too; an unpaired surrogate becomes a replacement character where it
 // stands.

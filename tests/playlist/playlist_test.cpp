@@ -50,9 +50,17 @@ TEST_F(PlaylistTest, ListedNamesKeepTheirBytes)
     playlist.addFile("#1 \x93hit\x94.mp3"_ba);
     playlist.addFile("na\xefve\x81.mp3"_ba);
     EXPECT_EQ(playlist.bytes(),
-        "#EXTM3U\r\ncaf\xe9 au lait.mp3\r\n\xc3\xa9t\xc3\xa9.mp3\r\n./#1 \x93hit\x94.mp3\r\nna\xefve\x81.mp3\r\n"_ba);
+        "#EXTM3U\r\n"
+        "caf\xe9 au lait.mp3\r\n"
+        "\xc3\xa9t\xc3\xa9.mp3\r\n"
+        "./#1 \x93hit\x94.mp3\r\n"
+        "na\xefve\x81.mp3\r\n"_ba);
     EXPECT_EQ(playlist.text(),
-        u"#EXTM3U\r\ncaf\u00e9 au lait.mp3\r\n\u00e9t\u00e9.mp3\r\n./#1 \u201chit\u201d.mp3\r\nna\u00efve\u0081.mp3"_s);
+        u"#EXTM3U\r\n"
+        "caf\u00e9 au lait.mp3\r\n"
+        "\u00e9t\u00e9.mp3\r\n"
+        "./#1 \u201chit\u201d.mp3\r\n"
+        "na\u00efve\u0081.mp3"_s);
 }
 
 struct SplitName {
