@@ -4,18 +4,9 @@
 
 #include "filenamepatterns.h"
 
-#include <algorithm>
+#include "filenametext.h"
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-bool isAscii(QStringView text)
-{
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
-} // namespace
 
 FileNamePatterns::FileNamePatterns(const QStringList& patterns)
 {
@@ -24,7 +15,7 @@ FileNamePatterns::FileNamePatterns(const QStringList& patterns)
         if (pattern.startsWith(u'*') && !rest.contains(u'*') && !rest.contains(u'?')
             && !rest.contains(u'[')) {
             m_suffixes.push_back(rest.toString());
-            if (isAscii(rest))
+            if (FileNameText::isAscii(rest.toUtf8()))
                 m_asciiSuffixes.push_back(rest.toLatin1());
             else
                 m_allAscii = false;

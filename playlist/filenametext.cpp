@@ -4,6 +4,8 @@
 
 #include "filenametext.h"
 
+#include "playlistformat.h"
+
 #include <algorithm>
 #include <array>
 
@@ -51,12 +53,6 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x0178,
 };
 
-bool isAscii(QByteArrayView bytes)
-{
-    return std::all_of(
-        bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 QString windows1252(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
@@ -69,6 +65,15 @@ QString windows1252(QByteArrayView bytes)
 }
 
 } // namespace
+
+bool isAscii(QByteArrayView bytes)
+{
+    // Every byte looked at, without an early end: the loop then runs many bytes a step.
+    unsigned char any = 0;
+    for (const char c : bytes)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
 
 Decoded decode(QByteArrayView bytes)
 {
@@ -113,18 +118,8 @@ QByteArray legacyBytes(QStringView text)
 
 bool breaksLine(QStringView text)
 {
-    return std::any_of(text.begin(), text.end(), [](QChar c) {
-        switch (c.unicode()) {
-        case u'\n':
-        case u'\r':
-        case QChar::LineSeparator:
-        case QChar::ParagraphSeparator:
-        case 0xFDD0: // where a text frame begins
-        case 0xFDD1: // where it ends
-            return true;
-        default: return false;
-        }
-    });
+    return std::any_of(
+        text.begin(), text.end(), [](QChar c) { return PlaylistFormat::isLineBreak(c.unicode()); });
 }
 
 QString visibleControls(QStringView text)

@@ -4,6 +4,9 @@
 
 #include "playlistbytesbuilder.h"
 
+#include "filenametext.h"
+#include "playlistformat.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -30,10 +33,7 @@ bool plainAsciiFour(const char16_t* p, quint32& bytes)
     return true;
 }
 
-bool lineBreak(char16_t c)
-{
-    return c == u'\r' || c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
-}
+using PlaylistFormat::isLineBreak;
 
 // Writes the character at `p` (at or above U+0080) as UTF-8 and returns past what it read:
 // a surrogate pair is one character, an unpaired surrogate U+FFFD, as Qt's encoder has it.
@@ -87,10 +87,10 @@ char* PlaylistBytesBuilder::makeRoom(qsizetype bytes)
     return m_bytes.data() + m_used;
 }
 
-void PlaylistBytesBuilder::addLine(QStringView line)
+void PlaylistBytesBuilder::addText(QStringView text)
 {
-    const char16_t* p = line.utf16();
-    const char16_t* const end = p + line.size();
+    const char16_t* p = text.utf16();
+    const char16_t* const end = p + text.size();
     // Pieces of at most kPiece characters, each given room for its worst case in UTF-8 (three
     // bytes a character, and one more for a surrogate pair across its end); a run given to
     // the encoder makes its own room.
@@ -112,7 +112,7 @@ void PlaylistBytesBuilder::addLine(QStringView line)
             if (c < 0x80 && c != u'\r' && c != u'\n') {
                 *out++ = char(c);
                 ++p;
-            } else if (lineBreak(c)) {
+            } else if (isLineBreak(c)) {
                 *out++ = '\r';
                 *out++ = '\n';
                 ++p;
@@ -124,7 +124,7 @@ void PlaylistBytesBuilder::addLine(QStringView line)
                 // The encoder takes the rest of the line at once: runs of other characters
                 // are short and many, and its cost is mostly per call.
                 const char16_t* runEnd = p + 1;
-                while (runEnd < end && !lineBreak(*runEnd))
+                while (runEnd < end && !isLineBreak(*runEnd))
                     ++runEnd;
                 const QStringView run(p, runEnd - p);
                 m_used = out - m_bytes.constData();
@@ -138,6 +138,30 @@ void PlaylistBytesBuilder::addLine(QStringView line)
         }
         m_used = out - m_bytes.constData();
     }
+}
+
+void PlaylistBytesBuilder::addListedName(QStringView name)
+{
+    // A line break in it (never in a name as listed; typed into it by hand) ends the line,
+    // as in typed text.
+    qsizetype from = 0;
+    for (qsizetype i = 0; i <= name.size(); ++i) {
+        if (i < name.size() && !isLineBreak(name[i].unicode()))
+            continue;
+        const QByteArray bytes = FileNameText::legacyBytes(name.sliced(from, i - from));
+        std::memcpy(makeRoom(bytes.size()), bytes.constData(), bytes.size());
+        m_used += bytes.size();
+        if (i < name.size()) {
+            endLine();
+            if (name[i] == u'\r' && i + 1 < name.size() && name[i + 1] == u'\n')
+                ++i;
+        }
+        from = i + 1;
+    }
+}
+
+void PlaylistBytesBuilder::endLine()
+{
     char* out = makeRoom(2);
     *out++ = '\r';
     *out++ = '\n';
@@ -146,8 +170,11 @@ void PlaylistBytesBuilder::addLine(QStringView line)
 
 QByteArray PlaylistBytesBuilder::finish(const QString& tail)
 {
-    if (!tail.isEmpty())
-        addLine(tail);
+    endLine();
+    if (!tail.isEmpty()) {
+        addText(tail);
+        endLine();
+    }
     m_bytes.truncate(m_used);
     return std::move(m_bytes);
 }

@@ -9,6 +9,7 @@
 #include "folderfiles.h"
 #include "folderhandle.h"
 #include "naturalorder.h"
+#include "playlistformat.h"
 
 #include <QFont>
 #include <QtConcurrent/QtConcurrentRun>
@@ -31,16 +32,17 @@ struct ByteMix {
 
 ByteMix byteMix(QByteArrayView name)
 {
-    unsigned char any = 0;
     bool controls = false;
-    for (const char c : name) {
-        any |= static_cast<unsigned char>(c);
+    for (const char c : name)
         controls |= static_cast<unsigned char>(c) < 0x20;
-    }
-    return {any < 0x80, controls};
+    return {FileNameText::isAscii(name), controls};
 }
 
-bool asciiBreaksLine(QByteArrayView name) { return name.contains('\n') || name.contains('\r'); }
+bool asciiBreaksLine(QByteArrayView name)
+{
+    return std::any_of(name.begin(), name.end(),
+        [](char c) { return PlaylistFormat::isLineBreak(static_cast<unsigned char>(c)); });
+}
 
 // One listed name on its way through the sort: the first bytes of its key in two integers
 // (big-endian, zero-padded: comparing them compares those bytes), where the whole key

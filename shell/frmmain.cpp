@@ -52,37 +52,36 @@ constexpr Twips::Rect kCmdExit {5640, 0, 375, 255};
 constexpr int kReadingTickMs = 100;
 constexpr int kReadingTicksSpoken = 10;
 
-// What assistive technology reads for each control: the painted words are pixels only.
+// What assistive technology reads for each control, by the control's name: the painted
+// words are pixels only.
 struct Spoken {
+    const char* control;
     const char* name;
     const char* description;
 };
-const Spoken kFile1Spoken {QT_TRANSLATE_NOOP("frmmain", "Media files"),
-    QT_TRANSLATE_NOOP("frmmain", "The media files of the folder; picking one adds it to the playlist")};
-// The same, naming the listed folder; and the list's tooltip.
+const Spoken kSpoken[] = {
+    {"File1", QT_TRANSLATE_NOOP("frmmain", "Media files"),
+        QT_TRANSLATE_NOOP("frmmain", "The media files of the folder; picking one adds it to the playlist")},
+    {"Text1", QT_TRANSLATE_NOOP("frmmain", "Playlist"),
+        QT_TRANSLATE_NOOP("frmmain", "The playlist's text, one picked file per line; it may be edited")},
+    {"Text2", QT_TRANSLATE_NOOP("frmmain", "Playlist file name"),
+        QT_TRANSLATE_NOOP("frmmain", "The name the playlist is saved under in the listed folder")},
+    {"Check4", QT_TRANSLATE_NOOP("frmmain", "M3U format"),
+        QT_TRANSLATE_NOOP(
+            "frmmain", "Checking it makes the file name end in .m3u and starts the playlist anew")},
+    {"cmdSave", QT_TRANSLATE_NOOP("frmmain", "Save playlist"),
+        QT_TRANSLATE_NOOP("frmmain", "Saves the playlist into the listed folder under the typed name")},
+    {"cmdReset", QT_TRANSLATE_NOOP("frmmain", "Reset playlist"),
+        QT_TRANSLATE_NOOP("frmmain", "Empties the playlist and starts it anew")},
+    {"cmdExit", QT_TRANSLATE_NOOP("frmmain", "Exit"),
+        QT_TRANSLATE_NOOP("frmmain", "Leaves the program at once, without saving")},
+};
+// The same description of File1, naming the listed folder; and the list's tooltip.
 const char* const kFile1FolderDescription = QT_TRANSLATE_NOOP(
     "frmmain", "The media files of %1, where playlists are saved; picking one adds it to the playlist");
 const char* const kFile1FolderTip
     = QT_TRANSLATE_NOOP("frmmain", "The media files of %1\nPlaylists are saved into this folder.");
 const char* const kNoFolderPath = QT_TRANSLATE_NOOP("frmmain", "the folder Cantorel was started in");
-const Spoken kText1Spoken {QT_TRANSLATE_NOOP("frmmain", "Playlist"),
-    QT_TRANSLATE_NOOP("frmmain", "The playlist's text, one picked file per line; it may be edited")};
-const Spoken kText2Spoken {QT_TRANSLATE_NOOP("frmmain", "Playlist file name"),
-    QT_TRANSLATE_NOOP("frmmain", "The name the playlist is saved under in the listed folder")};
-const Spoken kCheck4Spoken {QT_TRANSLATE_NOOP("frmmain", "M3U format"),
-    QT_TRANSLATE_NOOP("frmmain", "Checking it makes the file name end in .m3u and starts the playlist anew")};
-const Spoken kCmdSaveSpoken {QT_TRANSLATE_NOOP("frmmain", "Save playlist"),
-    QT_TRANSLATE_NOOP("frmmain", "Saves the playlist into the listed folder under the typed name")};
-const Spoken kCmdResetSpoken {QT_TRANSLATE_NOOP("frmmain", "Reset playlist"),
-    QT_TRANSLATE_NOOP("frmmain", "Empties the playlist and starts it anew")};
-const Spoken kCmdExitSpoken {QT_TRANSLATE_NOOP("frmmain", "Exit"),
-    QT_TRANSLATE_NOOP("frmmain", "Leaves the program at once, without saving")};
-
-void speak(QWidget* control, const Spoken& spoken)
-{
-    control->setAccessibleName(frmmain::tr(spoken.name));
-    control->setAccessibleDescription(frmmain::tr(spoken.description));
-}
 
 } // namespace
 
@@ -137,13 +136,12 @@ frmmain::frmmain(FolderHandle folder, QWidget* parent)
     m_cmdExit->setObjectName(u"cmdExit"_s);
     m_cmdExit->setGeometry(Twips::toPixels(kCmdExit));
 
-    speak(m_file1, kFile1Spoken);
-    speak(m_text1, kText1Spoken);
-    speak(m_text2, kText2Spoken);
-    speak(m_check4, kCheck4Spoken);
-    speak(m_cmdSave, kCmdSaveSpoken);
-    speak(m_cmdReset, kCmdResetSpoken);
-    speak(m_cmdExit, kCmdExitSpoken);
+    for (const Spoken& spoken : kSpoken) {
+        auto* control = findChild<QWidget*>(QString::fromLatin1(spoken.control), Qt::FindDirectChildrenOnly);
+        Q_ASSERT(control);
+        control->setAccessibleName(tr(spoken.name));
+        control->setAccessibleDescription(tr(spoken.description));
+    }
 
     setTabOrder(m_file1, m_text1);
     setTabOrder(m_text1, m_text2);

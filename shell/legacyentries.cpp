@@ -4,12 +4,8 @@
 
 #include "legacyentries.h"
 
-#include "filenametext.h"
-#include "playlistformat.h"
-
 #include <QEvent>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -38,52 +34,11 @@ LegacyEntries::LegacyEntries(QPlainTextEdit* box, QObject* parent) : QObject(par
     m_box->installEventFilter(this);
 }
 
-void LegacyEntries::insert(QTextCursor& cursor, const QString& text, const QString& name)
-{
-    const QTextCharFormat plain;
-    qsizetype from = 0;
-    qsizetype at = name.isEmpty() ? -1 : text.indexOf(name);
-    while (at >= 0) {
-        cursor.insertText(text.sliced(from, at - from), plain);
-        cursor.insertText(name, markedFormat());
-        from = at + name.size();
-        at = text.indexOf(name, from);
-    }
-    cursor.insertText(text.sliced(from), plain);
-}
-
 bool LegacyEntries::any() const
 {
     const QList<QTextFormat> formats = m_box->document()->allFormats();
     return std::any_of(formats.begin(), formats.end(),
         [](const QTextFormat& format) { return format.isCharFormat() && isMarked(format.toCharFormat()); });
-}
-
-QByteArray LegacyEntries::textBytes() const
-{
-    // Unmarked text is gathered and converted in runs, as the plain playlist text is.
-    QByteArray bytes;
-    QString run;
-    const auto flush = [&] {
-        bytes += PlaylistFormat::withCrLf(run).toLocal8Bit();
-        run.clear();
-    };
-    const QTextDocument* document = m_box->document();
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        if (block != document->begin())
-            run += u'\n';
-        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (isMarked(fragment.charFormat())) {
-                flush();
-                bytes += FileNameText::legacyBytes(PlaylistFormat::withCrLf(fragment.text()));
-            } else {
-                run += fragment.text();
-            }
-        }
-    }
-    flush();
-    return bytes;
 }
 
 bool LegacyEntries::eventFilter(QObject* watched, QEvent* event)

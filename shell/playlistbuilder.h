@@ -5,8 +5,8 @@
 #pragma once
 
 #include "folderhandle.h"
-#include "legacyentries.h"
-#include "playlistwriter.h"
+#include "playlist.h"
+#include "playlistboxdocument.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -14,18 +14,19 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
 class SaveProgress;
 
-// The one playlist the main window is building. Its state lives in the window's controls:
-// the playlist text is `Text1`'s text, the file name is `Text2`'s text. The builder reads
-// and writes those controls directly; it owns none of them and must not outlive them.
-//
-// The window wires `Text2`'s change signal to SetPlaylistName; FormatCheckClicked relies on
-// that wiring to keep the name up to date when it rewrites `Text2`.
+// The window side of the one playlist the main window is building: the design's operations
+// as calls on a Playlist whose text is `Text1`'s (PlaylistBoxDocument), and what the window
+// shows of it (the name in `Text2`, Check4's tooltip, the save's progress and message). The
+// name lives in the Playlist alone: the window wires `Text2`'s change to SetPlaylistName,
+// and a change made here is shown in `Text2` without coming back. The builder owns none of
+// the controls and must not outlive them.
 class PlaylistBuilder : public QObject
 {
     Q_OBJECT
@@ -33,24 +34,21 @@ public:
     // How a save ended, for the message shown to the user.
     enum class SaveOutcome { Saved, NeedsName, Failed };
 
-    // Shows one modal message. The default shows a QMessageBox captioned "Cantorel"
-    // (no icon for "Saved", a warning icon otherwise) over `Text1`'s window.
+    // Shows one modal message. The default shows a SaveMessageBox over `Text1`'s window (no
+    // icon for "Saved", a warning icon otherwise).
     using Messenger = std::function<void(SaveOutcome, const QString& text)>;
 
     PlaylistBuilder(QPlainTextEdit* text1, QLineEdit* text2, QCheckBox* check4, QObject* parent = nullptr);
 
     void setMessenger(Messenger messenger);
 
-    // The writer SavePlaylist uses; tests reach it to inject write faults.
-    PlaylistWriter& writer() { return m_writer; }
-    // What the writer said of the last save that reached it: its reason code and facts,
-    // which the message puts in words (SaveResultText).
-    const PlaylistWriter::Result& lastSave() const { return m_lastSave; }
+    // The playlist the operations run on.
+    Playlist& playlist() { return m_playlist; }
 
     // The operations the main window's events run.
     void InitPlaylist(); // Form_Load
     // File1_Click: the bare file name. One pick adds at most one line: a name holding a
-    // character at which the box starts a new line (FileNameText::breaksLine) adds nothing.
+    // line break (PlaylistFormat::isLineBreak) adds nothing.
     void AddFile(const QString& name);
     // The same, given the name as stored on disk. A name that is not UTF-8 is shown in
     // Windows-1252 and saved as these very bytes (LegacyEntries).
@@ -74,26 +72,21 @@ public:
     static constexpr int kProgressDelayMs = 500;
     void ResetPlaylist(); // cmdReset_Click: reads Check4's state
 
-    // Heads: each replaces the whole playlist text.
-    void StartM3U();
-    void StartASX(); // derives ArtistName and AlbumName from SourceFolder first
-    void StartHTML();
+    // Heads: each replaces the whole playlist text and makes its format the playlist's.
+    void StartM3U() { m_playlist.startM3U(); }
+    void StartASX() { m_playlist.startAsx(); } // ArtistName and AlbumName from the source folder
+    void StartHTML() { m_playlist.startHtml(); }
 
-    QString PlaylistText() const; // Text1's text, lines joined by CR LF
-    // The exact bytes a save writes: the playlist text, lines ended by CR LF, and the
-    // format's tail. Entries of names that are not UTF-8 are written as the names' bytes.
-    QByteArray playlistBytes() const;
-    QString PlaylistName() const { return m_playlistName; }
-    QString PlaylistExt() const { return m_playlistExt; }
+    QString PlaylistText() const { return m_playlist.text(); } // Text1's text, lines joined by CR LF
+    QString PlaylistName() const { return m_playlist.name(); }
+    QString PlaylistExt() const { return m_playlist.ext(); }
 
     // The caption that names the current format: PlaylistExt + " filename:".
     QString formatCaption() const;
 
-    // Held for the ASX and HTML formats; no control of the window selects them.
-    void setPlaylistExt(const QString& ext) { m_playlistExt = ext; }
-    QString AlbumName() const { return m_albumName; }
-    QString ArtistName() const { return m_artistName; }
-    void setSourceFolder(const QString& folder) { m_sourceFolder = folder; }
+    // Held for the ASX format; no control of the window selects it.
+    QString AlbumName() const { return m_playlist.album(); }
+    QString ArtistName() const { return m_playlist.artist(); }
 
     // The path a save writes to, as messages show it: folder + the platform's separator +
     // PlaylistName, the separator added even when the folder ends with one. Control
@@ -103,31 +96,24 @@ public:
 Q_SIGNALS:
     // A save's progress window has just been shown.
     void saveProgressShown(SaveProgress* window);
-    // A save has ended (lastSave() says how), before its message is shown.
-    void saveEnded();
+    // A save has ended, as the writer says (its reason code and facts, which the message
+    // puts in words: SaveResultText), before its message is shown.
+    void saveEnded(const SaveTypes::Result& result);
 
 private:
-    void addEntry(const QString& name, bool legacy);
-    void setPlaylistText(const QString& text);
+    void showName();
     void showMessage(SaveOutcome outcome, const QString& text);
-    // Writes on a worker while the event loop runs; false when the program quits meanwhile.
-    bool runSave(const FolderHandle& folder, const QString& shownPath);
+    // Writes on a worker while the event loop runs; nothing when the program quits meanwhile.
+    std::optional<SaveTypes::Result> runSave(const FolderHandle& folder, const QString& shownPath);
 
     QPlainTextEdit* m_text1;
     QLineEdit* m_text2;
     QCheckBox* m_check4;
     Messenger m_messenger;
-    PlaylistWriter m_writer;
-    PlaylistWriter::Result m_lastSave;
-    LegacyEntries m_legacyEntries;
+    PlaylistBoxDocument m_box;
+    Playlist m_playlist;
     bool m_saving = false;
     QString m_savingPath; // shown in the progress window
     SaveProgress* m_progress = nullptr;
     std::atomic<bool>* m_cancel = nullptr; // the running save's
-
-    QString m_playlistName;
-    QString m_playlistExt;
-    QString m_albumName;
-    QString m_artistName;
-    QString m_sourceFolder;
 };

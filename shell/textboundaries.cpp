@@ -4,6 +4,8 @@
 
 #include "textboundaries.h"
 
+#include "playlistformat.h"
+
 #include <QFont>
 #include <QTextBoundaryFinder>
 
@@ -61,8 +63,9 @@ std::vector<int> TextBoundaries::stops(QAccessible::TextBoundaryType type) const
         std::vector<int> stops {0};
         for (int i = 0; i < length; ++i) {
             const QChar c = m_text.at(i);
-            const bool breaks = c == u'\n' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator
-                || (c == u'\r' && (i + 1 == length || m_text.at(i + 1) != u'\n'));
+            // CR LF is one break, after its LF.
+            const bool breaks = PlaylistFormat::isLineBreak(c.unicode())
+                && !(c == u'\r' && i + 1 < length && m_text.at(i + 1) == u'\n');
             if (breaks && i + 1 < length)
                 stops.push_back(i + 1);
         }

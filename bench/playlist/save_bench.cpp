@@ -86,7 +86,7 @@ void BM_PlaylistBytes100kEntries(benchmark::State& state)
 {
     Box box;
     for (auto _ : state)
-        benchmark::DoNotOptimize(box.builder.playlistBytes());
+        benchmark::DoNotOptimize(box.builder.playlist().bytes());
 }
 
 BENCHMARK(BM_PlaylistBytes100kEntries)->Unit(benchmark::kMillisecond);
@@ -96,14 +96,14 @@ void BM_PlaylistBytes100kAccentedEntries(benchmark::State& state)
 {
     Box box(u"Ärzte – Señorita, Café del Mar %1.mp3"_s);
     for (auto _ : state)
-        benchmark::DoNotOptimize(box.builder.playlistBytes());
+        benchmark::DoNotOptimize(box.builder.playlist().bytes());
 }
 
 void BM_PlaylistBytes100kCjkEntries(benchmark::State& state)
 {
     Box box(u"日本語の歌 東京の夜 %1 アーティスト.mp3"_s);
     for (auto _ : state)
-        benchmark::DoNotOptimize(box.builder.playlistBytes());
+        benchmark::DoNotOptimize(box.builder.playlist().bytes());
 }
 
 BENCHMARK(BM_PlaylistBytes100kAccentedEntries)->Unit(benchmark::kMillisecond);
@@ -120,7 +120,8 @@ void saveBesideDd(benchmark::State& state, bool hardLinked)
     const QByteArray ddTarget = QFile::encodeName(dir.filePath(u"dd.m3u"_s));
     {
         QFile file(QFile::decodeName(source));
-        if (!dir.isValid() || !file.open(QIODevice::WriteOnly) || file.write(builder.playlistBytes()) < 0) {
+        if (!dir.isValid() || !file.open(QIODevice::WriteOnly)
+            || file.write(builder.playlist().bytes()) < 0) {
             state.SkipWithError("cannot prepare the folder");
             return;
         }
@@ -152,8 +153,9 @@ void saveBesideDd(benchmark::State& state, bool hardLinked)
         }
         timer.restart();
         const bool direct
-            = builder.writer()
-                  .write(FolderHandle::open(dir.path()), builder.PlaylistName(), builder.playlistBytes())
+            = builder.playlist()
+                  .writer()
+                  .write(FolderHandle::open(dir.path()), builder.PlaylistName(), builder.playlist().bytes())
                   .saved;
         directTotal += double(timer.nsecsElapsed()) / 1e9;
         if (!direct) {

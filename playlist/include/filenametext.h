@@ -21,6 +21,10 @@ struct Decoded {
     bool legacy = false; // the bytes are not UTF-8; `text` is their Windows-1252 reading
 };
 
+// Whether every byte is below 0x80: such a name is its own text in every encoding a name is
+// read in.
+bool isAscii(QByteArrayView bytes);
+
 // UTF-8 where the bytes are valid UTF-8 (exactly: decoding and encoding again gives the
 // same bytes), otherwise Windows-1252, whose five undefined bytes (0x81, 0x8D, 0x8F, 0x90,
 // 0x9D) become the C1 control characters of the same value. Never a replacement character.
@@ -30,10 +34,8 @@ Decoded decode(QByteArrayView bytes);
 // cannot hold (typed into such a name by hand) is written in the local 8-bit encoding.
 QByteArray legacyBytes(QStringView text);
 
-// Whether `text` holds a character at which the playlist box starts a new line: CR, LF,
-// the Unicode line and paragraph separators, and U+FDD0 and U+FDD1, which Qt's text
-// documents use as frame marks and split blocks at. A file name holding one cannot be one
-// line of a playlist.
+// Whether `text` holds a line break (PlaylistFormat::isLineBreak): a file name holding one
+// cannot be one line of a playlist.
 bool breaksLine(QStringView text);
 
 // `text` with every control character replaced by its visible picture (U+2400..U+2421),

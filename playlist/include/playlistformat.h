@@ -4,18 +4,19 @@
 
 #pragma once
 
-#include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <QStringView>
 
-// The texts a playlist is made of: its head, one entry per picked media file, the tail
-// written after it when saving, and the saved file's bytes. Pure functions; the one place
-// where the playlist text layout is defined.
+// The texts a playlist is made of, as lines: its head, one entry per picked media file, and
+// the tail written after it when saving. Pure functions; the one place where the playlist
+// text layout is defined, and where a line break is.
 //
-// Lines are separated by CR LF. A head never ends in a line break; every entry begins with
-// one, so a playlist text never ends in a line break made by these pieces.
+// A head is the playlist's first lines; an entry's lines each follow the text before them
+// on a line of their own. The saved file ends every line, the tail's included, in CR LF
+// (PlaylistBytesBuilder).
 namespace PlaylistFormat {
 
-inline constexpr char16_t kLineBreak[] = u"\r\n";
 inline const QString kM3UExt = QStringLiteral(".m3u");
 inline const QString kAsxExt = QStringLiteral(".asx");
 inline const QString kHtmlExt = QStringLiteral(".htm");
@@ -23,33 +24,33 @@ inline const QString kHtmlExt = QStringLiteral(".htm");
 // The address on the ASX MOREINFO line: fixed, this project's own.
 inline const QString kAsxMoreInfoAddress = QStringLiteral("https://cantorel.example.org/");
 
+// Whether a line ends at `c`: CR, LF (CR LF is one break), the Unicode line and paragraph
+// separators, and U+FDD0 and U+FDD1, which Qt's text documents use as frame marks and
+// split blocks at. The file list, the playlist box and the saved bytes all break lines here.
+constexpr bool isLineBreak(char16_t c)
+{
+    return c == u'\n' || c == u'\r' || c == u'\u2028' || c == u'\u2029' || c == u'\uFDD0' || c == u'\uFDD1';
+}
+
 // M3U: the head "#EXTM3U"; an entry is one line holding the file name. A name that a
 // player would read as a comment (leading '#') or trim (leading white space) is written
 // with the current-folder prefix (`currentFolderPrefix`, "./" or ".\"), so that it still
 // names the file.
-QString m3uHead();
-QString m3uEntry(const QString& fileName, const QString& currentFolderPrefix);
+QStringList m3uHead();
+QStringList m3uEntry(const QString& fileName, const QString& currentFolderPrefix);
 QString m3uTail(); // empty: M3U has none
 
 // ASX: nine-line head, six-line entry, tail "</ASX>". Values are inserted as they are.
-QString asxHead(const QString& artist, const QString& album);
-QString asxEntry(const QString& fileName, const QString& artist, const QString& album);
+QStringList asxHead(const QString& artist, const QString& album);
+QStringList asxEntry(const QString& fileName, const QString& artist, const QString& album);
 QString asxTail();
 
 // HTML: three-line head, tail "</body></html>"; there is no HTML entry.
-QString htmlHead();
+QStringList htmlHead();
 QString htmlTail();
 
 // The tail of the format named by its extension (exact, case-sensitive); empty for M3U
 // and for any unknown extension.
 QString tailFor(const QString& ext);
-
-// The bytes of a saved playlist: the text as held, lines joined by CR LF (a bare LF or CR
-// in the text becomes CR LF), then CR LF, then the tail with its own CR LF when there is
-// one. Single-byte text in the local 8-bit encoding; no byte-order mark.
-QByteArray savedBytes(const QString& playlistText, const QString& tail);
-
-// Joins the lines of `text` by CR LF, whatever line breaks it held.
-QString withCrLf(const QString& text);
 
 } // namespace PlaylistFormat

@@ -31,8 +31,9 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    if (!FileNamePatterns::media().matches(u"a.MP3"_s)
-        || PlaylistFormat::savedBytes(PlaylistFormat::m3uHead(), {}) != "#EXTM3U\r\n") {
+    Playlist playlist;
+    playlist.start();
+    if (!FileNamePatterns::media().matches(u"a.MP3"_s) || playlist.bytes() != "#EXTM3U\r\n") {
         std::fprintf(stderr, "the core answers wrongly without a GUI application\n");
         return 1;
     }

@@ -2,7 +2,8 @@
 //
 // SPDX-License-Identifier: MIT
 
-#include "builderfixture.h"
+#include "folderhandle.h"
+#include "playlist.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -10,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
@@ -19,8 +22,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-using Outcome = PlaylistBuilder::SaveOutcome;
 
 QByteArray readAll(const QString& path)
 {
@@ -35,12 +36,12 @@ void writeFile(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
-class SaveTest : public BuilderFixture
+class SaveTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        BuilderFixture::SetUp();
+        playlist.start();
         ASSERT_TRUE(dir.isValid());
     }
 
@@ -53,26 +54,26 @@ protected:
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     }
 
-    void save(const QString& name, const QString& folder = {})
+    PlaylistWriter::Result save(const QString& name, const QString& folder = {})
     {
-        text2.setText(name);
-        builder.SavePlaylist(FolderHandle::open(folder.isEmpty() ? dir.path() : folder));
+        playlist.setName(name);
+        return playlist.save(FolderHandle::open(folder.isEmpty() ? dir.path() : folder));
     }
 
+    Playlist playlist;
     QTemporaryDir dir;
 };
 
 TEST_F(SaveTest, WritesTheWholePlaylistWithCrLf)
 {
-    builder.AddFile(u"a.mp3"_s);
-    builder.AddFile(u"b.wma"_s);
-    save(u"party.m3u"_s);
+    playlist.addFile(u"a.mp3"_s);
+    playlist.addFile(u"b.wma"_s);
+    const PlaylistWriter::Result result = save(u"party.m3u"_s);
 
     EXPECT_EQ(readAll(inDir(u"party.m3u"_s)), QByteArray("#EXTM3U\r\na.mp3\r\nb.wma\r\n"));
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].outcome, Outcome::Saved);
-    EXPECT_EQ(messages[0].text, u"Saved"_s);
-    EXPECT_EQ(builder.PlaylistText(), u"#EXTM3U\r\na.mp3\r\nb.wma"_s) << "saving keeps the text";
+    EXPECT_TRUE(result.saved);
+    EXPECT_EQ(result.reason, PlaylistWriter::Reason::None);
+    EXPECT_EQ(playlist.text(), u"#EXTM3U\r\na.mp3\r\nb.wma"_s) << "saving keeps the text";
     EXPECT_EQ(entries(), QStringList {u"party.m3u"_s});
 }
 
@@ -82,28 +83,24 @@ TEST_F(SaveTest, UsesTheNameUnchanged)
     const QStringList names = {
         u"mix"_s, u"my list.m3u"_s, u"Rock & Roll.m3u"_s, u"Grüße ♫.m3u"_s, u"#1 hits.m3u"_s, u" lead.m3u"_s};
     for (const QString& name : names) {
-        save(name);
+        EXPECT_TRUE(save(name).saved) << name.toStdString();
         EXPECT_EQ(readAll(inDir(name)), QByteArray("#EXTM3U\r\n")) << name.toStdString();
     }
     QStringList expected = names;
     expected.sort();
     EXPECT_EQ(entries(), expected);
-    for (const auto& m : messages)
-        EXPECT_EQ(m.outcome, Outcome::Saved);
 }
 
 TEST_F(SaveTest, OverwritesAnExistingFileWithoutAsking)
 {
     writeFile(inDir(u"party.m3u"_s), QByteArray(100000, 'x'));
-    builder.AddFile(u"a.mp3"_s);
-    save(u"party.m3u"_s);
-    builder.ResetPlaylist();
-    builder.AddFile(u"b.wma"_s);
-    save(u"party.m3u"_s);
+    playlist.addFile(u"a.mp3"_s);
+    EXPECT_TRUE(save(u"party.m3u"_s).saved);
+    playlist.reset(true);
+    playlist.addFile(u"b.wma"_s);
+    EXPECT_TRUE(save(u"party.m3u"_s).saved);
 
     EXPECT_EQ(readAll(inDir(u"party.m3u"_s)), QByteArray("#EXTM3U\r\nb.wma\r\n"));
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[1].outcome, Outcome::Saved);
 }
 
 TEST_F(SaveTest, NewFilesAreReadableByPlayers)
@@ -116,37 +113,12 @@ TEST_F(SaveTest, NewFilesAreReadableByPlayers)
     EXPECT_TRUE(perms & QFileDevice::WriteOwner);
 }
 
-TEST_F(SaveTest, WritesTheTailOfTheCurrentFormat)
-{
-    builder.setPlaylistExt(u".htm"_s);
-    builder.StartHTML();
-    save(u"page.htm"_s);
-    EXPECT_EQ(
-        readAll(inDir(u"page.htm"_s)), QByteArray("<html>\r\n<head></head>\r\n<body>\r\n</body></html>\r\n"));
-}
-
-TEST_F(SaveTest, PathAddsTheSeparatorEvenAfterOne)
-{
-    text2.setText(u"a.m3u"_s);
-    EXPECT_EQ(builder.savePath(u"/music"_s), QDir::toNativeSeparators(u"/music/a.m3u"_s));
-    EXPECT_EQ(builder.savePath(u"/"_s), QDir::toNativeSeparators(u"//a.m3u"_s));
-}
-
 TEST_F(SaveTest, ARootFolderStillSaves)
 {
     // A folder given with its separator yields two in a row; the file system accepts it.
-    builder.AddFile(u"a.mp3"_s);
-    save(u"root.m3u"_s, dir.path() + u'/');
+    playlist.addFile(u"a.mp3"_s);
+    EXPECT_TRUE(save(u"root.m3u"_s, dir.path() + u'/').saved);
     EXPECT_EQ(readAll(inDir(u"root.m3u"_s)), QByteArray("#EXTM3U\r\na.mp3\r\n"));
-}
-
-TEST_F(SaveTest, AnEmptyNameAsksForOne)
-{
-    save(QString());
-    EXPECT_TRUE(entries().isEmpty());
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].outcome, Outcome::NeedsName);
-    EXPECT_TRUE(messages[0].text.contains(u"file name"_s));
 }
 
 struct FailCase {
@@ -171,21 +143,18 @@ TEST_P(SaveFailureTest, ReportsAndKeepsTheDisk)
     const QStringList before = entries();
     const QByteArray keptBefore = c.keptFile.isEmpty() ? QByteArray() : readAll(inDir(c.keptFile));
 
-    builder.AddFile(u"a.mp3"_s);
+    playlist.addFile(u"a.mp3"_s);
     const QString folder = c.inProc ? u"/proc"_s : dir.path();
-    save(c.name, folder);
+    const PlaylistWriter::Result result = save(c.name, folder);
 
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].outcome, Outcome::Failed);
-    EXPECT_FALSE(builder.lastSave().saved);
-    EXPECT_NE(builder.lastSave().reason, PlaylistWriter::Reason::None);
-    EXPECT_TRUE(messages[0].text.contains(builder.savePath(folder)));
+    EXPECT_FALSE(result.saved);
+    EXPECT_NE(result.reason, PlaylistWriter::Reason::None);
     EXPECT_EQ(entries(), before) << "no file made, no temporary file left";
     if (!c.keptFile.isEmpty()) {
         EXPECT_EQ(readAll(inDir(c.keptFile)), keptBefore);
     }
-    EXPECT_EQ(builder.PlaylistText(), u"#EXTM3U\r\na.mp3"_s);
-    EXPECT_EQ(builder.PlaylistName(), c.name);
+    EXPECT_EQ(playlist.text(), u"#EXTM3U\r\na.mp3"_s);
+    EXPECT_EQ(playlist.name(), c.name);
     if (c.inProc) {
         EXPECT_FALSE(QFileInfo::exists(u"/proc/"_s + c.name));
     }
@@ -233,7 +202,7 @@ struct NameCase {
 
 void PrintTo(const NameCase& c, std::ostream* os) { *os << c.label; }
 
-class SaveNameTest : public BuilderFixture, public ::testing::WithParamInterface<NameCase>
+class SaveNameTest : public ::testing::TestWithParam<NameCase>
 { };
 
 // A name either names a file of its own in the listed folder, which is then the only file
@@ -249,24 +218,20 @@ TEST_P(SaveNameTest, SavesIntoTheListedFolderOrRefuses)
     writeFile(listed + u"/song.wav"_s, "RIFF....WAVEfmt ");
     const QMap<QString, QByteArray> before = tree(root.path());
 
-    builder.AddFile(u"song.wav"_s);
-    text2.setText(c.name);
-    builder.SavePlaylist(FolderHandle::open(listed));
+    Playlist playlist;
+    playlist.start();
+    playlist.addFile(u"song.wav"_s);
+    playlist.setName(c.name);
+    const PlaylistWriter::Result result = playlist.save(FolderHandle::open(listed));
 
-    ASSERT_EQ(messages.size(), 1u);
-    const std::string message = messages[0].text.toStdString();
     QMap<QString, QByteArray> expected = before;
-    EXPECT_EQ(builder.lastSave().reason, c.reason) << message;
-    EXPECT_EQ(builder.lastSave().error, c.error) << message;
-    if (c.reason == PlaylistWriter::Reason::None) {
-        EXPECT_EQ(messages[0].outcome, Outcome::Saved) << message;
-        expected.insert(u"listed/"_s + c.name, builder.playlistBytes());
-    } else {
-        EXPECT_EQ(messages[0].outcome, Outcome::Failed) << message;
-        EXPECT_FALSE(messages[0].text.contains(QChar(0))) << "the message shows no raw control";
-    }
+    EXPECT_EQ(result.reason, c.reason);
+    EXPECT_EQ(result.error, c.error);
+    EXPECT_EQ(result.saved, c.reason == PlaylistWriter::Reason::None);
+    if (result.saved)
+        expected.insert(u"listed/"_s + c.name, "#EXTM3U\r\nsong.wav\r\n"_ba);
     EXPECT_EQ(tree(root.path()), expected);
-    EXPECT_EQ(builder.PlaylistName(), c.name) << "the name stays in the box";
+    EXPECT_EQ(playlist.name(), c.name) << "the name stays";
 }
 
 constexpr auto kControl = PlaylistWriter::Reason::NameHasControl;

@@ -159,11 +159,14 @@ TEST_P(ListedFolderTest, ListsAndSavesThere)
         c.meanwhile(ground);
     window->builder().AddFile("01 Intro.mp3"_ba);
     window->Text2()->setText(QString::fromUtf8(kName));
+    SaveTypes::Result said;
+    QObject::connect(
+        &window->builder(), &PlaylistBuilder::saveEnded, [&](const SaveTypes::Result& r) { said = r; });
     window->builder().SavePlaylist(window->folder()); // what cmdSave's click runs
 
     ASSERT_EQ(messages.size(), 1u);
     const std::string message = messages[0].second.toStdString();
-    EXPECT_EQ(window->builder().lastSave().error, c.error) << message;
+    EXPECT_EQ(said.error, c.error) << message;
     if (c.error == 0) {
         EXPECT_EQ(messages[0].first, Outcome::Saved) << message;
         EXPECT_EQ(readAt(ground.savedIn, kName), "#EXTM3U\r\n01 Intro.mp3\r\n"_ba);

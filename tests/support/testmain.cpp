@@ -2,10 +2,18 @@
 //
 // SPDX-License-Identifier: MIT
 
-#include <QApplication>
 #include <QtGlobal>
 
 #include <gtest/gtest.h>
+
+// The core's tests link Qt Core alone; the windows' tests get a QApplication.
+#ifdef CANTOREL_CORE_TESTS
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#else
+#include <QApplication>
+using TestApplication = QApplication;
+#endif
 
 int main(int argc, char** argv)
 {
@@ -13,7 +21,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Cantorel"));
+    TestApplication app(argc, argv);
+    TestApplication::setApplicationName(QStringLiteral("Cantorel"));
     return RUN_ALL_TESTS();
 }

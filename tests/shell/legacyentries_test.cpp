@@ -3,7 +3,6 @@
 // SPDX-License-Identifier: MIT
 
 #include "builderfixture.h"
-#include "filenametext.h"
 #include "scratchfolder.h"
 
 #include <QFile>
@@ -17,52 +16,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// Every byte a file name may hold reads as one character and turns back into itself.
-TEST(FileNameTextTest, EveryByteRoundTrips)
-{
-    QByteArray bytes;
-    for (int b = 1; b < 256; ++b) {
-        if (b != '/')
-            bytes += char(b);
-    }
-    const FileNameText::Decoded name = FileNameText::decode(bytes);
-    EXPECT_TRUE(name.legacy);
-    EXPECT_EQ(name.text.size(), bytes.size());
-    EXPECT_FALSE(name.text.contains(QChar::ReplacementCharacter));
-    EXPECT_EQ(FileNameText::legacyBytes(name.text), bytes);
-    // What the code page cannot hold, typed by hand into such a name, is written as UTF-8.
-    EXPECT_EQ(FileNameText::legacyBytes(u"a\u266B\U0001F3B5b"_s),
-        QByteArray("a\xe2\x99\xab\xf0\x9f\x8e\xb5"
-                   "b"));
-}
-
-struct SplitName {
-    const char* label;
-    QString name;
-};
-
-class OneLinePerPickTest : public BuilderFixture, public ::testing::WithParamInterface<SplitName>
-{ };
-
-// A name the box would split into lines adds nothing, given as text or as stored bytes.
-TEST_P(OneLinePerPickTest, AddsNoLineOfItsOwn)
-{
-    builder.AddFile(GetParam().name);
-    builder.AddFile(GetParam().name.toUtf8());
-    builder.AddFile(u"a.mp3"_s);
-    EXPECT_EQ(builder.PlaylistText(), u"#EXTM3U\r\na.mp3"_s);
-    EXPECT_EQ(text1.document()->blockCount(), 2);
-}
-
-INSTANTIATE_TEST_SUITE_P(Names, OneLinePerPickTest,
-    ::testing::Values(SplitName {"LineFeed", u"evil\n#EXTINF:1,Injected\nghost.mp3"_s},
-        SplitName {"CarriageReturn", u"evil\rghost.mp3"_s},
-        SplitName {"LineSeparator", u"evil\u2028ghost.mp3"_s},
-        SplitName {"ParagraphSeparator", u"evil\u2029ghost.mp3"_s},
-        SplitName {"FrameStart", u"evil\uFDD0#EXTINF:1,Injected\uFDD0ghost.mp3"_s},
-        SplitName {"FrameEnd", u"evil\uFDD1ghost.mp3"_s}),
-    [](const auto& info) { return std::string(info.param.label); });
 
 // Picks of files whose names are not UTF-8, among others, then edits by hand around the
 // entries, then a save: every entry of the file names an existing file, byte for byte,

@@ -146,7 +146,17 @@ INSTANTIATE_TEST_SUITE_P(Texts, SaveResultTextTest,
                 return r;
             },
             u"Older copies of this file, left by saves that were cut off, are kept in "
-            "/m/.a.m3u.cantorel-backup, /s/x/a.m3u."_s}),
+            "/m/.a.m3u.cantorel-backup, /s/x/a.m3u."_s},
+        // A folder too deep for its path to be given out: the copy is named by its name.
+        TextCase {"older_copy_in_a_deep_folder",
+            [] {
+                Result r;
+                r.saved = true;
+                r.olderCopies = {u".keep.m3u.cantorel-backup"_s};
+                return r;
+            },
+            u"An older copy of this file, left by a save that was cut off, is kept in "
+            ".keep.m3u.cantorel-backup in the folder Cantorel was started in."_s}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace
