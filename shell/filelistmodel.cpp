@@ -53,6 +53,8 @@ struct SortEntry {
     quint32 name;
     quint32 size;
 };
+// Below this many names, one thread sorts them sooner than two halves.
+constexpr size_t kTwoHalvesFrom = 16384;
 constexpr qsizetype kHeadBytes = 2 * sizeof(quint64);
 // Groups hold where their names start in 32 bits.
 constexpr quint64 kMaxNameBlock = quint64(1) << 32;
@@ -163,9 +165,9 @@ FileListModel::Listing FileListModel::list(
     // are equal; otherwise the rest of the keys decides. Equal keys fall back to the names
     // as shown, then to their bytes, so the order never depends on the order in which the
     // folder yields its names.
-    const char* const allKeys = keys.data();
     const char* const allNames = names.constData();
-    std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
+    const char* const allKeys = keys.data();
+    const auto less = [&](const SortEntry& a, const SortEntry& b) {
         if (a.head != b.head)
             return a.head < b.head;
         if (a.head2 != b.head2)
@@ -184,7 +186,21 @@ FileListModel::Listing FileListModel::list(
                 return byShown < 0;
         }
         return std::strcmp(nameA, nameB) < 0;
-    });
+    };
+    // Many names are sorted in two halves at once, on two processors where there are, and
+    // the halves merged. The other thread only sorts: the blocks the list keeps and those it
+    // frees all come from this thread's heap.
+    const auto first = entries.begin();
+    const auto last = entries.end();
+    if (entries.size() >= kTwoHalvesFrom) {
+        const auto middle = first + qsizetype(entries.size() / 2);
+        QFuture<void> firstHalf = QtConcurrent::run([&] { std::sort(first, middle, less); });
+        std::sort(middle, last, less);
+        firstHalf.waitForFinished(); // runs it here if no other thread has taken it
+        std::inplace_merge(first, middle, last, less);
+    } else {
+        std::sort(first, last, less);
+    }
     std::string().swap(keys);
 
     // The names again, now in the list's order, so that a row needs no place of its own:
