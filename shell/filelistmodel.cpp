@@ -46,17 +46,23 @@ bool asciiBreaksLine(QByteArrayView name)
 
 // One listed name on its way through the sort: the first bytes of its key in two integers
 // (big-endian, zero-padded: comparing them compares those bytes), where the whole key
-// starts in the key block and where the name starts in the name block. Most comparisons
-// end at the first integers and touch no other memory.
+// starts in the key block, and where the name starts in the name block and its size. Most
+// comparisons end at the first integers and touch no other memory.
 struct SortEntry {
     quint64 head;
     quint64 head2;
     qsizetype key;
-    qsizetype name;
+    quint32 name;
+    quint32 size;
 };
+// Below this many names, one thread sorts them sooner than two halves.
+constexpr size_t kTwoHalvesFrom = 16384;
 constexpr qsizetype kHeadBytes = 2 * sizeof(quint64);
-// Rows hold where their names start in 32 bits.
+// Groups hold where their names start in 32 bits.
 constexpr quint64 kMaxNameBlock = quint64(1) << 32;
+// Rows a group holds: where a group starts costs 4 bytes, and finding a row's name steps
+// over at most this many names less one.
+constexpr size_t kGroupRows = 16;
 
 QString shownName(const char* bytes)
 {
@@ -104,13 +110,14 @@ bool FileListModel::isReading() const { return m_readingNow; }
 
 qsizetype FileListModel::filesFound() const
 {
-    return isReading() ? m_progress->found.load(std::memory_order_relaxed) : qsizetype(m_rows.size());
+    return isReading() ? m_progress->found.load(std::memory_order_relaxed) : m_rowCount;
 }
 
 void FileListModel::take(Listing&& listing)
 {
     m_names = std::move(listing.names);
-    m_rows = std::move(listing.rows);
+    m_groups = std::move(listing.groups);
+    m_rowCount = int(listing.rows);
     m_readError = listing.error;
 }
 
@@ -148,8 +155,8 @@ FileListModel::Listing FileListModel::list(
             unsigned char head[kHeadBytes] = {};
             std::memcpy(head, keys.data() + keyAt, std::min<size_t>(keys.size() - keyAt, kHeadBytes));
             keys += '\0';
-            entries.push_back(
-                {qFromBigEndian<quint64>(head), qFromBigEndian<quint64>(head + 8), keyAt, names.size()});
+            entries.push_back({qFromBigEndian<quint64>(head), qFromBigEndian<quint64>(head + 8), keyAt,
+                quint32(names.size()), quint32(bytes.size())});
             names.append(bytes.data(), bytes.size() + 1); // with the zero byte that follows it
             if (progress)
                 progress->found.store(qsizetype(entries.size()), std::memory_order_relaxed);
@@ -160,9 +167,9 @@ FileListModel::Listing FileListModel::list(
     // are equal; otherwise the rest of the keys decides. Equal keys fall back to the names
     // as shown, then to their bytes, so the order never depends on the order in which the
     // folder yields its names.
-    const char* const allKeys = keys.data();
     const char* const allNames = names.constData();
-    std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
+    const char* const allKeys = keys.data();
+    const auto less = [&](const SortEntry& a, const SortEntry& b) {
         if (a.head != b.head)
             return a.head < b.head;
         if (a.head2 != b.head2)
@@ -181,22 +188,49 @@ FileListModel::Listing FileListModel::list(
                 return byShown < 0;
         }
         return std::strcmp(nameA, nameB) < 0;
-    });
+    };
+    // Many names are sorted in two halves at once, on two processors where there are, and
+    // the halves merged. The other thread only sorts: the blocks the list keeps and those it
+    // frees all come from this thread's heap.
+    const auto first = entries.begin();
+    const auto last = entries.end();
+    if (entries.size() >= kTwoHalvesFrom) {
+        const auto middle = first + qsizetype(entries.size() / 2);
+        QFuture<void> firstHalf = QtConcurrent::run([&] { std::sort(first, middle, less); });
+        std::sort(middle, last, less);
+        firstHalf.waitForFinished(); // runs it here if no other thread has taken it
+        std::inplace_merge(first, middle, last, less);
+    } else {
+        std::sort(first, last, less);
+    }
     std::string().swap(keys);
 
-    listing.rows.reserve(entries.size());
-    for (const SortEntry& entry : entries)
-        listing.rows.push_back(quint32(entry.name));
+    // The names again, now in the list's order, so that a row needs no place of its own:
+    // a group's first row is found through the group's start, the others by stepping over
+    // the names before them in the group.
+    QByteArray sorted(names.size(), Qt::Uninitialized);
+    char* to = sorted.data();
+    listing.groups.reserve((entries.size() + kGroupRows - 1) / kGroupRows);
+    for (size_t row = 0; row < entries.size(); ++row) {
+        if (row % kGroupRows == 0)
+            listing.groups.push_back(quint32(to - sorted.constData()));
+        const size_t size = entries[row].size + 1; // with its zero byte
+        std::memcpy(to, allNames + entries[row].name, size);
+        to += size;
+    }
+    listing.rows = qsizetype(entries.size());
     std::vector<SortEntry>().swap(entries);
-    names.squeeze(); // the block grew by doubling
+    names = std::move(sorted);
     return listing;
 }
 
 QByteArrayView FileListModel::nameBytes(int row) const
 {
-    if (row < 0 || size_t(row) >= m_rows.size())
+    if (row < 0 || row >= m_rowCount)
         return {};
-    const char* const name = m_names.constData() + m_rows[row];
+    const char* name = m_names.constData() + m_groups[size_t(row) / kGroupRows];
+    for (int before = row % kGroupRows; before > 0; --before)
+        name += std::strlen(name) + 1;
     return QByteArrayView(name, qsizetype(std::strlen(name)));
 }
 
@@ -204,9 +238,12 @@ QString FileListModel::fileName(int row) const { return FileNameText::decode(nam
 
 QByteArray FileListModel::fileNameBytes(int row) const { return nameBytes(row).toByteArray(); }
 
-int FileListModel::rowCount(const QModelIndex& parent) const
+int FileListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rowCount; }
+
+QModelIndex FileListModel::index(int row, int column, const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    return row >= 0 && row < m_rowCount && column == 0 && !parent.isValid() ? createIndex(row, 0)
+                                                                            : QModelIndex();
 }
 
 QModelIndexList FileListModel::match(
@@ -230,9 +267,13 @@ QModelIndexList FileListModel::match(
     const QByteArray lead = typed.first(asciiLead).toLatin1();
     const auto folded = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
     const int rows = rowCount();
+    const char* next = nameBytes(start.row()).data(); // the names follow one another in rows
     for (int i = 0; i < rows; ++i) {
         const int row = (start.row() + i) % rows;
-        const QByteArrayView name = nameBytes(row);
+        if (row == 0)
+            next = m_names.constData();
+        const QByteArrayView name(next, qsizetype(std::strlen(next)));
+        next += name.size() + 1;
         qsizetype n = 0;
         while (n < lead.size() && n < name.size() && static_cast<unsigned char>(name[n]) < 0x80
             && folded(name[n]) == lead[n])
@@ -252,7 +293,7 @@ QModelIndexList FileListModel::match(
 
 QVariant FileListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || size_t(index.row()) >= m_rows.size())
+    if (!index.isValid() || index.row() >= m_rowCount)
         return {};
     switch (role) {
     case Qt::DisplayRole: return fileName(index.row());

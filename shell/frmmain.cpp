@@ -9,6 +9,7 @@
 #include "filelistview.h"
 #include "filenamepatterns.h"
 #include "filenametext.h"
+#include "heaptrim.h"
 #include "module1.h"
 #include "playlistbuilder.h"
 #include "playlisttextedit.h"
@@ -106,6 +107,16 @@ frmmain::frmmain(FolderHandle folder, QWidget* parent)
     m_file1->setModel(m_files);
     m_file1->setFrameShape(QFrame::NoFrame);
     m_file1->setGeometry(Twips::toPixels(kFile1));
+    // The folder is read by a worker: a folder on a slow or dead share must not keep the
+    // window from appearing and answering. It starts before the rest of the window is
+    // made, which a big folder's reading then hides.
+    connect(m_files, &FileListModel::readFinished, this, &frmmain::File1_Listed);
+    m_files->readInBackground(m_folder, FileNamePatterns::media());
+    m_readingTicks = new QTimer(this);
+    m_readingTicks->setInterval(kReadingTickMs);
+    connect(m_readingTicks, &QTimer::timeout, this, &frmmain::showReading);
+    m_readingTicks->start();
+    showReading();
 
     m_text1 = new PlaylistTextEdit(this);
     m_text1->setObjectName(u"Text1"_s);
@@ -162,16 +173,6 @@ frmmain::frmmain(FolderHandle folder, QWidget* parent)
     connect(m_cmdReset, &ClickArea::Click, this, &frmmain::cmdReset_Click);
     connect(m_cmdExit, &ClickArea::Click, this, &frmmain::cmdExit_Click);
 
-    // The folder is read by a worker: a folder on a slow or dead share must not keep the
-    // window from appearing and answering.
-    connect(m_files, &FileListModel::readFinished, this, &frmmain::File1_Listed);
-    m_files->readInBackground(m_folder, FileNamePatterns::media());
-    m_readingTicks = new QTimer(this);
-    m_readingTicks->setInterval(kReadingTickMs);
-    connect(m_readingTicks, &QTimer::timeout, this, &frmmain::showReading);
-    m_readingTicks->start();
-    showReading();
-
     Form_Load();
     m_file1->setFocus(Qt::OtherFocusReason);
 }
@@ -192,6 +193,9 @@ void frmmain::File1_Listed(int error)
 {
     m_readingTicks->stop();
     m_file1->doItemsLayout(); // its scroll bar fits the whole list at its first paint
+    // What the read and the layout freed (for a million files, tens of megabytes) goes back
+    // to the system: the list lives as long as the window.
+    HeapTrim::giveBackFreed();
     m_file1->setPlaceholderText(
         error == 0 ? QString() : tr("This folder cannot be read: %1.").arg(qt_error_string(error)));
     nameListedFolder();
