@@ -17,6 +17,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -89,6 +90,8 @@ DirTree::DirTree(std::unique_ptr<DriveSystem> drives, QWidget* parent)
     connect(view, &DirTreeView::measuresChanged, this, [this] { d->countAllRows(); });
     connect(view, &DirTreeView::eventDone, this, [this] {
         // A handler that deleted the control has taken `d` with it.
+        if (std::exchange(d->m_resumeAfterEvent, false) && !d->resumeBatches())
+            return;
         if (d->runPending())
             d->releaseRemovedNodes();
     });
