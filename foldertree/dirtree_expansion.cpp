@@ -26,6 +26,8 @@ bool DirTreePrivate::Expand(QTreeWidgetItem* node)
     job.node = refOf(node);
     job.next = childCount ? node->child(0)->data(0, DirTree::IndexRole).toInt() : 1;
     job.last = childCount ? node->child(childCount - 1)->data(0, DirTree::IndexRole).toInt() : 0;
+    if (const auto held = m_held.find(job.node.index); held != m_held.end())
+        job.last = held->second.nodes.back()->data(0, DirTree::IndexRole).toInt();
     job.asked = job.next - 1;
     for (const QTreeWidgetItem* n = node; n; n = n->parent())
         ++job.depth;
@@ -47,11 +49,19 @@ bool DirTreePrivate::reportChildren(Expansion& job, int limit)
 {
     // The children's listings are asked for a window ahead of their Clicks.
     constexpr int kAhead = 64;
+    constexpr int kMostAddedAtOnce = 1 << 17;
     for (int done = 0; job.next <= job.last && (limit < 0 || done < limit); ++done) {
         // A refresh took the remaining nodes; Esc stops the batches of '*'.
         if (m_generation != job.node.generation || (limit >= 0 && m_stopStar))
             break;
         const int index = job.next++;
+        // Held children join the view ahead of their Clicks and listings, as many at a
+        // time as are on view already: the view's layout of every open row after each
+        // addition then costs twice the rows in all, not their square.
+        if (const std::optional<int> held = firstHeld(job.node.index); held && index + kAhead >= *held) {
+            QTreeWidgetItem* parent = node(job.node.index);
+            addHeld(parent, std::min(std::max(parent->childCount(), m_batchSize + kAhead), kMostAddedAtOnce));
+        }
         for (; job.asked < job.last && job.asked < index + kAhead; ++job.asked) {
             if (QTreeWidgetItem* child = node(job.asked + 1); child && child->childCount() == 0)
                 askForListing(child);
@@ -70,7 +80,10 @@ bool DirTreePrivate::runExpansion()
     const bool wasInBatch = std::exchange(m_inBatch, true);
     // A copy: only this function changes m_expansion, and a handler may run anything.
     Expansion job = *m_expansion;
-    if (!reportChildren(job, m_batchSize))
+    // The first batch is a short one: its rows are painted before the next.
+    constexpr int kFirstBatch = 128;
+    const bool first = job.asked < job.next;
+    if (!reportChildren(job, first ? std::min(m_batchSize, kFirstBatch) : m_batchSize))
         return false;
     m_inBatch = wasInBatch;
     const bool cut = m_generation != job.node.generation || m_stopStar;
@@ -106,6 +119,7 @@ bool DirTreePrivate::finishExpansion(const Expansion& job)
         markNode(node, TreeNode::Ready);
     if (job.next <= job.last) {
         // Stopped: the rows not reported are on view all the same.
+        addHeld(node, -1);
         for (int index = job.next; index <= job.last; ++index) {
             if (const QTreeWidgetItem* child = this->node(index))
                 countRow(child, job.depth);

@@ -118,6 +118,20 @@ public:
     [[nodiscard]] bool resumeBatches();
     // True between two batches: what the view raises then waits for their end.
     bool fillingIn() const { return (m_expansion || m_star) && !m_inBatch; }
+    // The children of a wide listing of a closed node beyond the first m_shownAtOnce, by
+    // their parent's index: kept out of the view until the expansion that reports them,
+    // so the view lays out a few rows before its first paint. They are added a growing
+    // number at a time (the view lays out all the open rows again after each addition).
+    struct Held {
+        std::vector<std::unique_ptr<QTreeWidgetItem>> nodes;
+        std::size_t next = 0; // the first not added yet
+    };
+    std::map<int, Held> m_held;
+    int m_shownAtOnce = 1000;
+    // The index of the first held child of the node `parent`, or none.
+    std::optional<int> firstHeld(int parent) const;
+    // Adds `count` more held children of `parent` (every one when negative).
+    void addHeld(QTreeWidgetItem* parent, int count);
     std::optional<Expansion> m_expansion;
     std::optional<Star> m_star;
     int m_batchSize = 1000;
