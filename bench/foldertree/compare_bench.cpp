@@ -6,7 +6,7 @@
 // on disk, in DirTree and in Qt's QFileSystemModel with a QTreeView, in the same run: the
 // time until the first rows are painted (first_rows_ms), until every child is shown
 // (iteration time), the heap the shown tree holds (heap_mb, from the allocator) and the
-// most it held on the way (peak_heap_mb, sampled every millisecond from the listing on).
+// most it held on the way (peak_heap_mb, from the listing on).
 // The folder is made under $TMPDIR (default /tmp): a tmpfs there keeps a million folders
 // off the disk.
 #include "DirTree/dirtree.h"
@@ -24,12 +24,9 @@
 #include <malloc.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 namespace fs = std::filesystem;
 using namespace Cantorel;
@@ -76,35 +73,23 @@ std::size_t heapNow()
 
 double heapMb(std::size_t before) { return static_cast<double>(heapNow() - before) / (1024.0 * 1024.0); }
 
-// The most heap held while it lives, sampled from a thread of its own.
+// The most heap held, sampled on the benchmark's own thread whenever it waits (a sampling
+// thread would hold the allocator's lock amid the work it measures). The reader's listing,
+// sorted on its own thread while this one waits, is seen.
 class PeakHeap
 {
 public:
-    explicit PeakHeap(std::size_t before) : m_before(before), m_peak(before)
+    explicit PeakHeap(std::size_t before) : m_before(before), m_peak(before) { }
+    void sample() { m_peak = std::max(m_peak, heapNow()); }
+    double mb()
     {
-        m_sampler = std::thread([this] {
-            while (!m_stop.load()) {
-                m_peak = std::max(m_peak.load(), heapNow());
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-        });
-    }
-    ~PeakHeap() { stop(); }
-    double stop()
-    {
-        if (m_sampler.joinable()) {
-            m_stop = true;
-            m_sampler.join();
-        }
-        m_peak = std::max(m_peak.load(), heapNow());
-        return static_cast<double>(m_peak.load() - m_before) / (1024.0 * 1024.0);
+        sample();
+        return static_cast<double>(m_peak - m_before) / (1024.0 * 1024.0);
     }
 
 private:
     std::size_t m_before;
-    std::atomic<std::size_t> m_peak;
-    std::atomic<bool> m_stop {false};
-    std::thread m_sampler;
+    std::size_t m_peak;
 };
 
 // The tree lists the root, the user clicks 'wide' (its listing is the look-ahead of that
@@ -129,8 +114,10 @@ void BM_DirTreeExpandWide(benchmark::State& state)
         QElapsedTimer listingClock;
         listingClock.start();
         Q_EMIT tree->tree()->itemClicked(wide, 0);
-        while (DirTreePrivate::of(*tree)->reading())
+        while (DirTreePrivate::of(*tree)->reading()) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            peakHeap.sample();
+        }
         listing = static_cast<double>(listingClock.nsecsElapsed()) / 1e6;
         QElapsedTimer clock;
         clock.start();
@@ -138,13 +125,15 @@ void BM_DirTreeExpandWide(benchmark::State& state)
         QCoreApplication::processEvents();
         tree->tree()->viewport()->repaint();
         firstRows = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-        while (DirTreePrivate::of(*tree)->reading())
+        while (DirTreePrivate::of(*tree)->reading()) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            peakHeap.sample();
+        }
         state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
         if (wide->childCount() != children())
             state.SkipWithError("not every child is shown");
         heap = heapMb(before);
-        peak = peakHeap.stop();
+        peak = peakHeap.mb();
     }
     state.counters["first_rows_ms"] = firstRows;
     state.counters["heap_mb"] = heap;
@@ -177,19 +166,22 @@ void BM_FileSystemModelExpandWide(benchmark::State& state)
         clock.start();
         const QModelIndex index = model->index(wide);
         view.expand(index);
-        while (model->rowCount(index) == 0)
+        while (model->rowCount(index) == 0) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            peakHeap.sample();
+        }
         view.viewport()->repaint();
         firstRows = static_cast<double>(clock.nsecsElapsed()) / 1e6;
         while (model->rowCount(index) < children() || model->canFetchMore(index)) {
             if (model->canFetchMore(index))
                 model->fetchMore(index);
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            peakHeap.sample();
         }
         view.viewport()->repaint();
         state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
         heap = heapMb(before);
-        peak = peakHeap.stop();
+        peak = peakHeap.mb();
     }
     state.counters["first_rows_ms"] = firstRows;
     state.counters["heap_mb"] = heap;
