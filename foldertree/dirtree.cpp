@@ -580,7 +580,8 @@ void DirTreePrivate::addHeld(QTreeWidgetItem* parent, int count)
     if (found == m_held.end())
         return;
     Held& held = found->second;
-    const std::size_t upTo = count < 0 ? held.nodes.size() : std::min(held.nodes.size(), held.next + std::size_t(count));
+    const std::size_t upTo
+        = count < 0 ? held.nodes.size() : std::min(held.nodes.size(), held.next + std::size_t(count));
     // One at a time, each found by the view while it is the last child (see addListing).
     for (; held.next < upTo; ++held.next) {
         QTreeWidgetItem* child = held.nodes[held.next].release();

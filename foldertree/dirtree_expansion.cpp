@@ -90,7 +90,8 @@ bool DirTreePrivate::runExpansion()
     if (job.next <= job.last && !cut) {
         *m_expansion = job;
         // Filled in from the event loop, and read so meanwhile.
-        if (QTreeWidgetItem* node = resolve(job.node); node && static_cast<TreeNode*>(node)->state() == TreeNode::Ready)
+        if (QTreeWidgetItem* node = resolve(job.node);
+            node && static_cast<TreeNode*>(node)->state() == TreeNode::Ready)
             markNode(node, TreeNode::Reading);
         applyColumnWidth();
         postBatch();
@@ -143,7 +144,8 @@ bool DirTreePrivate::finishExpansion(const Expansion& job)
 void DirTreePrivate::postBatch()
 {
     // Dropped with the control; a refresh meanwhile is seen by the batch.
-    QMetaObject::invokeMethod(q, [this] { (void)resumeBatches(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        q, [this] { (void)resumeBatches(); }, Qt::QueuedConnection);
 }
 
 bool DirTreePrivate::resumeBatches()

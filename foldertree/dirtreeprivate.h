@@ -135,9 +135,9 @@ public:
     std::optional<Expansion> m_expansion;
     std::optional<Star> m_star;
     int m_batchSize = 1000;
-    bool m_inBatch = false;      // a batch, or a step of '*', is running
-    bool m_starExpanding = false; // '*' opens a node: its expansion is '*''s, not deferred
-    bool m_stopStar = false;     // Esc: '*' stops at its next batch
+    bool m_inBatch = false;          // a batch, or a step of '*', is running
+    bool m_starExpanding = false;    // '*' opens a node: its expansion is '*''s, not deferred
+    bool m_stopStar = false;         // Esc: '*' stops at its next batch
     bool m_resumeAfterEvent = false; // a batch came due while the view was in an event
     bool filterKey(QEvent* event);
     void shareAccessibleText();

@@ -46,7 +46,6 @@ protected:
         case Action::SetCurrentPath: EXPECT_TRUE(control.setCurrentPath(u"C:\\Users\\ann\\Music"_s)); break;
         }
     }
-
 };
 
 TEST_P(ReadInFlight, GoesOnAndFillsInOrDropsTheRead)
