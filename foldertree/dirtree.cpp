@@ -17,6 +17,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -89,6 +90,8 @@ DirTree::DirTree(std::unique_ptr<DriveSystem> drives, QWidget* parent)
     connect(view, &DirTreeView::measuresChanged, this, [this] { d->countAllRows(); });
     connect(view, &DirTreeView::eventDone, this, [this] {
         // A handler that deleted the control has taken `d` with it.
+        if (std::exchange(d->m_resumeAfterEvent, false) && !d->resumeBatches())
+            return;
         if (d->runPending())
             d->releaseRemovedNodes();
     });
@@ -265,6 +268,7 @@ void DirTreePrivate::removeAllNodes()
     // further up the stack can hold one of them.
     for (QTreeWidgetItem* item : m_tree->invisibleRootItem()->takeChildren())
         m_removed.emplace_back(item);
+    m_held.clear();
     releaseRemovedNodes();
 }
 
@@ -416,6 +420,7 @@ void DirTreePrivate::labelDrive(NodeRefBase ref, const std::optional<std::string
         return;
     if (!label) {
         m_listingsOut.erase(ref.index);
+        m_held.erase(ref.index);
         m_nodes[static_cast<std::size_t>(ref.index - 1)] = nullptr;
         m_removed.emplace_back(m_tree->takeTopLevelItem(m_tree->indexOfTopLevelItem(drive)));
         releaseRemovedNodes();
@@ -540,6 +545,14 @@ void DirTreePrivate::addListing(NodeRefBase ref, std::vector<ScratchList::Item> 
     children.reserve(static_cast<qsizetype>(items.size()));
     for (ScratchList::Item& item : items)
         children.append(makeNode(item.text, {}, kFolderImage, kOpenImage, item.realName));
+    // A wide listing of a closed node: its first rows now, the rest with its expansion.
+    if (!parent->isExpanded() && children.size() > m_shownAtOnce) {
+        Held& held = m_held[ref.index];
+        held.nodes.reserve(static_cast<std::size_t>(children.size() - m_shownAtOnce));
+        for (qsizetype i = m_shownAtOnce; i < children.size(); ++i)
+            held.nodes.emplace_back(children[i]);
+        children.resize(m_shownAtOnce);
+    }
     // One at a time, each found by the view while it is the last child: the view
     // finds a node's row by searching its parent's children from the end, once per
     // node, and a node's own listing (its look-ahead) asks for that row. Added in one
@@ -551,6 +564,32 @@ void DirTreePrivate::addListing(NodeRefBase ref, std::vector<ScratchList::Item> 
     // Children added below an open node are on view at once.
     if (!children.isEmpty() && parent->isExpanded())
         countRows(parent);
+}
+
+std::optional<int> DirTreePrivate::firstHeld(int parent) const
+{
+    const auto held = m_held.find(parent);
+    if (held == m_held.end())
+        return std::nullopt;
+    return held->second.nodes[held->second.next]->data(0, DirTree::IndexRole).toInt();
+}
+
+void DirTreePrivate::addHeld(QTreeWidgetItem* parent, int count)
+{
+    const auto found = m_held.find(refOf(parent).index);
+    if (found == m_held.end())
+        return;
+    Held& held = found->second;
+    const std::size_t upTo
+        = count < 0 ? held.nodes.size() : std::min(held.nodes.size(), held.next + std::size_t(count));
+    // One at a time, each found by the view while it is the last child (see addListing).
+    for (; held.next < upTo; ++held.next) {
+        QTreeWidgetItem* child = held.nodes[held.next].release();
+        parent->addChild(child);
+        m_tree->primeRow(child);
+    }
+    if (held.next == held.nodes.size())
+        m_held.erase(found);
 }
 
 bool DirTreePrivate::NodeClick(QTreeWidgetItem* node)

@@ -10,6 +10,7 @@
 #include "dirtreeview.h"
 
 #include <QKeyEvent>
+#include <QPointer>
 
 namespace Cantorel {
 
@@ -36,7 +37,8 @@ int keyCodeOf(int qtKey)
 
 // Runs a handling the view raised. While the view is busy with an event its code still
 // holds indexes of the nodes it was working on, and a host that refreshes the tree from
-// Click would pull them from under it; such handlings wait until the view has returned.
+// Click would pull them from under it; such handlings wait until the view has returned,
+// and those raised between two batches of an expansion wait for its end.
 bool DirTreePrivate::handle(Handling handling, QTreeWidgetItem* item)
 {
     const DirTreeView::Busy busy(m_tree);
@@ -45,8 +47,11 @@ bool DirTreePrivate::handle(Handling handling, QTreeWidgetItem* item)
     // The nodes setCurrentPath opens on its way raise nothing: it reports one Click.
     if (handling == Handling::Expand && m_opening)
         return true;
-    if (m_tree->inEvent()) {
-        m_pending.emplace_back(handling, refOf(item));
+    // An expansion being filled in is '*''s own when '*' opened the node.
+    if (handling == Handling::Expand && m_starExpanding)
+        return Expand(item);
+    if (m_tree->inEvent() || fillingIn()) {
+        m_pending.push_back({handling, refOf(item), fillingIn()});
         return true;
     }
     return handling == Handling::Click ? NodeClick(item) : Expand(item);
@@ -54,13 +59,22 @@ bool DirTreePrivate::handle(Handling handling, QTreeWidgetItem* item)
 
 bool DirTreePrivate::runPending()
 {
-    while (!m_pending.empty()) {
-        const auto [handling, ref] = m_pending.front();
+    // Between two batches the handlings wait for the expansion's end.
+    while (!m_pending.empty() && !fillingIn()) {
+        const Pending pending = m_pending.front();
         m_pending.pop_front();
-        if (QTreeWidgetItem* item = resolve(ref)) {
-            if (!handle(handling, item))
+        QTreeWidgetItem* item = resolve(pending.ref);
+        if (!item)
+            continue;
+        if (pending.handling == Handling::Click && pending.makeCurrent && m_tree->currentItem() != item) {
+            // The expansion's end made its node current after the user moved on.
+            const QPointer<DirTree> alive(q);
+            m_tree->setCurrentItem(item);
+            if (!alive)
                 return false;
         }
+        if (!handle(pending.handling, item))
+            return false;
     }
     return true;
 }
@@ -83,6 +97,13 @@ bool DirTreePrivate::filterKey(QEvent* event)
     KeyDown(keyCodeOf(key->key()), key->modifiers());
     QTreeWidgetItem* current = m_tree->currentItem();
     switch (key->key()) {
+    case Qt::Key_Escape:
+        // Stops '*' at its next batch.
+        if (m_star) {
+            m_stopStar = true;
+            return true;
+        }
+        break;
     case Qt::Key_Asterisk:
         // The view's own '*' expands every descendant, and each expansion lists one level
         // more for it to expand: it would walk the whole drive.

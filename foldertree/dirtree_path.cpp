@@ -213,6 +213,7 @@ void DirTreePrivate::openWanted()
     QTreeWidgetItem* node = split->first;
     m_opening = true;
     for (const QByteArray& name : split->second) {
+        addHeld(node, -1);
         if (node->childCount() == 0 && !ListSubfolders(nativeFolder(node), node)) {
             m_opening = false;
             (void)endHandling();

@@ -74,8 +74,9 @@ public:
     void addListing(NodeRefBase ref, std::vector<ScratchList::Item> items);
     // Marks a node whose read is out (TreeNode::Reading...), or clears the mark.
     void markNode(QTreeWidgetItem* node, int state);
-    // Whether reads are out or their results wait to be applied (for tests).
-    bool reading() const { return !m_reader->idle() || m_pathScheduled; }
+    // Whether reads are out, their results wait to be applied, or an expansion is being
+    // filled in (for tests).
+    bool reading() const { return !m_reader->idle() || m_pathScheduled || m_expansion || m_star; }
     // Has continuePath run from the event loop, once, after an answer came back late.
     void schedulePath();
     bool m_pathScheduled = false;
@@ -84,6 +85,60 @@ public:
     [[nodiscard]] bool Expand(QTreeWidgetItem* node);
     void KeyDown(int keyCode, Qt::KeyboardModifiers shift);
     [[nodiscard]] bool expandListed(QTreeWidgetItem* top);
+
+    // An expansion reports its children in batches of m_batchSize, each from the event
+    // loop, so a wide folder shows its first rows at once and the host's thread stays
+    // free meanwhile. The handling stays open from the first batch to the last, so the
+    // chosen folder is reported once, at the end; handlings the view raises meanwhile
+    // wait for that end, so the Clicks keep the order they would have in one go.
+    struct Expansion {
+        NodeRefBase node;
+        int depth = 0; // of the children, as countRow counts it
+        int next = 0;  // the index of the next child to report
+        int last = 0;
+        int asked = 0; // the children whose listings have been asked for
+    };
+    // '*' in progress: the nodes still to expand, in their order.
+    struct Star {
+        std::vector<NodeRefBase> nodes;
+        std::size_t next = 0;
+        std::size_t asked = 0;
+        NodeRefBase top;
+        bool topReported = false;
+    };
+    // Reports the next children of `job`, at most `limit` of them (all when negative).
+    [[nodiscard]] bool reportChildren(Expansion& job, int limit);
+    // Runs a batch of m_expansion, and its end when it was the last.
+    [[nodiscard]] bool runExpansion();
+    [[nodiscard]] bool finishExpansion(const Expansion& job);
+    // Expands the next nodes of m_star, until one is filled in by batches or none is left.
+    [[nodiscard]] bool runStar();
+    void postBatch();
+    // The next batch, from the event loop; returns whether the control lives.
+    [[nodiscard]] bool resumeBatches();
+    // True between two batches: what the view raises then waits for their end.
+    bool fillingIn() const { return (m_expansion || m_star) && !m_inBatch; }
+    // The children of a wide listing of a closed node beyond the first m_shownAtOnce, by
+    // their parent's index: kept out of the view until the expansion that reports them,
+    // so the view lays out a few rows before its first paint. They are added a growing
+    // number at a time (the view lays out all the open rows again after each addition).
+    struct Held {
+        std::vector<std::unique_ptr<QTreeWidgetItem>> nodes;
+        std::size_t next = 0; // the first not added yet
+    };
+    std::map<int, Held> m_held;
+    int m_shownAtOnce = 1000;
+    // The index of the first held child of the node `parent`, or none.
+    std::optional<int> firstHeld(int parent) const;
+    // Adds `count` more held children of `parent` (every one when negative).
+    void addHeld(QTreeWidgetItem* parent, int count);
+    std::optional<Expansion> m_expansion;
+    std::optional<Star> m_star;
+    int m_batchSize = 1000;
+    bool m_inBatch = false;          // a batch, or a step of '*', is running
+    bool m_starExpanding = false;    // '*' opens a node: its expansion is '*''s, not deferred
+    bool m_stopStar = false;         // Esc: '*' stops at its next batch
+    bool m_resumeAfterEvent = false; // a batch came due while the view was in an event
     bool filterKey(QEvent* event);
     void shareAccessibleText();
 
@@ -175,7 +230,14 @@ public:
     bool m_batch = false;
     // Clicks and expansions the view raised while it was busy with an event; run once
     // it has returned from it.
-    std::deque<std::pair<Handling, NodeRef>> m_pending;
+    // `makeCurrent`: raised between two batches of an expansion, whose end moved the
+    // current node since.
+    struct Pending {
+        Handling handling;
+        NodeRef ref;
+        bool makeCurrent = false;
+    };
+    std::deque<Pending> m_pending;
     // Nodes removed while the view or a handling may still hold them; freed as soon as
     // neither does.
     std::vector<std::unique_ptr<QTreeWidgetItem>> m_removed;

@@ -244,7 +244,8 @@ public:
     std::optional<std::string> volumeLabel(char letter) const override
     {
         const auto mount = m_mounts.mountOf(letter);
-        if (!mount || !isFolder(mount->mountPoint))
+        // Only a bind mount can be of a file; a file system's own root is not asked.
+        if (!mount || (mount->root != "/" && !isFolder(mount->mountPoint)))
             return std::nullopt;
         return labelOf(*mount);
     }

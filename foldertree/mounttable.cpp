@@ -206,7 +206,11 @@ std::vector<MountTable::Volume> MountTable::volumes(
     std::map<std::pair<unsigned, unsigned>, const Mount*> perDevice;
     for (const auto& [point, m] : visible) {
         const std::pair<unsigned, unsigned> device {m->major, m->minor};
-        if (point == "/" || device == rootDevice || !holdsUserFiles(*m) || (isFolder && !isFolder(point)))
+        // A file system's own root is a folder: only a mount of a part of one (a bind
+        // mount, which may be of a file) is asked, so a server that does not answer
+        // never holds the table.
+        if (point == "/" || device == rootDevice || !holdsUserFiles(*m)
+            || (isFolder && m->root != "/" && !isFolder(point)))
             continue;
         auto [it, inserted] = perDevice.try_emplace(device, m);
         if (inserted)

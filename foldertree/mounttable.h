@@ -55,7 +55,7 @@ public:
     const std::vector<Mount>& mounts() const { return m_mounts; }
 
     // The volumes in letter order. `isFolder`, when given, is asked about each
-    // candidate mount point.
+    // candidate mount point that mounts a part of a file system (root other than "/").
     std::vector<Volume> volumes(const std::function<bool(const std::string&)>& isFolder = {}) const;
 
     // The drive type (numbered as DriveSystem::DriveType) of a mount; `removableDevice`

@@ -25,6 +25,15 @@ struct InFlightCase {
     After after;
 };
 
+// Hands over every read that has come back, and every batch, until none is left.
+bool settle(DirTree& control)
+{
+    const QDeadlineTimer patience(30000);
+    while (DirTreePrivate::of(control)->reading() && !patience.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    return !DirTreePrivate::of(control)->reading();
+}
+
 class ReadInFlight : public DirTreeTest, public ::testing::WithParamInterface<InFlightCase>
 {
 protected:
@@ -36,15 +45,6 @@ protected:
         case Action::GoList: control.GoList(); break;
         case Action::SetCurrentPath: EXPECT_TRUE(control.setCurrentPath(u"C:\\Users\\ann\\Music"_s)); break;
         }
-    }
-
-    // Hands over every read that has come back, until none is out.
-    static bool settle(DirTree& control)
-    {
-        const QDeadlineTimer patience(30000);
-        while (DirTreePrivate::of(control)->reading() && !patience.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-        return !DirTreePrivate::of(control)->reading();
     }
 };
 
@@ -124,6 +124,114 @@ INSTANTIATE_TEST_SUITE_P(Reads, ReadInFlight,
         InFlightCase {"GoListThenControlDeleted", "C:", Action::GoList, After::DeleteControl},
         InFlightCase {"SetCurrentPathLands", "C:\\Users", Action::SetCurrentPath, After::Land},
         InFlightCase {"SetCurrentPathThenRefreshed", "C:\\Users", Action::SetCurrentPath, After::Refresh}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// An expansion wider than a batch is filled in from the event loop: the same Clicks in
+// the same order as in one go, the chosen folder reported once at the end, and what the
+// user does meanwhile heard after it; Esc stops '*', and a refresh or the control's end
+// drops the batches still to come.
+enum class Opening { Expand, Star };
+enum class Meanwhile { Nothing, ClickAnother, Escape, DeleteControl, Refresh };
+
+struct BatchCase {
+    const char* name;
+    Opening opening;
+    Meanwhile meanwhile;
+};
+
+class Batches : public DirTreeTest, public ::testing::WithParamInterface<BatchCase>
+{
+protected:
+    static void widerMachine(FakeDriveSystem& fs)
+    {
+        standardMachine(fs);
+        fs.addFolder("C:\\Temp");
+        fs.addFolder("C:\\Users\\bob");
+    }
+
+    void open(Opening opening)
+    {
+        QTreeWidgetItem* drive = find(u"System (C:)"_s);
+        if (opening == Opening::Expand) {
+            drive->setExpanded(true);
+            return;
+        }
+        tree->tree()->setCurrentItem(drive);
+        QTest::keyClick(tree->tree(), Qt::Key_Asterisk, Qt::KeypadModifier);
+    }
+};
+
+TEST_P(Batches, KeepTheClicksOrDropTheRest)
+{
+    const BatchCase& c = GetParam();
+    make(widerMachine);
+    tree->GoList();
+    clicks.clear();
+    open(c.opening);
+    const QStringList whole = clicks;
+    ASSERT_EQ(whole.size(), 5); // four children, then the node
+    const std::string wholeTree = dump(*tree);
+
+    make(widerMachine);
+    // C:'s listing shows two folders at once and holds the rest for the expansion.
+    DirTreePrivate::of(*tree)->m_shownAtOnce = 2;
+    tree->GoList();
+    EXPECT_EQ(find(u"System (C:)"_s)->childCount(), 2);
+    clicks.clear();
+    DirTreePrivate::of(*tree)->m_batchSize = 2;
+    QSignalSpy changed(tree.get(), &DirTree::currentPathChanged);
+    open(c.opening);
+    // The first batch is in; the node says it is still being read.
+    EXPECT_EQ(clicks, whole.mid(0, 2));
+    EXPECT_TRUE(DirTreePrivate::of(*tree)->reading());
+    EXPECT_FALSE(find(u"System (C:)"_s)->data(0, Qt::AccessibleDescriptionRole).toString().isEmpty());
+    EXPECT_EQ(changed.count(), 0);
+    QStringList expected = whole;
+    switch (c.meanwhile) {
+    case Meanwhile::Nothing: break;
+    case Meanwhile::ClickAnother:
+        tree->tree()->setCurrentItem(find(u"System (C:)\\Windows"_s));
+        click(find(u"System (C:)\\Windows"_s));
+        expected << whole.last().left(whole.last().size() - 1) + u"\\Windows\\"_s;
+        break;
+    case Meanwhile::Escape:
+        QTest::keyClick(tree->tree(), Qt::Key_Escape);
+        if (c.opening == Opening::Star)
+            expected = whole.mid(0, 2) << whole.last();
+        break;
+    case Meanwhile::DeleteControl:
+        tree.reset();
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(clicks, whole.mid(0, 2));
+        return;
+    case Meanwhile::Refresh:
+        QTest::keyClick(tree->tree(), Qt::Key_F5);
+        ASSERT_TRUE(settle(*tree));
+        EXPECT_EQ(clicks, whole.mid(0, 2));
+        EXPECT_EQ(changed.count(), 0);
+        return;
+    }
+    ASSERT_TRUE(settle(*tree));
+    EXPECT_EQ(clicks, expected);
+    ASSERT_EQ(changed.count(), c.meanwhile == Meanwhile::ClickAnother ? 2 : 1);
+    EXPECT_EQ(tree->path(), expected.last());
+    // The highlight is where the last Click said.
+    EXPECT_EQ(tree->tree()->currentItem(),
+        find(c.meanwhile == Meanwhile::ClickAnother ? u"System (C:)\\Windows"_s : u"System (C:)"_s));
+    EXPECT_TRUE(find(u"System (C:)"_s)->data(0, Qt::AccessibleDescriptionRole).toString().isEmpty());
+    if (c.meanwhile == Meanwhile::Nothing) {
+        EXPECT_EQ(dump(*tree), wholeTree);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Wide, Batches,
+    ::testing::Values(BatchCase {"ExpandLands", Opening::Expand, Meanwhile::Nothing},
+        BatchCase {"StarLands", Opening::Star, Meanwhile::Nothing},
+        BatchCase {"ClickWaitsForTheExpansion", Opening::Expand, Meanwhile::ClickAnother},
+        BatchCase {"EscapeStopsStar", Opening::Star, Meanwhile::Escape},
+        BatchCase {"ControlDeleted", Opening::Star, Meanwhile::DeleteControl},
+        BatchCase {"RefreshDropsTheRest", Opening::Expand, Meanwhile::Refresh}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -86,6 +86,15 @@ TEST(MountTable, DesktopGetsLettersInMountPointOrder)
         {'J', "/tmp"},
     };
     EXPECT_EQ(lettersOf(MountTable::parse(kDesktop)), expected);
+    // Whole file systems are never asked whether their mount point is a folder (a server
+    // that does not answer would hold the table): only bind mounts, which may be of files.
+    std::vector<std::string> asked;
+    const auto isFolder = [&asked](const std::string& path) {
+        asked.push_back(path);
+        return true;
+    };
+    EXPECT_EQ(lettersOf(MountTable::parse(kDesktop), isFolder), expected);
+    EXPECT_EQ(asked, std::vector<std::string> {"/music"});
 }
 
 TEST(MountTable, ContainerKeepsItsRootAndBoundFoldersButNotBoundFiles)

@@ -56,6 +56,13 @@ class DriveSystem;
 /// - for '*': each node below the current one that is listed already is expanded as
 ///   above, every node after the nodes below it, and the current node comes last, once.
 ///
+/// A wide expansion is filled in as it goes: its first children are shown and reported at
+/// once, the rest in batches from the event loop (the node is marked "Being read"
+/// meanwhile), in the same order and number. What the user does meanwhile (a click, a
+/// key, another expansion) is handled after the expansion's last Click. '*' goes on
+/// after each such expansion; Esc stops it there, and the current node's Click ends it.
+/// A refresh, or the control's end (deleteLater() included), drops the batches to come.
+///
 /// Nothing else moves the current node: a right or middle click, and a left press that
 /// is released on another node or outside the tree, leave it where it was. Space does
 /// nothing. F5 lists the drives afresh and raises nothing. Every change of the current
