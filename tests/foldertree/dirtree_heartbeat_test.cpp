@@ -53,7 +53,7 @@ TEST_P(Heartbeat, BeatsWhileTheReadIsHeld)
     const StallCase& c = GetParam();
     // fast/x, slow/a/deep, slow/b
     TestFsMount fs;
-    for (const QString folder : {u"fast/x"_s, u"slow/a/deep"_s, u"slow/b"_s})
+    for (const QString& folder : {u"fast/x"_s, u"slow/a/deep"_s, u"slow/b"_s})
         QDir().mkpath(fs.backing(folder));
     if (!fs.mount())
         GTEST_SKIP() << fs.skipReason().toStdString();
