@@ -25,6 +25,16 @@ FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept
     return *this;
 }
 
+FolderHandle FolderHandle::duplicate() const
+{
+    FolderHandle copy;
+    copy.m_error = m_error;
+    copy.m_openedPath = m_openedPath;
+    if (m_native != kNone)
+        copy.m_native = duplicateNative(m_native, copy.m_error);
+    return copy;
+}
+
 FolderHandle::~FolderHandle()
 {
     if (m_native != kNone)

@@ -55,6 +55,13 @@ int openFolder(const char* path)
 
 void FolderHandle::closeNative(qintptr native) { ::close(int(native)); }
 
+qintptr FolderHandle::duplicateNative(qintptr native, int& error)
+{
+    const int fd = ::fcntl(int(native), F_DUPFD_CLOEXEC, 0);
+    error = fd < 0 ? errno : 0;
+    return fd < 0 ? kNone : fd;
+}
+
 FolderHandle FolderHandle::openWorkingDirectory()
 {
     FolderHandle folder;

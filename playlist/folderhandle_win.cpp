@@ -30,6 +30,19 @@ qintptr openFolder(const QString& path, int& error)
 
 void FolderHandle::closeNative(qintptr native) { ::CloseHandle(reinterpret_cast<HANDLE>(native)); }
 
+qintptr FolderHandle::duplicateNative(qintptr native, int& error)
+{
+    HANDLE copy = nullptr;
+    const HANDLE process = ::GetCurrentProcess();
+    if (!::DuplicateHandle(process, reinterpret_cast<HANDLE>(native), process, &copy, 0, FALSE,
+            DUPLICATE_SAME_ACCESS)) {
+        error = EMFILE;
+        return kNone;
+    }
+    error = 0;
+    return reinterpret_cast<qintptr>(copy);
+}
+
 FolderHandle FolderHandle::openWorkingDirectory() { return open(QDir::currentPath()); }
 
 FolderHandle FolderHandle::open(const QString& path)

@@ -12,6 +12,7 @@
 #include "playlistformat.h"
 
 #include <QFont>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 #include <QtEndian>
 
@@ -23,6 +24,16 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// Folder reads run on threads of their own that nothing waits for. Qt's global pool is
+// waited for when the application ends, so a read held by a share that never answers
+// would keep the program from ending after its window closed. The pool is never freed:
+// the system ends a thread still in a read with the process.
+QThreadPool* folderReaders()
+{
+    static QThreadPool* const pool = new QThreadPool;
+    return pool;
+}
 
 // What a name's bytes are made of, in one pass.
 struct ByteMix {
@@ -81,10 +92,8 @@ FileListModel::FileListModel(const FolderHandle& folder, const FileNamePatterns&
 
 FileListModel::~FileListModel()
 {
-    if (m_readingNow) {
+    if (m_readingNow)
         m_progress->stop = true;
-        m_reading.waitForFinished();
-    }
 }
 
 void FileListModel::readInBackground(const FolderHandle& folder, const FileNamePatterns& patterns)
@@ -101,9 +110,11 @@ void FileListModel::readInBackground(const FolderHandle& folder, const FileNameP
         endResetModel();
         Q_EMIT readFinished(m_readError);
     });
-    // The worker holds the count and the patterns (a copy) as long as it runs.
-    m_reading.setFuture(QtConcurrent::run(
-        [&folder, patterns, progress = m_progress] { return list(folder, patterns, progress.get()); }));
+    // The worker holds the count, the patterns (a copy) and its own handle of the folder as
+    // long as it runs, so it may outlive the model and whoever holds `folder`.
+    auto own = std::make_shared<const FolderHandle>(folder.duplicate());
+    m_reading.setFuture(QtConcurrent::run(folderReaders(),
+        [own = std::move(own), patterns, progress = m_progress] { return list(*own, patterns, progress.get()); }));
 }
 
 bool FileListModel::isReading() const { return m_readingNow; }

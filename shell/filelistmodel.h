@@ -45,12 +45,14 @@ public:
     explicit FileListModel(QObject* parent = nullptr);
     // Reads the folder now, on the calling thread.
     FileListModel(const FolderHandle& folder, const FileNamePatterns& patterns, QObject* parent = nullptr);
-    // Stops a read in the background, and waits for the system call it is in to return.
+    // Stops a read in the background without waiting for it: a read held by a dead share
+    // ends on its own, on its own handle of the folder, and its result is dropped.
     ~FileListModel() override;
 
     // Reads the folder on a worker thread, while the model stays empty; then all rows
     // arrive at once, in their order (a model reset), and readFinished() is emitted.
-    // `folder` must outlive the model. Only once per model.
+    // The worker reads through a handle of its own (FolderHandle::duplicate), on threads
+    // that nothing waits for, not even the application's end. Only once per model.
     void readInBackground(const FolderHandle& folder, const FileNamePatterns& patterns);
     bool isReading() const;
     // While reading: how many files the list will hold so far (a worker's count).

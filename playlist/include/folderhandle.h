@@ -38,6 +38,12 @@ public:
     // The folder `path` names now (tools and tests).
     static FolderHandle open(const QString& path);
 
+    // A second handle on the same folder, which lives on its own: for a worker that may
+    // outlast the holder of this one (a read that hangs on a dead share must not keep the
+    // holder from closing). Fails, with the system's reason in openError(), only when no
+    // handle is left to the process.
+    FolderHandle duplicate() const;
+
     bool isOpen() const { return m_native != kNone; }
     // Why the folder could not be opened (an errno value); 0 when it is open.
     int openError() const { return m_error; }
@@ -58,6 +64,8 @@ public:
 private:
     static constexpr qintptr kNone = -1;
     static void closeNative(qintptr native);
+    // kNone, with the reason in `error`, when it fails.
+    static qintptr duplicateNative(qintptr native, int& error);
 
     qintptr m_native = kNone;
     int m_error = ENOENT; // a default handle names no folder

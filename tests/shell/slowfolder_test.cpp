@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <memory>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -78,6 +79,41 @@ TEST(SlowFolderTest, WindowAnswersWhileTheListingIsHeld)
     EXPECT_TRUE(window.File1()->placeholderText().isEmpty());
     window.File1()->pickRow(0);
     EXPECT_EQ(window.Text1()->toPlainText(), u"#EXTM3U\na.mp3"_s);
+}
+
+// Descriptors of this process open on `folder` or below (read as links, asking nothing of
+// the file system they name).
+int descriptorsInto(const QString& folder)
+{
+    const QByteArray prefix = QFile::encodeName(folder);
+    int count = 0;
+    for (const QString& fd : QDir(u"/proc/self/fd"_s).entryList(QDir::System | QDir::NoDotAndDotDot)) {
+        char target[4096];
+        const ssize_t size
+            = ::readlink(QFile::encodeName(u"/proc/self/fd/"_s + fd).constData(), target, sizeof target);
+        count += size > 0 && QByteArrayView(target, size).startsWith(prefix);
+    }
+    return count;
+}
+
+// Closing the window while a dead share holds the listing waits for nothing (the file
+// system's own give-up comes 30 s later); the read, let go afterwards, ends on its own and
+// leaves no descriptor behind.
+TEST(SlowFolderTest, ClosingWhileTheListingIsHeldWaitsForNothing)
+{
+    TestFsMount fs;
+    if (!fs.mount())
+        GTEST_SKIP() << fs.skipReason().toStdString();
+    ASSERT_TRUE(writeFile(fs.backing(u"a.mp3"_s), {}));
+    fs.command("holdreaddir /");
+    auto window = std::make_unique<frmmain>(FolderHandle::open(fs.mounted()));
+    ASSERT_FALSE(fs.waitFor("held readdir ").isEmpty());
+
+    window.reset();
+    EXPECT_FALSE(fs.hasSaid("gave up read")) << "the window waited for the file system";
+    fs.command("releaseread");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return descriptorsInto(fs.mounted()) == 0; }))
+        << descriptorsInto(fs.mounted()) << " descriptors left open in the folder";
 }
 
 // A folder that cannot be read says so in the list's place.

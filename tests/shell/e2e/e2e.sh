@@ -29,6 +29,9 @@
 #           child of the main window and wide enough for its caption; the maximise buttons
 #           that Qt's own title bar draws, and a double click on the title bar, leave the
 #           program running at its size
+#   held    the music folder a mount of the test file system (CANTOREL_TESTFS) that holds
+#           its listing: the main window appears meanwhile, and its cross ends the program
+#           while the listing is still held
 #   atspi   through AT-SPI (its own D-Bus session and accessibility bus), under openbox:
 #           the tree's names and roles, the splash passed by its press action, the focus
 #           heard first on tabbing into the name box, the text around every offset of the
@@ -47,7 +50,12 @@ xvfb_pid=""
 wm_pid=""
 app_pid=""
 weston_pid=""
+testfs_pid=""
 cleanup() {
+    if [ -n "$testfs_pid" ]; then
+        kill "$testfs_pid" 2>/dev/null || true
+        umount -l "$work/music" 2>/dev/null || fusermount3 -uz "$work/music" 2>/dev/null || true
+    fi
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
     [ -n "$weston_pid" ] && kill "$weston_pid" 2>/dev/null || true
     [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
@@ -748,6 +756,45 @@ scenario_paste() {
     expect_exit
 }
 
+scenario_held() {
+    [ -n "${CANTOREL_TESTFS:-}" ] || fail "CANTOREL_TESTFS names no test file system"
+    if [ ! -w /dev/fuse ]; then
+        echo "SKIP: no usable /dev/fuse"
+        exit 0
+    fi
+    start_x
+    mkdir "$work/backing" "$work/music"
+    printf 'media' >"$work/backing/01 Intro.mp3"
+    coproc TESTFS { exec "$CANTOREL_TESTFS" "$work/backing" "$work/music" 2>&1; }
+    testfs_pid=$TESTFS_PID
+    local line
+    read -r -t 20 line <&"${TESTFS[0]}" || true
+    if [ "$line" != "ready" ]; then
+        echo "SKIP: the machine refuses the FUSE mount ($line)"
+        exit 0
+    fi
+    echo "holdreaddir /" >&"${TESTFS[1]}"
+    read -r -t 20 line <&"${TESTFS[0]}" && [ "$line" = "ok" ] || fail "the file system did not take the hold"
+
+    start_app
+    open_main
+    read -r -t 20 line <&"${TESTFS[0]}" || true
+    [ "$line" = "held readdir /" ] || fail "the listing was not held: $line"
+    click_main 389 7                       # the cross, while the listing is still held
+    # The program has ended when its main thread has: a thread still in the held listing
+    # keeps the process a zombie until the file system answers (the kernel waits for a
+    # request a FUSE server has taken), as a dead share's would.
+    wait_for 10 bash -c "! kill -0 $app_pid 2>/dev/null || grep -q '^State:[[:space:]]*Z' /proc/$app_pid/status" \
+        || fail "the program did not end while its listing was held"
+    echo "releaseread" >&"${TESTFS[1]}"
+    read -r -t 20 line <&"${TESTFS[0]}" || true
+    [ "$line" = "ok" ] || fail "the file system had given up the hold before the program ended: $line"
+    expect_exit
+    exec {TESTFS[1]}>&-                    # at the end of its input it unmounts and ends
+    wait "$testfs_pid" 2>/dev/null || true
+    testfs_pid=""
+}
+
 case "$scenario" in
     build) scenario_build ;;
     splash) scenario_splash ;;
@@ -760,6 +807,7 @@ case "$scenario" in
     german) scenario_german ;;
     wayland) scenario_wayland ;;
     atspi) scenario_atspi ;;
+    held) scenario_held ;;
     atspi-session) scenario_atspi_session ;;
     *) echo "unknown scenario: $scenario" >&2; exit 2 ;;
 esac
