@@ -776,7 +776,9 @@ scenario_held() {
     echo "holdreaddir /" >&"${TESTFS[1]}"
     read -r -t 20 line <&"${TESTFS[0]}" && [ "$line" = "ok" ] || fail "the file system did not take the hold"
 
-    start_app
+    # (Under the address sanitizer, the leak check at the end stops every thread, and one in
+    # a request a FUSE server holds cannot stop: the check would wait for the file system.)
+    start_app ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
     open_main
     read -r -t 20 line <&"${TESTFS[0]}" || true
     [ "$line" = "held readdir /" ] || fail "the listing was not held: $line"
