@@ -34,8 +34,8 @@ qintptr FolderHandle::duplicateNative(qintptr native, int& error)
 {
     HANDLE copy = nullptr;
     const HANDLE process = ::GetCurrentProcess();
-    if (!::DuplicateHandle(process, reinterpret_cast<HANDLE>(native), process, &copy, 0, FALSE,
-            DUPLICATE_SAME_ACCESS)) {
+    if (!::DuplicateHandle(
+            process, reinterpret_cast<HANDLE>(native), process, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
         error = EMFILE;
         return kNone;
     }

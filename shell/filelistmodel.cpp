@@ -17,9 +17,13 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <string>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -29,9 +33,14 @@ namespace {
 // waited for when the application ends, so a read held by a share that never answers
 // would keep the program from ending after its window closed. The pool is never freed:
 // the system ends a thread still in a read with the process.
+// A read that hangs holds one of its threads, never the next read's.
 QThreadPool* folderReaders()
 {
-    static QThreadPool* const pool = new QThreadPool;
+    static QThreadPool* const pool = [] {
+        auto* readers = new QThreadPool;
+        readers->setMaxThreadCount(std::max(readers->maxThreadCount(), 16));
+        return readers;
+    }();
     return pool;
 }
 
@@ -80,6 +89,114 @@ QString shownName(const char* bytes)
     return FileNameText::decode(QByteArrayView(bytes, qsizetype(std::strlen(bytes)))).text;
 }
 
+// The listed names on their way to the sort: each name the folder yields that the patterns
+// take goes into the name block and its key into the key block, each followed by a zero
+// byte, and gets its sort entry. ASCII names, the usual case, are filtered and keyed from
+// their bytes; others are decoded first. Used by one thread at a time.
+struct Collector {
+    const FileNamePatterns& patterns;
+    QByteArray& names;
+    std::atomic<qsizetype>* found; // null: nobody asks
+    std::string keys;
+    std::vector<SortEntry> entries;
+
+    void add(QByteArrayView bytes)
+    {
+        if (names.size() + bytes.size() + 1 > qsizetype(kMaxNameBlock))
+            return;
+        const ByteMix mix = byteMix(bytes);
+        const qsizetype keyAt = qsizetype(keys.size());
+        if (mix.ascii) {
+            if (!patterns.matchesAscii(bytes) || (mix.controls && asciiBreaksLine(bytes)))
+                return;
+            NaturalOrder::appendAsciiKey(bytes, keys);
+        } else {
+            const QString text = FileNameText::decode(bytes).text;
+            if (!patterns.matches(text) || FileNameText::breaksLine(text))
+                return;
+            NaturalOrder::appendKey(text, keys);
+        }
+        unsigned char head[kHeadBytes] = {};
+        std::memcpy(head, keys.data() + keyAt, std::min<size_t>(keys.size() - keyAt, kHeadBytes));
+        keys += '\0';
+        entries.push_back({qFromBigEndian<quint64>(head), qFromBigEndian<quint64>(head + 8), keyAt,
+            quint32(names.size()), quint32(bytes.size())});
+        names.append(bytes.data(), bytes.size() + 1); // with the zero byte that follows it
+        if (found)
+            found->store(qsizetype(entries.size()), std::memory_order_relaxed);
+    }
+
+    // The names a chunk holds, each followed by a zero byte.
+    void addChunk(const QByteArray& chunk)
+    {
+        for (const char *name = chunk.constData(), *end = name + chunk.size(); name < end;) {
+            const auto size = qsizetype(std::strlen(name));
+            add(QByteArrayView(name, size));
+            name += size + 1;
+        }
+    }
+};
+
+// Names handed in chunks, in their order, from the thread that reads the folder to the one
+// that keys them, so that keying a big folder's names overlaps with the system's listing
+// of them. Chunks are used again once keyed.
+class NameChunks
+{
+public:
+    static constexpr qsizetype kBytes = 64 * 1024;
+
+    QByteArray spare()
+    {
+        QByteArray chunk;
+        {
+            std::lock_guard lock(m_mutex);
+            if (!m_spare.empty()) {
+                chunk = std::move(m_spare.back());
+                m_spare.pop_back();
+            }
+        }
+        chunk.reserve(kBytes + 1024);
+        return chunk;
+    }
+    void push(QByteArray&& chunk)
+    {
+        std::lock_guard lock(m_mutex);
+        m_full.push_back(std::move(chunk));
+        m_changed.notify_one();
+    }
+    void end()
+    {
+        std::lock_guard lock(m_mutex);
+        m_ended = true;
+        m_changed.notify_one();
+    }
+    // The next chunk; empty once the reading has ended and every chunk has been taken.
+    QByteArray take()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_ended || !m_full.empty(); });
+        if (m_full.empty())
+            return {};
+        QByteArray chunk = std::move(m_full.front());
+        m_full.pop_front();
+        return chunk;
+    }
+    void giveBack(QByteArray&& chunk)
+    {
+        chunk.resize(0); // keeps its room
+        std::lock_guard lock(m_mutex);
+        if (m_spare.size() < 4)
+            m_spare.push_back(std::move(chunk));
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<QByteArray> m_full;
+    std::vector<QByteArray> m_spare;
+    bool m_ended = false;
+};
+
 } // namespace
 
 FileListModel::FileListModel(QObject* parent) : QAbstractListModel(parent) { }
@@ -113,8 +230,10 @@ void FileListModel::readInBackground(const FolderHandle& folder, const FileNameP
     // The worker holds the count, the patterns (a copy) and its own handle of the folder as
     // long as it runs, so it may outlive the model and whoever holds `folder`.
     auto own = std::make_shared<const FolderHandle>(folder.duplicate());
-    m_reading.setFuture(QtConcurrent::run(folderReaders(),
-        [own = std::move(own), patterns, progress = m_progress] { return list(*own, patterns, progress.get()); }));
+    m_reading.setFuture(
+        QtConcurrent::run(folderReaders(), [own = std::move(own), patterns, progress = m_progress] {
+            return list(*own, patterns, progress.get());
+        }));
 }
 
 bool FileListModel::isReading() const { return m_readingNow; }
@@ -140,39 +259,42 @@ FileListModel::Listing FileListModel::list(
         return listing;
     QByteArray& names = listing.names;
 
-    // One pass over the folder: each listed name goes into the name block and its key into
-    // the key block, each followed by a zero byte, and gets its sort entry. ASCII names,
-    // the usual case, are filtered and keyed from their bytes; others are decoded first.
-    std::string keys;
-    std::vector<SortEntry> entries;
-    const std::atomic<bool>* stop = progress ? &progress->stop : nullptr;
+    // One pass over the folder. A folder whose names fill a chunk has them keyed by a
+    // second thread as they come, chunk by chunk in their order; a smaller one by this
+    // thread once it is read.
+    Collector collector {patterns, names, progress ? &progress->found : nullptr, {}, {}};
+    NameChunks chunks;
+    QFuture<void> keying;
+    bool keyingStarted = false;
+    QByteArray chunk = chunks.spare();
     listing.error = FolderFiles::read(
         folder,
         [&](QByteArrayView bytes) {
-            if (names.size() + bytes.size() + 1 > qsizetype(kMaxNameBlock))
+            chunk.append(bytes.data(), bytes.size() + 1); // with the zero byte that follows it
+            if (chunk.size() < NameChunks::kBytes)
                 return;
-            const ByteMix mix = byteMix(bytes);
-            const qsizetype keyAt = qsizetype(keys.size());
-            if (mix.ascii) {
-                if (!patterns.matchesAscii(bytes) || (mix.controls && asciiBreaksLine(bytes)))
-                    return;
-                NaturalOrder::appendAsciiKey(bytes, keys);
-            } else {
-                const QString text = FileNameText::decode(bytes).text;
-                if (!patterns.matches(text) || FileNameText::breaksLine(text))
-                    return;
-                NaturalOrder::appendKey(text, keys);
+            if (!keyingStarted) {
+                keyingStarted = true;
+                keying = QtConcurrent::run(folderReaders(), [&] {
+                    for (QByteArray full; !(full = chunks.take()).isEmpty();) {
+                        collector.addChunk(full);
+                        chunks.giveBack(std::move(full));
+                    }
+                });
             }
-            unsigned char head[kHeadBytes] = {};
-            std::memcpy(head, keys.data() + keyAt, std::min<size_t>(keys.size() - keyAt, kHeadBytes));
-            keys += '\0';
-            entries.push_back({qFromBigEndian<quint64>(head), qFromBigEndian<quint64>(head + 8), keyAt,
-                quint32(names.size()), quint32(bytes.size())});
-            names.append(bytes.data(), bytes.size() + 1); // with the zero byte that follows it
-            if (progress)
-                progress->found.store(qsizetype(entries.size()), std::memory_order_relaxed);
+            chunks.push(std::exchange(chunk, chunks.spare()));
         },
-        stop);
+        progress ? &progress->stop : nullptr);
+    if (keyingStarted) {
+        if (!chunk.isEmpty())
+            chunks.push(std::move(chunk));
+        chunks.end();
+        keying.waitForFinished(); // runs it here if no other thread has taken it
+    } else {
+        collector.addChunk(chunk);
+    }
+    std::string& keys = collector.keys;
+    std::vector<SortEntry>& entries = collector.entries;
 
     // Keys are free of zero bytes, so a zero in the heads means both keys ended there and
     // are equal; otherwise the rest of the keys decides. Equal keys fall back to the names
@@ -201,8 +323,7 @@ FileListModel::Listing FileListModel::list(
         return std::strcmp(nameA, nameB) < 0;
     };
     // Many names are sorted in two halves at once, on two processors where there are, and
-    // the halves merged. The other thread only sorts: the blocks the list keeps and those it
-    // frees all come from this thread's heap.
+    // the halves merged.
     const auto first = entries.begin();
     const auto last = entries.end();
     if (entries.size() >= kTwoHalvesFrom) {

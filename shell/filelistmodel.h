@@ -50,9 +50,11 @@ public:
     ~FileListModel() override;
 
     // Reads the folder on a worker thread, while the model stays empty; then all rows
-    // arrive at once, in their order (a model reset), and readFinished() is emitted.
-    // The worker reads through a handle of its own (FolderHandle::duplicate), on threads
-    // that nothing waits for, not even the application's end. Only once per model.
+    // arrive at once, in their order (a model reset), and readFinished() is emitted. A big
+    // folder's names are keyed for the sort on a second thread as they come, so the sort
+    // follows the system's listing closely. The worker reads through a handle of its own
+    // (FolderHandle::duplicate), on threads that nothing waits for, not even the
+    // application's end. Only once per model.
     void readInBackground(const FolderHandle& folder, const FileNamePatterns& patterns);
     bool isReading() const;
     // While reading: how many files the list will hold so far (a worker's count).

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFont>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 
 using namespace Qt::StringLiterals;
@@ -307,3 +309,40 @@ TEST(FileListModelTest, MissingFolderListsNothing)
     EXPECT_EQ(model.fileName(0), QString());
     EXPECT_EQ(model.fileName(-1), QString());
 }
+
+class ManyChunksTest : public ::testing::TestWithParam<bool>
+{ };
+
+// A folder whose names the reading thread hands on in many chunks, made in an order of
+// its own: every matching name is listed once, none split, in the natural order, read
+// now or in the background.
+TEST_P(ManyChunksTest, ListsEveryNameOnceInOrder)
+{
+    constexpr int kTracks = 10000; // some 150 kB of names: chunks of 64 kB and a part
+    ScratchFolder dir;
+    ASSERT_TRUE(dir.isValid());
+    for (int i = 0; i < kTracks; ++i) {
+        const int n = (i * 7919) % kTracks + 1; // 7919 is prime to kTracks: each number once
+        ASSERT_TRUE(makeRaw(dir.path(), "track " + QByteArray::number(n) + ".mp3"));
+        if (n % 10 == 0) {
+            ASSERT_TRUE(makeRaw(dir.path(), "notes " + QByteArray::number(n) + ".txt"));
+        }
+    }
+    FolderHandle folder = FolderHandle::open(dir.path());
+    std::unique_ptr<FileListModel> model;
+    if (GetParam()) {
+        model = std::make_unique<FileListModel>();
+        model->readInBackground(folder, FileNamePatterns::media());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isReading(); }, 60000));
+    } else {
+        model = std::make_unique<FileListModel>(folder, FileNamePatterns::media());
+    }
+    ASSERT_EQ(model->rowCount(), kTracks);
+    int misplaced = 0;
+    for (int row = 0; row < kTracks; ++row)
+        misplaced += model->fileName(row) != u"track %1.mp3"_s.arg(row + 1);
+    EXPECT_EQ(misplaced, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Read, ManyChunksTest, ::testing::Bool(),
+    [](const auto& info) { return std::string(info.param ? "in_the_background" : "now"); });
