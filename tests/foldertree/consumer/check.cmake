@@ -28,6 +28,12 @@ foreach(var MODE WORK_DIR CXX_COMPILER BUILD_TYPE SOURCE_DIR)
 endforeach()
 
 file(REMOVE_RECURSE ${WORK_DIR})
+
+# The host's runtime folder, in its work folder: without one, Qt makes it in TMPDIR.
+set(runtime_dir ${WORK_DIR}/runtime)
+file(MAKE_DIRECTORY ${runtime_dir})
+file(CHMOD ${runtime_dir} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+
 set(flags
   -G Ninja -DCMAKE_CXX_COMPILER=${CXX_COMPILER} -DCMAKE_BUILD_TYPE=${BUILD_TYPE}
   "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${LINKER_FLAGS}"
@@ -111,7 +117,7 @@ elseif(MODE STREQUAL "shared")
     OUTPUT_VARIABLE pc_libdir OUTPUT_STRIP_TRAILING_WHITESPACE)
   run(${CXX_COMPILER} -std=c++17 -fPIC ${extra} ${CMAKE_CURRENT_LIST_DIR}/main.cpp ${pc_flags}
       -Wl,-rpath,${pc_libdir} -o ${WORK_DIR}/dirtree-host-pc)
-  run(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${WORK_DIR}/dirtree-host-pc --check)
+  run(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=${runtime_dir} ${WORK_DIR}/dirtree-host-pc --check)
 elseif(MODE STREQUAL "subdirectory")
   list(APPEND configure -DDIRTREE_SOURCE_DIR=${SOURCE_DIR})
 else()
@@ -120,4 +126,4 @@ endif()
 
 run(${CMAKE_COMMAND} ${configure})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build -j 2)
-run(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${WORK_DIR}/build/dirtree-host --check)
+run(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=${runtime_dir} ${WORK_DIR}/build/dirtree-host --check)
