@@ -5,7 +5,8 @@
 // Reads that do not come back at once: the control goes on without them, marks the node,
 // and fills it in when the read comes back, with the same tree and the same Clicks as a
 // disk that answers at once; a read that comes back after a refresh, or after the control
-// has gone, is dropped (ASan sees any use of what was freed).
+// has gone, is dropped (ASan sees any use of what was freed); a drive whose read is held
+// holds no other drive.
 #include "dirtreefixture.h"
 
 #include <QDeadlineTimer>
