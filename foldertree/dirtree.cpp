@@ -212,6 +212,13 @@ bool DirTreePrivate::endHandling()
     return true;
 }
 
+int DirTreePrivate::laneOf(const QByteArray& folder) const
+{
+    const QTreeWidgetItem* drive = driveHolding(folder);
+    return drive ? drive->data(0, DirTree::KeyRole).toString().mid(kDriveKeyPrefix.size()).toInt()
+                 : kTableLane;
+}
+
 QTreeWidgetItem* DirTreePrivate::nodeByKey(const QString& key) const
 {
     // Drive nodes are the top-level nodes, at most 26 of them.
@@ -337,6 +344,7 @@ void DirTreePrivate::ListDrives()
     auto table = std::make_shared<std::vector<DriveEntry>>();
     const quint64 generation = m_generation;
     const quint64 id = m_reader->post(
+        kTableLane,
         [table, separator](const DriveSystem& drives, ScratchList&) {
             for (char letter = 'A'; letter <= 'Z'; ++letter) {
                 const int type = drives.driveType(letter);
@@ -366,7 +374,32 @@ void DirTreePrivate::ListDrives()
 
 void DirTreePrivate::addDrives(const std::vector<DriveEntry>& drives)
 {
-    for (const DriveEntry& entry : drives) {
+    // Every label is asked for before the first is waited for: each drive is read on its
+    // own lane, so drives that do not answer share one wait.
+    struct Asked {
+        std::shared_ptr<std::optional<std::string>> label;
+        std::shared_ptr<NodeRef> shown;
+        quint64 id = 0;
+    };
+    std::vector<Asked> asked(drives.size());
+    for (std::size_t i = 0; i < drives.size(); ++i) {
+        if (drives[i].type == DriveSystem::Removable)
+            continue;
+        // A label that does not come back in time names a node shown meanwhile.
+        auto label = std::make_shared<std::optional<std::string>>();
+        auto shown = std::make_shared<NodeRef>();
+        const char letter = drives[i].letter;
+        const quint64 id = m_reader->post(
+            int(letter),
+            [label, letter](const DriveSystem& drives, ScratchList&) { *label = drives.volumeLabel(letter); },
+            [this, label, shown](bool late) {
+                if (late)
+                    labelDrive(*shown, *label);
+            });
+        asked[i] = {label, shown, id};
+    }
+    for (std::size_t i = 0; i < drives.size(); ++i) {
+        const DriveEntry& entry = drives[i];
         const QString image = imageOfDriveType(entry.type);
         const QString key = kDriveKeyPrefix + QString::number(int(entry.letter));
         if (entry.type == DriveSystem::Removable) {
@@ -377,17 +410,9 @@ void DirTreePrivate::addDrives(const std::vector<DriveEntry>& drives)
             countRow(drive, 0);
             continue;
         }
-        // Reading the label and adding the node are one step: no label, no node. A label
-        // that does not come back in time names a node shown meanwhile.
-        auto label = std::make_shared<std::optional<std::string>>();
-        auto shown = std::make_shared<NodeRef>();
+        // Reading the label and adding the node are one step: no label, no node.
+        const auto& [label, shown, id] = asked[i];
         const char letter = entry.letter;
-        const quint64 id = m_reader->post(
-            [label, letter](const DriveSystem& drives, ScratchList&) { *label = drives.volumeLabel(letter); },
-            [this, label, shown](bool late) {
-                if (late)
-                    labelDrive(*shown, *label);
-            });
         if (m_reader->finish(id, m_budget)) {
             if (!*label)
                 continue;
@@ -503,6 +528,7 @@ quint64 DirTreePrivate::postListing(const std::string& path, NodeRefBase ref)
 {
     auto items = std::make_shared<std::vector<ScratchList::Item>>();
     const quint64 id = m_reader->post(
+        laneOf(QByteArray::fromStdString(path)),
         [items, path](const DriveSystem& drives, ScratchList& List1) {
             if (const std::unique_ptr<FolderEnumeration> entries = drives.enumerate(path)) {
                 std::string name;

@@ -50,17 +50,10 @@ QTreeWidgetItem* DirTreePrivate::childNamed(const QTreeWidgetItem* parent, const
     return nullptr;
 }
 
-// The drive node whose root starts `path` (the longest such root: "/media/usb/" before
-// "/"), and the names below it. nullopt when no drive holds the path or a name is "." or
-// "..", which no node has.
-std::optional<std::pair<QTreeWidgetItem*, std::vector<QByteArray>>> DirTreePrivate::splitPath(
-    const QByteArray& path) const
+QTreeWidgetItem* DirTreePrivate::driveHolding(const QByteArray& folder) const
 {
     const char separator = m_separator;
-    QByteArray folder = path;
-    if (!folder.endsWith(separator))
-        folder += separator;
-    // Drive letters are not case-sensitive where "\" separates names.
+    // Drive letters are not case-sensitive where "\\" separates names.
     const auto startsWithRoot = [&](const QByteArray& root) {
         if (root.isEmpty() || folder.size() < root.size())
             return false;
@@ -77,6 +70,21 @@ std::optional<std::pair<QTreeWidgetItem*, std::vector<QByteArray>>> DirTreePriva
             rootLength = root.size();
         }
     }
+    return drive;
+}
+
+// The drive node whose root starts `path` (the longest such root: "/media/usb/" before
+// "/"), and the names below it. nullopt when no drive holds the path or a name is "." or
+// "..", which no node has.
+std::optional<std::pair<QTreeWidgetItem*, std::vector<QByteArray>>> DirTreePrivate::splitPath(
+    const QByteArray& path) const
+{
+    const char separator = m_separator;
+    QByteArray folder = path;
+    if (!folder.endsWith(separator))
+        folder += separator;
+    QTreeWidgetItem* drive = driveHolding(folder);
+    const qsizetype rootLength = drive ? drive->data(0, DirTree::NameRole).toByteArray().size() : 0;
     if (!drive)
         return std::nullopt;
     std::vector<QByteArray> names;
@@ -155,6 +163,7 @@ void DirTreePrivate::continuePath()
     const quint64 request = m_pathRequest;
     m_wanted = Wanted::Checking;
     const quint64 id = m_reader->post(
+        laneOf(QByteArray::fromStdString(root)),
         [reachable, root, names, separator](const DriveSystem& drives, ScratchList&) {
             std::string folder = root;
             for (const QByteArray& name : names) {

@@ -162,6 +162,14 @@ public:
     std::optional<std::pair<QTreeWidgetItem*, std::vector<QByteArray>>> splitPath(
         const QByteArray& path) const;
     static bool holdsFolder(const DriveSystem& drives, const std::string& folder, const QByteArray& name);
+    // The drive node whose root starts `folder` (ending in the separator), the longest such
+    // root; nullptr when none does.
+    QTreeWidgetItem* driveHolding(const QByteArray& folder) const;
+    // The reader's lane of reads of `folder`: that of the drive holding it, so a drive
+    // mounted inside another is read on its own; the drive table's when none holds it.
+    int laneOf(const QByteArray& folder) const;
+    // The lane of the drive table; a drive's lane is its letter.
+    static constexpr int kTableLane = 0;
     QTreeWidgetItem* addFolderNode(QTreeWidgetItem* parent, const QByteArray& name);
     QTreeWidgetItem* childNamed(const QTreeWidgetItem* parent, const QByteArray& name) const;
 

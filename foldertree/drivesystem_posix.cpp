@@ -17,8 +17,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <optional>
 #include <sstream>
 #include <vector>
@@ -53,7 +55,10 @@ std::string readFile(const std::string& path)
 // The volumes of the mount table, read once and again only after the kernel has said
 // that the table changed (it flags an open /proc/self/mountinfo as readable with POLLPRI
 // then), so one pass over the 26 letters reads it once, yet a drive letter that changes
-// its volume between two passes is seen.
+// its volume between two passes is seen. Safe to use from several threads at once: the
+// table is read under a lock, and the volumes are worked out outside it (that asks bind
+// mount points whether they are folders, which a dead server may never answer), so a
+// thread held there holds no other; a table read later never gives way to one read before.
 class MountCache
 {
 public:
@@ -68,10 +73,25 @@ public:
 
     std::optional<MountTable::Mount> mountOf(char letter)
     {
-        if (!m_read || changed()) {
-            m_volumes = MountTable::parse(readTable()).volumes(isFolder);
-            m_read = m_fd >= 0;
+        std::string table;
+        std::uint64_t read = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            if (!m_read || changed()) {
+                table = readTable();
+                read = ++m_tablesRead;
+            }
         }
+        if (read) {
+            std::vector<MountTable::Volume> volumes = MountTable::parse(table).volumes(isFolder);
+            std::lock_guard lock(m_mutex);
+            if (read > m_volumesOf) {
+                m_volumes = std::move(volumes);
+                m_volumesOf = read;
+                m_read = m_fd >= 0;
+            }
+        }
+        std::lock_guard lock(m_mutex);
         for (const MountTable::Volume& v : m_volumes) {
             if (v.letter == letter)
                 return v.mount;
@@ -107,8 +127,11 @@ private:
     }
 
     int m_fd;
-    bool m_read = false;
-    std::vector<MountTable::Volume> m_volumes;
+    std::mutex m_mutex;
+    bool m_read = false;                       // a table's volumes are in, under m_mutex
+    std::uint64_t m_tablesRead = 0;            // under m_mutex
+    std::uint64_t m_volumesOf = 0;             // the table m_volumes comes from, under m_mutex
+    std::vector<MountTable::Volume> m_volumes; // under m_mutex
 };
 
 // The block device behind a mount: the device node named as its source where there is

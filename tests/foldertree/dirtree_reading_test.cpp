@@ -5,10 +5,12 @@
 // Reads that do not come back at once: the control goes on without them, marks the node,
 // and fills it in when the read comes back, with the same tree and the same Clicks as a
 // disk that answers at once; a read that comes back after a refresh, or after the control
-// has gone, is dropped (ASan sees any use of what was freed).
+// has gone, is dropped (ASan sees any use of what was freed); a drive whose read is held
+// holds no other drive.
 #include "dirtreefixture.h"
 
 #include <QDeadlineTimer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 
 using namespace Qt::Literals::StringLiterals;
@@ -16,7 +18,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 enum class Action { Expand, GoList, SetCurrentPath };
-enum class After { Land, DeleteControl, Refresh };
+enum class After { Land, DeleteControl, Refresh, RefreshBeside };
 
 struct InFlightCase {
     const char* name;
@@ -25,13 +27,50 @@ struct InFlightCase {
     After after;
 };
 
-// Hands over every read that has come back, and every batch, until none is left.
-bool settle(DirTree& control)
+// Hands over what has come back, and every batch, until `done` holds.
+bool settleUntil(const std::function<bool()>& done)
 {
     const QDeadlineTimer patience(30000);
-    while (DirTreePrivate::of(control)->reading() && !patience.hasExpired())
+    while (!done() && !patience.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    return !DirTreePrivate::of(control)->reading();
+    return done();
+}
+
+// Until every read has come back and been handed over.
+bool settle(DirTree& control)
+{
+    return settleUntil([&] { return !DirTreePrivate::of(control)->reading(); });
+}
+
+bool marked(const QTreeWidgetItem* node)
+{
+    return !node->data(0, Qt::AccessibleDescriptionRole).toString().isEmpty();
+}
+
+// Whether `node` and every node below it are in, none of them being read.
+bool allIn(const QTreeWidgetItem* node)
+{
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (!allIn(node->child(i)))
+            return false;
+    }
+    return !marked(node);
+}
+
+// The usual machine with a second fixed drive, which answers while C: does not.
+void besideMachine(FakeDriveSystem& fs)
+{
+    standardMachine(fs);
+    fs.addDrive('D', DriveSystem::Fixed, "DATA");
+    fs.addFolder("D:\\Music\\Live");
+    fs.addFolder("D:\\Photos");
+}
+
+// The tree without the nodes' indexes, which follow the order the listings came back in.
+std::string shape(const DirTree& tree)
+{
+    static const QRegularExpression index(u"^( *)\\d+ "_s, QRegularExpression::MultilineOption);
+    return QString::fromStdString(dump(tree)).replace(index, u"\\1"_s).toStdString();
 }
 
 class ReadInFlight : public DirTreeTest, public ::testing::WithParamInterface<InFlightCase>
@@ -51,18 +90,24 @@ protected:
 TEST_P(ReadInFlight, GoesOnAndFillsInOrDropsTheRead)
 {
     const InFlightCase& c = GetParam();
+    const Machine machine = c.after == After::RefreshBeside ? besideMachine : standardMachine;
     // The same steps on a disk that answers at once.
-    make(standardMachine);
+    make(machine);
     tree->GoList();
     const std::string listedTree = dump(*tree);
-    make(standardMachine);
+    make(machine);
     if (c.action != Action::GoList)
         tree->GoList();
     act(c.action, *tree);
-    const std::string expectedTree = dump(*tree);
+    const QStringList actClicks = clicks;
+    if (c.after == After::RefreshBeside) {
+        tree->GoList();
+        tree->tree()->topLevelItem(2)->setExpanded(true);
+    }
+    const std::string expectedTree = c.after == After::RefreshBeside ? shape(*tree) : dump(*tree);
     const QStringList expectedClicks = clicks;
 
-    make(standardMachine);
+    make(machine);
     if (c.action != Action::GoList)
         tree->GoList();
     clicks.clear();
@@ -78,12 +123,12 @@ TEST_P(ReadInFlight, GoesOnAndFillsInOrDropsTheRead)
     EXPECT_TRUE(DirTreePrivate::of(*tree)->reading());
     if (c.action == Action::Expand) {
         // Every Click came without waiting; the node whose listing is out says so.
-        EXPECT_EQ(clicks, expectedClicks);
+        EXPECT_EQ(clicks, actClicks);
         EXPECT_FALSE(
             find(u"System (C:)\\Users"_s)->data(0, Qt::AccessibleDescriptionRole).toString().isEmpty());
     }
     if (c.action == Action::GoList) {
-        EXPECT_EQ(tree->tree()->topLevelItemCount(), 2);
+        EXPECT_EQ(tree->tree()->topLevelItemCount(), c.after == After::RefreshBeside ? 3 : 2);
         EXPECT_FALSE(
             tree->tree()->topLevelItem(1)->data(0, Qt::AccessibleDescriptionRole).toString().isEmpty());
     }
@@ -105,14 +150,35 @@ TEST_P(ReadInFlight, GoesOnAndFillsInOrDropsTheRead)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         break;
     case After::Refresh:
-        // The refresh waits behind the read; what the read brings is dropped, and a path
-        // asked for is opened in the fresh tree.
+        // What the read brings is dropped, and a path asked for is opened in the fresh tree.
         tree->GoList();
         held->release();
         ASSERT_TRUE(settle(*tree));
         EXPECT_EQ(dump(*tree), c.action == Action::SetCurrentPath ? expectedTree : listedTree);
         EXPECT_EQ(clicks, c.action == Action::SetCurrentPath ? expectedClicks : clicks);
         break;
+    case After::RefreshBeside: {
+        // A drive that does not answer holds only itself: F5 lists the drives at once,
+        // the held one marked, and the other is listed and opened with its Clicks.
+        QTest::keyClick(tree->tree(), Qt::Key_F5);
+        ASSERT_TRUE(settleUntil([&] {
+            const QTreeWidgetItem* other = tree->tree()->topLevelItem(2);
+            return other && other->childCount() > 0 && !marked(other);
+        }));
+        tree->tree()->topLevelItem(2)->setExpanded(true);
+        ASSERT_TRUE(settleUntil([&] { return allIn(tree->tree()->topLevelItem(2)); }));
+        EXPECT_EQ(clicks, expectedClicks);
+        EXPECT_TRUE(held->held());
+        EXPECT_TRUE(marked(tree->tree()->topLevelItem(1)));
+        // The held drive is filled in once it answers.
+        held->release();
+        ASSERT_TRUE(settle(*tree));
+        EXPECT_EQ(shape(*tree), expectedTree);
+        EXPECT_EQ(clicks, expectedClicks);
+        for (int i = 1; QTreeWidgetItem* node = tree->node(i); ++i)
+            EXPECT_FALSE(marked(node)) << i;
+        break;
+    }
     }
 }
 
@@ -123,7 +189,9 @@ INSTANTIATE_TEST_SUITE_P(Reads, ReadInFlight,
         InFlightCase {"GoListLands", "C:", Action::GoList, After::Land},
         InFlightCase {"GoListThenControlDeleted", "C:", Action::GoList, After::DeleteControl},
         InFlightCase {"SetCurrentPathLands", "C:\\Users", Action::SetCurrentPath, After::Land},
-        InFlightCase {"SetCurrentPathThenRefreshed", "C:\\Users", Action::SetCurrentPath, After::Refresh}),
+        InFlightCase {"SetCurrentPathThenRefreshed", "C:\\Users", Action::SetCurrentPath, After::Refresh},
+        InFlightCase {"GoListThenOtherDriveBeside", "C:", Action::GoList, After::RefreshBeside},
+        InFlightCase {"ExpandThenOtherDriveBeside", "C:\\Users", Action::Expand, After::RefreshBeside}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // An expansion wider than a batch is filled in from the event loop: the same Clicks in

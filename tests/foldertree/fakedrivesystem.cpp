@@ -112,12 +112,14 @@ void FakeDriveSystem::failAttributes(const std::string& path) { m_unreadable.ins
 
 int FakeDriveSystem::enumerations(const std::string& folder) const
 {
+    std::lock_guard lock(m_countMutex);
     const auto it = m_enumerations.find(folder);
     return it == m_enumerations.end() ? 0 : it->second;
 }
 
 int FakeDriveSystem::labelReads(char letter) const
 {
+    std::lock_guard lock(m_countMutex);
     const auto it = m_labelReads.find(letter);
     return it == m_labelReads.end() ? 0 : it->second;
 }
@@ -130,7 +132,10 @@ int FakeDriveSystem::driveType(char letter) const
 
 std::optional<std::string> FakeDriveSystem::volumeLabel(char letter) const
 {
-    ++m_labelReads[letter];
+    {
+        std::lock_guard lock(m_countMutex);
+        ++m_labelReads[letter];
+    }
     const auto it = m_drives.find(letter);
     return it == m_drives.end() ? std::nullopt : it->second.label;
 }
@@ -152,7 +157,10 @@ std::unique_ptr<FolderEnumeration> FakeDriveSystem::enumerate(const std::string&
             m_waiting = false;
         }
     }
-    ++m_enumerations[path];
+    {
+        std::lock_guard lock(m_countMutex);
+        ++m_enumerations[path];
+    }
     const bool isRoot = path.size() == 2 && path[1] == ':' && m_drives.count(path[0]);
     const auto entry = m_entries.find(path);
     if (m_unlistable.count(path) || (!isRoot && (entry == m_entries.end() || !entry->second.directory)))

@@ -70,10 +70,12 @@ private:
     std::map<std::string, int> m_breakAfter;
     std::set<std::string> m_unreadable;
     bool m_entryTypesListed = false;
-    mutable std::map<std::string, int> m_enumerations;
+    // The tree reads different drives on different threads at once.
+    mutable std::mutex m_countMutex;
+    mutable std::map<std::string, int> m_enumerations; // under m_countMutex
     mutable std::mutex m_holdMutex;
     mutable std::condition_variable m_holdChanged;
-    std::string m_held;             // under m_holdMutex
-    mutable bool m_waiting = false; // under m_holdMutex
-    mutable std::map<char, int> m_labelReads;
+    std::string m_held;                       // under m_holdMutex
+    mutable bool m_waiting = false;           // under m_holdMutex
+    mutable std::map<char, int> m_labelReads; // under m_countMutex
 };

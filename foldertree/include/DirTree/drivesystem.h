@@ -38,10 +38,16 @@ namespace Cantorel {
 /// hand DirTree an implementation of its own (a fake machine in tests, a remote one).
 ///
 /// **Threads.** DirTree calls separator() once, on its own thread, when it is made; every
-/// other call comes from one worker thread of that control, never two at once, and the
-/// implementation is destroyed on that thread too (or on the control's, when the worker
-/// never ran). A call may take as long as the platform does: the control's thread does not
-/// wait for it.
+/// other call comes from worker threads of that control, so that a drive that does not
+/// answer holds no other drive. The calls about one drive never overlap and come in the
+/// order the control asks them: volumeLabel(letter), and enumerate() and attributes() of
+/// the paths under its root (under the longest root that starts them: a drive mounted in a
+/// folder of another is a drive of its own). driveType() and rootPath(), which make the
+/// drive table, never overlap one another. Calls about different drives, and the drive
+/// table's calls, may run at the same time on different threads: an implementation keeps
+/// whatever it shares between them (a cache, a handle) safe for that. It is destroyed on
+/// the last of those threads to end, or on the control's thread when none ever ran. A call
+/// may take as long as the platform does: the control's thread does not wait for it.
 ///
 /// Paths are native and end in the separator when they name a folder: a drive's root is
 /// what rootPath gives ("C:\" on Windows, "/" or "/media/usb/" on POSIX); a folder below

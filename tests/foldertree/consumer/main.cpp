@@ -30,7 +30,7 @@
 #include <functional>
 #include <memory>
 
-static_assert(DIRTREE_VERSION_MAJOR == 0 && DIRTREE_VERSION >= 0x000300, "DirTree 0.3 or later");
+static_assert(DIRTREE_VERSION_MAJOR == 0 && DIRTREE_VERSION >= 0x000400, "DirTree 0.4 or later");
 
 namespace {
 
