@@ -129,15 +129,13 @@ QString Playlist::text() const
     m_document->walk(
         [&](QStringView fragment, bool) {
             // A line break the user typed into a line ends it, as in the saved bytes.
-            for (qsizetype i = 0; i < fragment.size(); ++i) {
-                const char16_t c = fragment[i].unicode();
-                if (!PlaylistFormat::isLineBreak(c)) {
-                    text += QChar(c);
-                    continue;
+            for (qsizetype i = 0; i < fragment.size();) {
+                if (const qsizetype breakLength = PlaylistFormat::lineBreakLength(fragment, i)) {
+                    text += crLf;
+                    i += breakLength;
+                } else {
+                    text += fragment[i++];
                 }
-                text += crLf;
-                if (c == u'\r' && i + 1 < fragment.size() && fragment[i + 1] == u'\n')
-                    ++i;
             }
         },
         [&] { text += crLf; });

@@ -115,9 +115,7 @@ void PlaylistBytesBuilder::addText(QStringView text)
             } else if (isLineBreak(c)) {
                 *out++ = '\r';
                 *out++ = '\n';
-                ++p;
-                if (c == u'\r' && p < end && *p == u'\n')
-                    ++p;
+                p += PlaylistFormat::lineBreakLength(QStringView(p, end), 0);
             } else if (m_utf8) {
                 p = putUtf8(p, end, out);
             } else {
@@ -145,17 +143,17 @@ void PlaylistBytesBuilder::addListedName(QStringView name)
     // A line break in it (never in a name as listed; typed into it by hand) ends the line,
     // as in typed text.
     qsizetype from = 0;
-    for (qsizetype i = 0; i <= name.size(); ++i) {
-        if (i < name.size() && !isLineBreak(name[i].unicode()))
+    for (qsizetype i = 0;; ++i) {
+        const qsizetype breakLength = PlaylistFormat::lineBreakLength(name, i);
+        if (i < name.size() && breakLength == 0)
             continue;
         const QByteArray bytes = FileNameText::legacyBytes(name.sliced(from, i - from));
         std::memcpy(makeRoom(bytes.size()), bytes.constData(), bytes.size());
         m_used += bytes.size();
-        if (i < name.size()) {
-            endLine();
-            if (name[i] == u'\r' && i + 1 < name.size() && name[i + 1] == u'\n')
-                ++i;
-        }
+        if (i >= name.size())
+            return;
+        endLine();
+        i += breakLength - 1;
         from = i + 1;
     }
 }

@@ -61,13 +61,12 @@ std::vector<int> TextBoundaries::stops(QAccessible::TextBoundaryType type) const
     }
     case QAccessible::ParagraphBoundary: {
         std::vector<int> stops {0};
-        for (int i = 0; i < length; ++i) {
-            const QChar c = m_text.at(i);
+        for (int i = 0; i < length;) {
             // CR LF is one break, after its LF.
-            const bool breaks = PlaylistFormat::isLineBreak(c.unicode())
-                && !(c == u'\r' && i + 1 < length && m_text.at(i + 1) == u'\n');
-            if (breaks && i + 1 < length)
-                stops.push_back(i + 1);
+            const auto breakLength = int(PlaylistFormat::lineBreakLength(m_text, i));
+            i += breakLength > 0 ? breakLength : 1;
+            if (breakLength > 0 && i < length)
+                stops.push_back(i);
         }
         if (length > 0)
             stops.push_back(length);

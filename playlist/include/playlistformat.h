@@ -32,6 +32,15 @@ constexpr bool isLineBreak(char16_t c)
     return c == u'\n' || c == u'\r' || c == u'\u2028' || c == u'\u2029' || c == u'\uFDD0' || c == u'\uFDD1';
 }
 
+// The length of the line break that starts at `at` in `text`: 0 where none does, 2 for
+// CR LF (one break), else 1.
+constexpr qsizetype lineBreakLength(QStringView text, qsizetype at)
+{
+    if (at >= text.size() || !isLineBreak(text[at].unicode()))
+        return 0;
+    return text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n' ? 2 : 1;
+}
+
 // M3U: the head "#EXTM3U"; an entry is one line holding the file name. A name that a
 // player would read as a comment (leading '#') or trim (leading white space) is written
 // with the current-folder prefix (`currentFolderPrefix`, "./" or ".\"), so that it still
