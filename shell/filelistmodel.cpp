@@ -32,8 +32,8 @@ namespace {
 // Folder reads run on threads of their own that nothing waits for. Qt's global pool is
 // waited for when the application ends, so a read held by a share that never answers
 // would keep the program from ending after its window closed. The pool is never freed:
-// the system ends a thread still in a read with the process.
-// A read that hangs holds one of its threads, never the next read's.
+// the system ends a thread still in a read with the process. It has threads enough that a
+// read that hangs never holds up the next one.
 QThreadPool* folderReaders()
 {
     static QThreadPool* const pool = [] {
@@ -44,7 +44,7 @@ QThreadPool* folderReaders()
     return pool;
 }
 
-// What a name's bytes are made of, in one pass.
+// What a name's bytes are made of.
 struct ByteMix {
     bool ascii;    // every byte below 0x80
     bool controls; // a byte below 0x20
