@@ -22,10 +22,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// The descriptor must not leak into the programs a desktop starts from ours, and must
-// not block on a folder that is in fact a fifo (O_DIRECTORY refuses those anyway).
-constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-
 QByteArray workingDirectoryPath()
 {
     // getcwd(NULL, 0) allocates as much as the path needs; it fails for a folder that was
@@ -38,18 +34,13 @@ QByteArray workingDirectoryPath()
     return path.startsWith('/') ? path : QByteArray();
 }
 
-// A folder that may be searched but not read (mode --x) cannot be listed, yet files can
-// still be made in it: a path-only descriptor serves every handle-relative call then.
-int openFolder(const char* path)
-{
-    const int fd = ::open(path, kOpenFlags);
-    if (fd >= 0 || errno != EACCES)
-        return fd;
-    const int pathOnly = ::open(path, O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (pathOnly < 0)
-        errno = EACCES;
-    return pathOnly;
-}
+// A path-only descriptor: it serves every handle-relative call, and opening it asks the
+// folder's file system nothing (opening "." for reading asks a FUSE server or a network
+// share, which may never answer, and this runs before any window shows). The listing opens
+// the folder for reading on its worker; so does a save that syncs the folder. It also
+// serves a folder that may be searched but not read (mode --x): files can still be made
+// in it. Not inherited by the programs a desktop starts from ours.
+int openFolder(const char* path) { return ::open(path, O_PATH | O_DIRECTORY | O_CLOEXEC); }
 
 } // namespace
 

@@ -22,7 +22,8 @@
 // The path is used only to show the folder to the user, see displayPath().
 //
 // One implementation per platform, chosen by the build: folderhandle_posix.cpp holds a
-// directory file descriptor, folderhandle_win.cpp a directory handle and the path.
+// path-only directory descriptor (O_PATH: opening it asks the file system nothing),
+// folderhandle_win.cpp a directory handle and the path.
 class FolderHandle
 {
 public:
@@ -48,7 +49,7 @@ public:
     // Why the folder could not be opened (an errno value); 0 when it is open.
     int openError() const { return m_error; }
 
-    // The platform's handle: a directory file descriptor on POSIX systems, a HANDLE on
+    // The platform's handle: a path-only directory descriptor on POSIX systems, a HANDLE on
     // Windows. Valid while this object lives; callers do not close it.
     qintptr native() const { return m_native; }
 

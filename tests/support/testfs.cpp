@@ -31,6 +31,7 @@
 //   holdreaddir PATH  a listing of the folder PATH (as the mount names it: "/", "/a/b")
 //                  waits after printing "held readdir PATH", until the next releaseread
 //   holdgetattr PATH  the same for reading the attributes of PATH ("held getattr PATH")
+//   holdopendir PATH  the same for opening the folder PATH ("held opendir PATH")
 //   releaseread    the held reads go on, and reads are no longer held; a held read nobody
 //                  lets go of goes on after 30 seconds, printing "gave up read PATH"
 // A file is never made unnamed (O_TMPFILE): this file system has no operation for it.
@@ -100,18 +101,15 @@ void say(const std::string& line)
 struct ReadHolds {
     std::mutex mutex;
     std::condition_variable changed;
-    std::set<std::string> readdir; // paths whose listing waits
-    std::set<std::string> getattr; // paths whose attributes wait
-    int generation = 0;            // counts releases
+    std::map<std::string, std::set<std::string>> held; // by operation, the paths that wait
+    int generation = 0;                                // counts releases
 } g_readHolds;
 
-// Waits while `path` is held for the operation `op`.
+// Waits while `path` is held for the operation `op` ("readdir", "getattr", "opendir").
 void waitIfHeld(const char* op, const char* path)
 {
     std::unique_lock lock(g_readHolds.mutex);
-    const std::set<std::string>& held
-        = std::string(op) == "readdir" ? g_readHolds.readdir : g_readHolds.getattr;
-    if (!held.count(path))
+    if (!g_readHolds.held[op].count(path))
         return;
     const int generation = g_readHolds.generation;
     say("held " + std::string(op) + ' ' + path);
@@ -123,13 +121,15 @@ void waitIfHeld(const char* op, const char* path)
 bool readHoldCommand(const std::string& line)
 {
     std::lock_guard lock(g_readHolds.mutex);
-    if (line.rfind("holdreaddir ", 0) == 0) {
-        g_readHolds.readdir.insert(line.substr(12));
-    } else if (line.rfind("holdgetattr ", 0) == 0) {
-        g_readHolds.getattr.insert(line.substr(12));
-    } else if (line == "releaseread") {
-        g_readHolds.readdir.clear();
-        g_readHolds.getattr.clear();
+    for (const char* op : {"readdir", "getattr", "opendir"}) {
+        const std::string command = "hold" + std::string(op) + ' ';
+        if (line.rfind(command, 0) == 0) {
+            g_readHolds.held[op].insert(line.substr(command.size()));
+            return true;
+        }
+    }
+    if (line == "releaseread") {
+        g_readHolds.held.clear();
         ++g_readHolds.generation;
         g_readHolds.changed.notify_all();
     } else {
@@ -177,6 +177,12 @@ int tfsReadlink(const char* path, char* buf, size_t size)
         return fail();
     buf[n] = '\0';
     return 0;
+}
+
+int tfsOpendir(const char* path, fuse_file_info*)
+{
+    waitIfHeld("opendir", path);
+    return 0; // each listing opens the backing folder itself
 }
 
 int tfsReaddir(
@@ -463,6 +469,7 @@ int main(int argc, char** argv)
     ops.getattr = tfsGetattr;
     ops.access = tfsAccess;
     ops.readlink = tfsReadlink;
+    ops.opendir = tfsOpendir;
     ops.readdir = tfsReaddir;
     ops.mkdir = tfsMkdir;
     ops.unlink = tfsUnlink;
